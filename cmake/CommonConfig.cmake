@@ -1,0 +1,27 @@
+# One INTERFACE target carries the language standard, the warnings and Qt's strictness
+# macros; every target of the project links it.
+add_library(boardcast_common INTERFACE)
+target_compile_features(boardcast_common INTERFACE cxx_std_20)
+target_compile_options(boardcast_common INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(boardcast_common INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_NO_KEYWORDS)
+
+if(BOARDCAST_SANITIZE)
+    target_compile_options(boardcast_common INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(boardcast_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+# The pure libraries must stay free of Qt so that they build and test without a display.
+function(boardcast_assert_pure target)
+    get_target_property(libs ${target} LINK_LIBRARIES)
+    foreach(lib IN LISTS libs)
+        if(lib MATCHES "^Qt")
+            message(FATAL_ERROR "${target} is a pure library and must not link ${lib}")
+        endif()
+    endforeach()
+endfunction()

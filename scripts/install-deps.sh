@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Boardcast need, skipping those
+# already present. Runs apt-get as root directly, otherwise through sudo.
+set -euo pipefail
+
+packages=(
+  g++ make cmake pkg-config
+  qt6-base-dev qt6-webengine-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,50 @@
+#include "app/headless_commands.h"
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "core/link_templates.h"
+#include "core/message_output.h"
+#include "platform/qt_settings_store.h"
+
+namespace boardcast {
+
+namespace {
+
+// Reads standard input as bytes, unchanged.
+bool readAll(std::FILE* in, std::string& into) {
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) into.append(buffer, n);
+    return std::ferror(in) == 0;
+}
+
+}  // namespace
+
+int runConvert(const CommandLine& line) {
+    std::string message;
+    if (!readAll(stdin, message)) {
+        std::cerr << "boardcast: could not read the message from standard input.\n";
+        return 1;
+    }
+    QtSettingsStore store;
+    TemplateTable table = loadTemplates(store);
+    std::string chooserText;
+    if (line.format) {
+        chooserText = *line.format;
+    } else {
+        std::vector<std::string> entries = formatChooserEntries(table);
+        chooserText = entries[static_cast<size_t>(restoredChooserIndex(store, entries))];
+    }
+    std::string out = line.bare ? bareMessageText(message, chooserText, table)
+                                : outgoingText(message, chooserText, table);
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+        std::cerr << "boardcast: could not write the converted message to standard output.\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace boardcast

@@ -1,0 +1,27 @@
+#pragma once
+// The program's command line: no command opens the desktop program; a command runs headless.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/result.h"
+
+namespace boardcast {
+
+enum class Command { Desktop, Help, Convert };
+
+struct CommandLine {
+    Command command = Command::Desktop;
+    std::optional<std::string> dataDir;  // --data-dir DIR
+    std::optional<std::string> format;   // convert --format NAME
+    bool bare = false;                   // convert --bare
+};
+
+// args excludes the program name. Options may stand before or after the command, as
+// "--name value" or "--name=value".
+Result<CommandLine> parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+}  // namespace boardcast

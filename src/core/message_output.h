@@ -1,0 +1,50 @@
+#pragma once
+// What leaves the message editor: the converted outgoing text used by preview, copy and
+// auto-insert, the bare conversion used by Paste Message, and how the subject, the message
+// and the format choice are kept in the settings between runs.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/link_templates.h"
+#include "core/result.h"
+#include "core/settings_store.h"
+
+namespace boardcast {
+
+// Converts text with the first slot whose Name equals the chooser's text; with no such slot
+// (the case for "text") the text comes back unchanged.
+std::string convertMessage(std::string_view text, std::string_view chooserText,
+                           const TemplateTable& table);
+
+// The message followed by CR LF CR LF, converted.
+std::string outgoingText(std::string_view message, std::string_view chooserText,
+                         const TemplateTable& table);
+
+// The message converted as it stands, without the two line breaks (Paste Message).
+std::string bareMessageText(std::string_view message, std::string_view chooserText,
+                            const TemplateTable& table);
+
+// The subject box's text at start: the stored subject as it is, "Type Subject Here" when
+// none was ever stored.
+std::string restoredSubject(const SettingsStore& store);
+
+// Every change of the subject box stores its whole text.
+Status storeSubject(SettingsStore& store, std::string_view subject);
+
+// The message box's text at start, or nothing when the stored message is empty or a single
+// space (the box then keeps the text it was created with).
+std::optional<std::string> restoredMessage(const SettingsStore& store);
+
+// At an orderly shutdown: the message box's text, unconverted.
+Status storeMessage(SettingsStore& store, std::string_view message);
+
+// The chooser index to select at start, given the entries the chooser was filled with.
+int restoredChooserIndex(const SettingsStore& store, const std::vector<std::string>& entries);
+
+// At an orderly shutdown: the chooser's selected index (-1 when nothing is selected).
+Status storeChooserIndex(SettingsStore& store, int index);
+
+}  // namespace boardcast

@@ -1,0 +1,12 @@
+#include "core/product_identity.h"
+
+namespace boardcast {
+
+const ProductIdentity& productIdentity() {
+    static const ProductIdentity identity{
+        "Boardcast", "Quillfen", "www.quillfen.example",
+        BOARDCAST_VERSION_MAJOR, BOARDCAST_VERSION_MINOR};
+    return identity;
+}
+
+}  // namespace boardcast
