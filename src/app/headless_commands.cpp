@@ -5,8 +5,10 @@
 #include <iterator>
 #include <string>
 
+#include "core/forum_accounts.h"
 #include "core/link_templates.h"
 #include "core/message_output.h"
+#include "core/watch_lists.h"
 #include "platform/qt_settings_store.h"
 
 namespace boardcast {
@@ -19,6 +21,24 @@ bool readAll(std::FILE* in, std::string& into) {
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) into.append(buffer, n);
     return std::ferror(in) == 0;
+}
+
+void printNotices(const std::vector<std::string>& notices) {
+    for (const std::string& notice : notices) std::cerr << "boardcast: " << notice << "\n";
+}
+
+int failWith(const Error& error) {
+    std::cerr << "boardcast: " << error.text << "\n";
+    return 1;
+}
+
+int finishOutput() {
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "boardcast: could not write to standard output.\n";
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -45,6 +65,27 @@ int runConvert(const CommandLine& line) {
         return 1;
     }
     return 0;
+}
+
+int runPosts(const std::string& folder) {
+    auto loaded = loadWatchLists(folder);
+    if (!loaded) return failWith(loaded.error());
+    printNotices(loaded.value().notices);
+    for (const WatchedPost& post : loaded.value().list.posts()) {
+        std::cout << post.address << '\t' << post.size << '\n';
+    }
+    return finishOutput();
+}
+
+int runForums(const std::string& folder) {
+    auto loaded = loadForums(folder);
+    if (!loaded) return failWith(loaded.error());
+    printNotices(loaded.value().notices);
+    for (const Forum& forum : loaded.value().accounts.forums()) {
+        // The login entry is username "|" password: print the username alone.
+        std::cout << forum.address << '\t' << forum.login.substr(0, forum.login.find('|')) << '\n';
+    }
+    return finishOutput();
 }
 
 }  // namespace boardcast

@@ -1,10 +1,15 @@
 #pragma once
-// Commands that run without a display. Each returns the process exit status.
+// Commands that run without a display. Each returns the process exit status; results go to
+// standard output, problems and progress to standard error.
+
+#include <string>
 
 #include "core/command_line.h"
 
 namespace boardcast {
 
 int runConvert(const CommandLine& line);
+int runPosts(const std::string& folder);
+int runForums(const std::string& folder);
 
 }  // namespace boardcast

@@ -1,59 +1,72 @@
 // Boardcast: the command line decides between the desktop program and a headless command.
+// Every start, desktop or headless, first creates the data files that are missing.
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/headless_commands.h"
 #include "core/command_line.h"
+#include "core/data_files.h"
 #include "core/product_identity.h"
+#include "platform/app_folder.h"
 #include "platform/qt_strings.h"
 
 namespace {
 
-void setApplicationNames() {
-    // The product name alone names the per-user folders (~/.local/share/Boardcast).
-    QCoreApplication::setApplicationName(
-        boardcast::toQString(boardcast::productIdentity().productName));
-    QCoreApplication::setOrganizationName(QString());
-}
+using namespace boardcast;
 
-int runDesktop(int argc, char** argv) {
-    QApplication app(argc, argv);
-    setApplicationNames();
+int runDesktop(const std::string& folder) {
+    (void)folder;
     QLabel placeholder(QStringLiteral("Boardcast"));
     placeholder.setObjectName(QStringLiteral("placeholder"));
     placeholder.setAlignment(Qt::AlignCenter);
     placeholder.resize(480, 320);
     placeholder.setWindowTitle(QStringLiteral("Boardcast"));
     placeholder.show();
-    return app.exec();
+    return QCoreApplication::exec();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    auto parsed = boardcast::parseCommandLine(args);
+    auto parsed = parseCommandLine(args);
     if (!parsed) {
-        std::cerr << "boardcast: " << parsed.error().text << "\n\n" << boardcast::usageText();
+        std::cerr << "boardcast: " << parsed.error().text << "\n\n" << usageText();
         return 2;
     }
-    const boardcast::CommandLine& line = parsed.value();
+    const CommandLine& line = parsed.value();
+    if (line.command == Command::Help) {
+        std::cout << usageText();
+        return 0;
+    }
+
+    std::unique_ptr<QCoreApplication> app;
+    if (line.command == Command::Desktop) {
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    // The product name alone names the per-user folders (~/.local/share/Boardcast).
+    QCoreApplication::setApplicationName(toQString(productIdentity().productName));
+    QCoreApplication::setOrganizationName(QString());
+
+    const std::string folder = chooseAppFolder(line.dataDir);
+    if (Status prepared = prepareAppFolder(folder); !prepared) {
+        std::cerr << "boardcast: " << prepared.error().text << "\n";
+    }
+
     switch (line.command) {
-        case boardcast::Command::Help:
-            std::cout << boardcast::usageText();
-            return 0;
-        case boardcast::Command::Desktop:
-            return runDesktop(argc, argv);
-        case boardcast::Command::Convert: {
-            QCoreApplication app(argc, argv);
-            setApplicationNames();
-            return boardcast::runConvert(line);
-        }
+        case Command::Desktop: return runDesktop(folder);
+        case Command::Convert: return runConvert(line);
+        case Command::Posts: return runPosts(folder);
+        case Command::Forums: return runForums(folder);
+        case Command::Help: break;
     }
     return 0;
 }

@@ -53,6 +53,10 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::Desktop;
     } else if (*commandWord == "convert") {
         line.command = Command::Convert;
+    } else if (*commandWord == "posts") {
+        line.command = Command::Posts;
+    } else if (*commandWord == "forums") {
+        line.command = Command::Forums;
     } else {
         return usageError("Unknown command " + *commandWord + ".");
     }
@@ -75,6 +79,10 @@ std::string usageText() {
            "      Reads a message from standard input and writes the outgoing text to\n"
            "      standard output. NAME is a format chooser entry (default: the remembered\n"
            "      choice); --bare leaves out the two closing line breaks.\n"
+           "  posts\n"
+           "      Prints each watched post: address, tab, baseline size.\n"
+           "  forums\n"
+           "      Prints each forum: address, tab, username.\n"
            "\n"
            "Options:\n"
            "  --data-dir DIR   the folder that holds the data files\n"

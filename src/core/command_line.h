@@ -9,7 +9,7 @@
 
 namespace boardcast {
 
-enum class Command { Desktop, Help, Convert };
+enum class Command { Desktop, Help, Convert, Posts, Forums };
 
 struct CommandLine {
     Command command = Command::Desktop;

@@ -10,6 +10,7 @@
 namespace boardcast {
 
 enum class ErrorCode {
+    NotFound,    // a file that the operation needs does not exist
     Io,          // a file or folder could not be read, written, created or renamed
     Format,      // stored data could not be understood
     Limit,       // a size or count limit was reached

@@ -1,30 +1,15 @@
 #!/usr/bin/env bash
 # The headless convert command, end to end through the real binary and real settings file.
-set -u
-bin=$1
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data
-failures=0
-passes=0
+source "$(dirname "$0")/cli_common.sh"
 
 # expect NAME EXPECTED-PRINTF-FORMAT INPUT-PRINTF-FORMAT ARGS...
 expect() {
     local name=$1 want=$2 input=$3
     shift 3
-    printf "$want" >"$tmp/want"
     printf "$input" | "$bin" convert "$@" >"$tmp/got" 2>"$tmp/err"
     local rc=$?
-    if [[ $rc -ne 0 ]] || ! cmp -s "$tmp/want" "$tmp/got"; then
-        echo "FAIL $name (exit $rc)"
-        echo "  want: $(od -c "$tmp/want" | head -5)"
-        echo "  got:  $(od -c "$tmp/got" | head -5)"
-        cat "$tmp/err"
-        failures=$((failures + 1))
-    else
-        echo "ok   $name"
-        passes=$((passes + 1))
-    fi
+    [[ $rc -eq 0 ]] || { cat "$tmp/err"; echo "exit $rc" >>"$tmp/got"; }
+    check "$name" "$want" "$tmp/got"
 }
 
 expect "html" "W <a href='http://a.com '>http://a.com </a>W\r\n\r\n" 'W http://a.com W' --format html
@@ -49,7 +34,6 @@ expect "remembered custom choice" 'x (m:a@b |a@b )y\r\n\r\n' 'x a@b y'
 expect "named custom format" '(http://q |http://q )z' 'http://q z' --format bb --bare
 
 "$bin" convert --format >/dev/null 2>&1 </dev/null
-if [[ $? -ne 2 ]]; then echo "FAIL usage error should exit 2"; failures=$((failures + 1)); else passes=$((passes + 1)); fi
+if [[ $? -eq 2 ]]; then pass "usage error exits 2"; else fail "usage error exits 2"; fi
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish

@@ -24,6 +24,8 @@ TEST(CommandLine, AcceptedForms) {
         {{"--bare", "--format=my name", "convert", "--data-dir", "d"}, Command::Convert, "d",
          "my name", true},
         {{"convert", "--format="}, Command::Convert, {}, "", false},
+        {{"posts", "--data-dir", "d"}, Command::Posts, "d", {}, false},
+        {{"forums"}, Command::Forums, {}, {}, false},
         {{"--help"}, Command::Help, {}, {}, false},
         {{"convert", "-h"}, Command::Help, {}, {}, false},
     };
@@ -42,7 +44,8 @@ TEST(CommandLine, RejectedForms) {
         {"frobnicate"},           {"convert", "extra"},   {"--format"},
         {"convert", "--format"},  {"--data-dir"},         {"--data-dir="},
         {"--bare"},               {"convert", "--nope"},  {"--bare=1", "convert"},
-        {"-x"},
+        {"-x"},                   {"posts", "--bare"},    {"forums", "--format", "html"},
+        {"posts", "forums"},
     };
     for (const Args& args : rows) {
         auto parsed = parseCommandLine(args);

@@ -1,0 +1,31 @@
+#include "core/data_files.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "core/text_file.h"
+
+namespace boardcast {
+
+Status prepareAppFolder(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        return Error{ErrorCode::Io, "Could not create the data folder " + folder + ": " +
+                                        ec.message() + "."};
+    }
+    std::string failures;
+    for (std::string_view name : kDataFiles) {
+        const std::string path = joinPath(folder, name);
+        if (fileExists(path)) continue;
+        std::optional<mode_t> mode;
+        if (name == kForumsFile) mode = 0600;
+        Status s = writeFileAtomic(path, kCrLf, mode);
+        if (!s) failures += (failures.empty() ? "" : "\n") + s.error().text;
+    }
+    if (!failures.empty()) return Error{ErrorCode::Io, failures};
+    return {};
+}
+
+}  // namespace boardcast

@@ -1,0 +1,58 @@
+#pragma once
+// Reading and writing the data files. The line rules, stated once for every file: a line
+// ends at CR LF or at a lone CR; a lone LF stays inside the line; a last line without a
+// line break counts; an empty file has no lines.
+//
+// Every rewrite is atomic: the bytes go to a temporary file in the same folder, which is
+// flushed to disk and then renamed over the old file. A failed write leaves the old file as
+// it was and reports why.
+
+#include <sys/types.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/result.h"
+
+namespace boardcast {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// The program's lists are indexed with 16-bit signed indices, so a list loaded from a file
+// holds at most this many entries.
+inline constexpr int kMaxListEntries = 32767;
+
+// Files larger than this are refused on reading rather than loaded into memory.
+inline constexpr size_t kMaxDataFileBytes = 64u << 20;
+
+std::vector<std::string> splitLines(std::string_view bytes);
+
+// The whole file. NotFound when it does not exist, Io when it cannot be read or is not a
+// plain file, Limit when it is larger than maxBytes.
+Result<std::string> readFileBytes(const std::string& path, size_t maxBytes = kMaxDataFileBytes);
+Result<std::vector<std::string>> readLines(const std::string& path,
+                                           size_t maxBytes = kMaxDataFileBytes);
+
+// Replaces the file's content atomically. mode gives the new file's permission bits; without
+// it an existing file keeps its mode and a new one gets the default for the user's umask.
+Status writeFileAtomic(const std::string& path, std::string_view bytes,
+                       std::optional<mode_t> mode = std::nullopt);
+
+// True when a plain, non-hidden file of exactly this path exists. A name holding a wildcard
+// character ("*" or "?") never counts, and any error of the file system yields false.
+bool fileExists(const std::string& path);
+
+// The text after the last "/" of a path; the whole path when it has none.
+std::string fileNameOfPath(std::string_view path);
+
+// folder + "/" + name.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// For tests only: runs between writing the temporary file and renaming it, so a test can
+// end the process there and check that the old file survived.
+void setBeforeRenameHookForTesting(std::function<void()> hook);
+
+}  // namespace boardcast
