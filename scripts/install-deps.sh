@@ -7,6 +7,7 @@ packages=(
   g++ make cmake pkg-config
   qt6-base-dev qt6-webengine-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  nginx-light openssl curl
 )
 
 missing=()

@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
     switch (line.command) {
         case Command::Desktop: return runDesktop(folder);
         case Command::Convert: return runConvert(line);
+        case Command::Watch: return runWatch(folder, line.url);
+        case Command::Check: return runCheck(folder);
         case Command::Posts: return runPosts(folder);
         case Command::Forums: return runForums(folder);
         case Command::Help: break;

@@ -13,6 +13,7 @@ Error usageError(std::string text) { return {ErrorCode::Usage, std::move(text)};
 Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
     std::optional<std::string> commandWord;
+    std::vector<std::string> operands;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         std::optional<std::string> inlineValue;
@@ -43,7 +44,7 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
         } else if (arg.starts_with("-")) {
             return usageError("Unknown option " + std::string(args[i]) + ".");
         } else if (commandWord) {
-            return usageError("Unexpected argument " + std::string(arg) + ".");
+            operands.emplace_back(arg);
         } else {
             commandWord = std::string(arg);
         }
@@ -53,6 +54,10 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::Desktop;
     } else if (*commandWord == "convert") {
         line.command = Command::Convert;
+    } else if (*commandWord == "watch") {
+        line.command = Command::Watch;
+    } else if (*commandWord == "check") {
+        line.command = Command::Check;
     } else if (*commandWord == "posts") {
         line.command = Command::Posts;
     } else if (*commandWord == "forums") {
@@ -60,6 +65,10 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     } else {
         return usageError("Unknown command " + *commandWord + ".");
     }
+    size_t wanted = line.command == Command::Watch ? 1 : 0;
+    if (operands.size() > wanted) return usageError("Unexpected argument " + operands[wanted] + ".");
+    if (operands.size() < wanted) return usageError("The watch command needs the address of a page.");
+    if (wanted == 1) line.url = operands[0];
     if (line.command != Command::Convert && (line.format || line.bare)) {
         return usageError("--format and --bare belong to the convert command.");
     }
@@ -79,6 +88,12 @@ std::string usageText() {
            "      Reads a message from standard input and writes the outgoing text to\n"
            "      standard output. NAME is a format chooser entry (default: the remembered\n"
            "      choice); --bare leaves out the two closing line breaks.\n"
+           "  watch URL\n"
+           "      Watches the page at URL: adds it to the watched posts, measures its\n"
+           "      size as the baseline and saves the lists.\n"
+           "  check\n"
+           "      Fetches every watched post again and prints those with new replies\n"
+           "      (grown by more than 500 bytes); progress goes to standard error.\n"
            "  posts\n"
            "      Prints each watched post: address, tab, baseline size.\n"
            "  forums\n"

@@ -9,13 +9,14 @@
 
 namespace boardcast {
 
-enum class Command { Desktop, Help, Convert, Posts, Forums };
+enum class Command { Desktop, Help, Convert, Watch, Check, Posts, Forums };
 
 struct CommandLine {
     Command command = Command::Desktop;
     std::optional<std::string> dataDir;  // --data-dir DIR
     std::optional<std::string> format;   // convert --format NAME
     bool bare = false;                   // convert --bare
+    std::string url;                     // watch URL
 };
 
 // args excludes the program name. Options may stand before or after the command, as

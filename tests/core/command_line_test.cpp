@@ -26,6 +26,8 @@ TEST(CommandLine, AcceptedForms) {
         {{"convert", "--format="}, Command::Convert, {}, "", false},
         {{"posts", "--data-dir", "d"}, Command::Posts, "d", {}, false},
         {{"forums"}, Command::Forums, {}, {}, false},
+        {{"check"}, Command::Check, {}, {}, false},
+        {{"watch", "http://a/b?c=1"}, Command::Watch, {}, {}, false},
         {{"--help"}, Command::Help, {}, {}, false},
         {{"convert", "-h"}, Command::Help, {}, {}, false},
     };
@@ -37,6 +39,7 @@ TEST(CommandLine, AcceptedForms) {
         EXPECT_EQ(parsed.value().format, r.format);
         EXPECT_EQ(parsed.value().bare, r.bare);
     }
+    EXPECT_EQ(parseCommandLine({"watch", "--data-dir", "d", "http://a/"}).value().url, "http://a/");
 }
 
 TEST(CommandLine, RejectedForms) {
@@ -45,7 +48,8 @@ TEST(CommandLine, RejectedForms) {
         {"convert", "--format"},  {"--data-dir"},         {"--data-dir="},
         {"--bare"},               {"convert", "--nope"},  {"--bare=1", "convert"},
         {"-x"},                   {"posts", "--bare"},    {"forums", "--format", "html"},
-        {"posts", "forums"},
+        {"posts", "forums"},      {"watch"},              {"watch", "a", "b"},
+        {"check", "x"},
     };
     for (const Args& args : rows) {
         auto parsed = parseCommandLine(args);

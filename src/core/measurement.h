@@ -1,0 +1,37 @@
+#pragma once
+// What the watch list and the reply check need from a page probe, and the status bar they
+// and the probe write to. The probe itself lives in net/; these interfaces keep core free of it.
+
+#include <cstdint>
+#include <string>
+
+namespace boardcast {
+
+// The three panels of the main window's status bar: 1 short status words (the reply
+// check's progress), 2 phase texts, 3 download progress.
+class StatusPanels {
+public:
+    virtual ~StatusPanels() = default;
+    virtual void setPanelText(int panel, const std::string& text) = 0;
+};
+
+// Told the outcome of a measurement, once per started measurement that was not dropped.
+class MeasurementClient {
+public:
+    virtual ~MeasurementClient() = default;
+    virtual void onMeasured(std::int64_t bodyBytes) = 0;
+    // reason is readable ("Connection refused"); the probe has already shown it.
+    virtual void onMeasureFailed(const std::string& reason) = 0;
+};
+
+// Fetches a page and counts its body bytes. Starting a measurement drops the one still
+// running on the same measurer, which then reports nothing. The outcome reaches the client
+// later, from an event; the client may start the next measurement from inside its callback.
+class PageMeasurer {
+public:
+    virtual ~PageMeasurer() = default;
+    virtual void setClient(MeasurementClient* client) = 0;
+    virtual void startMeasuring(const std::string& url) = 0;
+};
+
+}  // namespace boardcast

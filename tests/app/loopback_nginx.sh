@@ -1,0 +1,37 @@
+# Starts nginx on 127.0.0.1 port 80 serving a folder, with its config, pid and logs in a
+# folder of its own; sets nginx_pid. Returns 1 when port 80 cannot be had.
+# Usage: start_loopback_nginx STATE-FOLDER WWW-FOLDER
+start_loopback_nginx() {
+    local state=$1 www=$2
+    mkdir -p "$state"
+    cat >"$state/nginx.conf" <<CONF
+daemon off;
+master_process off;
+user root;
+pid $state/nginx.pid;
+error_log $state/error.log;
+events { worker_connections 1024; }
+http {
+    access_log off;
+    client_body_temp_path $state/body;
+    proxy_temp_path $state/proxy;
+    fastcgi_temp_path $state/fastcgi;
+    uwsgi_temp_path $state/uwsgi;
+    scgi_temp_path $state/scgi;
+    server { listen 127.0.0.1:80; root $www; }
+}
+CONF
+    /usr/sbin/nginx -p "$state" -c "$state/nginx.conf" 2>"$state/start.log" &
+    nginx_pid=$!
+    for _ in $(seq 50); do
+        (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && return 0
+        kill -0 "$nginx_pid" 2>/dev/null || { cat "$state/start.log" >&2; return 1; }
+        sleep 0.1
+    done
+    return 1
+}
+
+stop_loopback_nginx() {
+    kill "$nginx_pid" 2>/dev/null
+    wait "$nginx_pid" 2>/dev/null
+}
