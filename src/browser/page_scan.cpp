@@ -1,0 +1,114 @@
+#include "browser/page_scan.h"
+
+#include <vector>
+
+#include "core/text_file.h"
+
+namespace boardcast {
+
+namespace {
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Case-insensitive test at position i for a lower-case needle.
+bool matchesAt(std::string_view text, size_t i, std::string_view needle) {
+    if (i + needle.size() > text.size()) return false;
+    for (size_t k = 0; k < needle.size(); ++k) {
+        if (lower(text[i + k]) != needle[k]) return false;
+    }
+    return true;
+}
+
+bool containsCi(std::string_view text, std::string_view needle) {
+    for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
+        if (matchesAt(text, i, needle)) return true;
+    }
+    return false;
+}
+
+// Replaces every occurrence of needle (any case) by before + needle + after.
+std::string surround(std::string_view text, std::string_view needle, std::string_view before,
+                     std::string_view after) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    size_t i = 0;
+    while (i < text.size()) {
+        if (matchesAt(text, i, needle)) {
+            out += before;
+            out += needle;
+            out += after;
+            i += needle.size();
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+// Writes the prepared text to the scratch file and reads its lines back.
+Result<std::vector<std::string>> writeAndReadBack(const std::string& scratchPath,
+                                                  std::string_view html) {
+    std::string text = preparePageText(html);
+    text += kCrLf;
+    if (Status s = writeFileAtomic(scratchPath, text); !s) return s.error();
+    return readLines(scratchPath);
+}
+
+// The form scan over the scratch file's lines: the counter of the first form that holds
+// "textarea" between its start tag and its end tag, or -1.
+int scanForms(const std::vector<std::string>& lines) {
+    int formCounter = -1;
+    bool insideForm = false;
+    for (const std::string& line : lines) {
+        if (!insideForm) {
+            if (containsCi(line, "<form")) {
+                insideForm = true;
+                ++formCounter;
+            }
+            continue;
+        }
+        if (containsCi(line, "textarea")) return formCounter;
+        if (containsCi(line, "</form>")) insideForm = false;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string preparePageText(std::string_view html) {
+    std::string text = surround(html, "<form", kCrLf, kCrLf);
+    text = surround(text, "</form>", kCrLf, kCrLf);
+    text = surround(text, "<input ", kCrLf, "");
+    return surround(text, "<textarea", kCrLf, "");
+}
+
+Result<int> findPostingForm(const std::string& scratchPath, const BodyHtml& body) {
+    for (const std::string* html : {&body.outer, &body.inner}) {
+        auto lines = writeAndReadBack(scratchPath, *html);
+        if (!lines) return lines.error();
+        int form = scanForms(lines.value());
+        if (form >= 0) return form;
+    }
+    return -1;
+}
+
+Result<int> findMessageField(const std::string& scratchPath, int formIndex) {
+    auto lines = readLines(scratchPath);
+    if (!lines) return lines.error();
+    const std::vector<std::string>& all = lines.value();
+    int formCounter = -1;
+    int fieldCounter = -1;
+    for (size_t i = 0; i < all.size(); ++i) {
+        const std::string& line = all[i];
+        if (containsCi(line, "<form")) ++formCounter;
+        if (formCounter != formIndex) continue;
+        if (containsCi(line, "<textarea") || containsCi(line, "<input")) ++fieldCounter;
+        if (containsCi(line, "textarea")) {
+            // Found on the file's last line, the scan has reached the end of the file: no field.
+            return i + 1 == all.size() ? -1 : fieldCounter;
+        }
+    }
+    return -1;
+}
+
+}  // namespace boardcast

@@ -1,0 +1,51 @@
+#pragma once
+// The Browser over Qt WebEngine: a QWebEngineView with a page of our own. Our scripts run in
+// the application world, out of reach of the page's scripts, and every text handed to the
+// page goes in as a JSON-encoded string value, never spliced into script.
+
+#include <QObject>
+#include <memory>
+
+#include "browser/browser.h"
+
+class QWebEngineView;
+class QWidget;
+// So that popupOpened's argument is a known type to queued connections and signal spies.
+Q_MOC_INCLUDE(<QWebEngineView>)
+
+namespace boardcast {
+
+class WebEngineBrowser final : public QObject, public Browser {
+    Q_OBJECT
+
+public:
+    explicit WebEngineBrowser(QWidget* viewParent = nullptr);
+    ~WebEngineBrowser() override;
+
+    // The widget that shows the pages (WebBrowser1); owned by its Qt parent, or by us while
+    // it has none.
+    QWebEngineView* view() const;
+
+    void setEvents(BrowserEvents* events) override;
+    void navigate(const std::string& address) override;
+    void goBack() override;
+    void goForward() override;
+    void stop() override;
+    void refresh() override;
+    std::string locationUrl() const override;
+    std::string locationName() const override;
+    void readBody(std::function<void(std::optional<BodyHtml>)> done) override;
+    void setFormFieldValue(int form, int field, const std::string& text,
+                           std::function<void(bool written)> done) override;
+    void pasteText(const std::string& text, std::function<void(bool pasted)> done) override;
+
+Q_SIGNALS:
+    // A page opened a new window that was not refused; it shows in this top-level view.
+    void popupOpened(QWebEngineView* popup);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d_;
+};
+
+}  // namespace boardcast

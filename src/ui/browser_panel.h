@@ -1,0 +1,75 @@
+#pragma once
+// The browser panel of the main window (Frame2, "Browser"): the address box Text5 with its
+// label, the go, back, forward, stop and refresh buttons Command3 to Command7, the check box
+// Check1 "No Popups" and the embedded browser WebBrowser1. It reports the download state to
+// status panel 1 and the browser's status text to panel 2, pastes texts into the focused
+// field of the page, and runs auto-insert with its post detection.
+
+#include <QGroupBox>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "browser/auto_insert.h"
+#include "browser/browser.h"
+#include "core/measurement.h"
+
+class QCheckBox;
+class QLineEdit;
+class QToolButton;
+
+namespace boardcast {
+
+class WebEngineBrowser;
+
+class BrowserPanel final : public QGroupBox, public BrowserEvents {
+    Q_OBJECT
+
+public:
+    // Where the texts of the four paste indices come from: 0 subject, 1 username,
+    // 2 password, 3 the message converted in the chosen format (without added line breaks).
+    struct Services {
+        std::string scratchPath;                   // htmltemp.txt
+        std::function<std::string(int)> pasteText;  // by paste index
+        std::function<void()> watchCurrentPage;    // "Watch This Post"
+    };
+
+    BrowserPanel(StatusPanels& status, Services services, QWidget* parent = nullptr);
+    ~BrowserPanel() override;
+
+    Browser& browser();
+    WebEngineBrowser& webEngine();
+    AutoInsert& autoInsert();
+
+    // Auto-insert of the outgoing text; a failure shows "Auto-Insert Error".
+    void autoInsertMessage(const std::string& convertedText);
+    // Paste index 0 to 3; any other index does nothing.
+    void pasteIntoPage(int index);
+    void navigate(const std::string& address);
+    std::string currentAddress() const;
+
+    // BrowserEvents
+    void onStatusTextChange(const std::string& text) override;
+    void onProgressChange(int percent) override;
+    void onDownloadBegin() override;
+    void onDownloadComplete() override;
+    void onTitleChange(const std::string& title) override;
+    bool onNewWindow() override;
+
+private:
+    void openEnteredAddress();
+
+    StatusPanels& status_;
+    Services services_;
+    WebEngineBrowser* browser_ = nullptr;
+    std::unique_ptr<AutoInsert> autoInsert_;
+    QLineEdit* Text5 = nullptr;
+    QToolButton* Command3 = nullptr;
+    QToolButton* Command4 = nullptr;
+    QToolButton* Command5 = nullptr;
+    QToolButton* Command6 = nullptr;
+    QToolButton* Command7 = nullptr;
+    QCheckBox* Check1 = nullptr;
+};
+
+}  // namespace boardcast

@@ -1,0 +1,39 @@
+#include "ui/message_box.h"
+
+#include <QMessageBox>
+
+namespace boardcast {
+
+namespace {
+
+bool& recordingFlag() {
+    static bool recording = false;
+    return recording;
+}
+
+QList<MessageBox::Shown>& shownBoxes() {
+    static QList<MessageBox::Shown> shown;
+    return shown;
+}
+
+}  // namespace
+
+void MessageBox::show(QWidget* parent, const QString& title, const QString& text, Icon icon) {
+    if (recordingFlag()) {
+        shownBoxes().append({title, text, icon});
+        return;
+    }
+    QMessageBox box(icon == Icon::Warning       ? QMessageBox::Warning
+                    : icon == Icon::Information ? QMessageBox::Information
+                                                : QMessageBox::NoIcon,
+                    title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void MessageBox::setRecording(bool recording) { recordingFlag() = recording; }
+
+const QList<MessageBox::Shown>& MessageBox::recorded() { return shownBoxes(); }
+
+void MessageBox::clearRecorded() { shownBoxes().clear(); }
+
+}  // namespace boardcast

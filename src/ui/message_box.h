@@ -1,0 +1,30 @@
+#pragma once
+// Every message box of the program goes through here: modal, an OK button only. Tests
+// switch to recording, so a box never blocks them and its texts can be read back.
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace boardcast {
+
+class MessageBox {
+public:
+    enum class Icon { None, Warning, Information };
+
+    static void show(QWidget* parent, const QString& title, const QString& text,
+                     Icon icon = Icon::None);
+
+    // For tests: record instead of showing.
+    static void setRecording(bool recording);
+    struct Shown {
+        QString title;
+        QString text;
+        Icon icon;
+    };
+    static const QList<Shown>& recorded();
+    static void clearRecorded();
+};
+
+}  // namespace boardcast
