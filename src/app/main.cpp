@@ -3,9 +3,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QStatusBar>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -14,48 +11,32 @@
 #include "app/headless_commands.h"
 #include "core/command_line.h"
 #include "core/data_files.h"
-#include "core/measurement.h"
 #include "core/product_identity.h"
-#include "core/text_file.h"
 #include "platform/app_folder.h"
 #include "platform/qt_strings.h"
-#include "ui/browser_panel.h"
+#include "platform/qt_settings_store.h"
+#include "ui/form1.h"
+#include "ui/frm_splash.h"
+#include "ui/resources.h"
 
 namespace {
 
 using namespace boardcast;
 
+// The splash opens first; when its timer has run, the main window is created, loads and
+// shows, and the splash hides.
 int runDesktop(const std::string& folder) {
-    // A stand-in for the main window until it exists: the browser panel over a status bar.
-    class StatusLabels final : public StatusPanels {
-    public:
-        explicit StatusLabels(QStatusBar* bar) {
-            for (int i = 0; i < 3; ++i) {
-                labels_[i] = new QLabel(bar);
-                bar->addWidget(labels_[i], i == 1 ? 1 : 0);
-            }
-            labels_[0]->setMinimumWidth(120);
-        }
-        void setPanelText(int panel, const std::string& text) override {
-            if (panel >= 1 && panel <= 3) labels_[panel - 1]->setText(toQString(text));
-        }
-
-    private:
-        QLabel* labels_[3] = {};
-    };
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Boardcast"));
-    StatusLabels status(window.statusBar());
-    BrowserPanel::Services services{joinPath(folder, "htmltemp.txt"),
-                                    [](int) { return std::string(); }, [] {}};
-    auto* panel = new BrowserPanel(status, std::move(services), &window);
-    window.setCentralWidget(panel);
-    window.resize(743, 599);
-    panel->navigate("about:blank");
-    window.show();
+    initUiResources();
+    QtSettingsStore settings;
+    frmSplash splash;
+    std::unique_ptr<Form1> form;
+    QObject::connect(&splash, &frmSplash::finished, &splash, [&] {
+        form = std::make_unique<Form1>(folder, settings, std::string(kHomePage));
+        form->show();
+    });
+    splash.start();
     const int result = QCoreApplication::exec();
-    delete panel;  // before the status panels it writes to
+    form.reset();
     return result;
 }
 

@@ -14,6 +14,22 @@
 
 namespace boardcast {
 
+// The message box's text when the window is created, shown until a stored message
+// replaces it: twelve lines, each ended by CR LF.
+inline constexpr std::string_view kIntroductoryMessage =
+    "Type your first message here.  \r\n"
+    "\r\n"
+    "Use plain-text, and be sure to put \r\n"
+    "http:// before your URLs.  Then go\r\n"
+    "to a message forum's posting page \r\n"
+    "and hit the \"Insert Message\" button \r\n"
+    "to insert your message \r\n"
+    "automatically!  \r\n"
+    "\r\n"
+    "You can switch between different \r\n"
+    "formatting types by changing the \r\n"
+    "value in the drop down box above.\r\n";
+
 // Converts text with the first slot whose Name equals the chooser's text; with no such slot
 // (the case for "text") the text comes back unchanged.
 std::string convertMessage(std::string_view text, std::string_view chooserText,

@@ -1,0 +1,418 @@
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "browser/page_scan.h"
+#include "core/data_files.h"
+#include "core/main_window_layout.h"
+#include "core/message_output.h"
+#include "core/post_watcher.h"
+#include "core/product_identity.h"
+#include "core/reply_check.h"
+#include "core/settings_keys.h"
+#include "core/text_file.h"
+#include "net/page_probe.h"
+#include "platform/qt_probe_socket.h"
+#include "platform/qt_strings.h"
+#include "ui/browser_panel.h"
+#include "ui/command_icons.h"
+#include "ui/message_box.h"
+
+namespace boardcast {
+
+namespace {
+
+// Design positions are in twips; 15 twips make a logical pixel.
+QRect tw(int left, int top, int width, int height) {
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+            height / kTwipsPerPixel};
+}
+
+int px(int twips) { return twips / kTwipsPerPixel; }
+
+template <class W>
+W* place(W* widget, const char* name, QRect geometry) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* text, int left, int top) {
+    auto* l = new QLabel(QLatin1String(text), parent);
+    l->move(px(left), px(top));
+    l->adjustSize();
+    return l;
+}
+
+QToolButton* squareButton(QWidget* parent, const char* name, const char* caption,
+                          const char* tip, CommandIcon icon, QRect geometry) {
+    auto* b = place(new QToolButton(parent), name, geometry);
+    b->setText(QLatin1String(caption));
+    b->setToolTip(QLatin1String(tip));
+    b->setIcon(commandIcon(icon));
+    b->setIconSize(QSize(24, 24));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    return b;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, QRect geometry,
+                    const char* tip = nullptr) {
+    auto* b = place(new QPushButton(QLatin1String(caption), parent), name, geometry);
+    if (tip) b->setToolTip(QLatin1String(tip));
+    return b;
+}
+
+// A push button whose caption wraps onto several lines, as the long web-site caption needs.
+class WrappingButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        painter.drawText(rect().adjusted(6, 2, -6, -2), Qt::AlignCenter | Qt::TextWordWrap, text());
+    }
+};
+
+QString windowTitleText() {
+    const ProductIdentity& id = productIdentity();
+    return toQString(std::string(id.productName) + " by " + std::string(id.companyName));
+}
+
+}  // namespace
+
+Form1::Form1(std::string appFolder, SettingsStore& settings, std::string homePage,
+             QWidget* parent)
+    : QMainWindow(parent), folder_(std::move(appFolder)), settings_(settings) {
+    setObjectName(QStringLiteral("Form1"));
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPointSize(8);
+    setFont(verdana);
+
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("clientArea"));
+    setCentralWidget(area);
+    buildCommandRow(area);
+    buildMessageEditor(area);
+    buildForumsPanel(area);
+    buildPostsPanel(area);
+
+    BrowserPanel::Services services{joinPath(folder_, kScratchFile),
+                                    [this](int index) { return pasteText(index); },
+                                    [this] { watchThisPost(); }};
+    browserPanel_ = new BrowserPanel(*this, std::move(services), area);
+    browserPanel_->setGeometry(tw(3840, 900, 6375, 7395));
+
+    sizesSocket_ = std::make_unique<QtProbeSocket>();
+    postsSocket_ = std::make_unique<QtProbeSocket>();
+    wscSizes = std::make_unique<PageProbe>(*sizesSocket_, *this);
+    wscPosts = std::make_unique<PageProbe>(*postsSocket_, *this);
+    watcher_ = std::make_unique<PostWatcher>(lists_.posts, *wscSizes, *this);
+    replyCheck_ = std::make_unique<ReplyCheck>(lists_.posts, *wscPosts, *this);
+    replyCheck_->setChangedCallback([this] { refreshNewReplies(); });
+
+    buildMenus();
+    buildStatusBar();
+    setMinimumSize(px(kMinWindowWidth), px(kMinWindowHeight));
+    resize(px(11145), px(8985) + menuBar()->sizeHint().height());
+    load(homePage);
+}
+
+Form1::~Form1() {
+    // The probes report into this window; they go first.
+    replyCheck_.reset();
+    watcher_.reset();
+    wscPosts.reset();
+    wscSizes.reset();
+}
+
+void Form1::buildCommandRow(QWidget* area) {
+    cmdMessage = squareButton(area, "cmdMessage", "Auto-Insert",
+                              "Once you are on the page where you can post your message, click "
+                              "here to insert it.",
+                              CommandIcon::AutoInsert, tw(60, 60, 1600, 800));
+    label(area, "as", 1740, 540);
+    cmbConvert = place(new QComboBox(area), "cmbConvert", tw(2100, 480, 1635, 315));
+    cmbConvert->setToolTip(QStringLiteral(
+        "Select the format you would like to use when your message is inserted."));
+    cmdPreview = squareButton(area, "cmdPreview", "Preview",
+                              "See a preview of your message in the currently selected format",
+                              CommandIcon::Preview, tw(3840, 60, 800, 800));
+    cmdCopy = squareButton(area, "cmdCopy", "Copy",
+                           "Copy your message to the clipboard in the selected format",
+                           CommandIcon::Copy, tw(4680, 60, 800, 800));
+    cmdSave = squareButton(area, "cmdSave", "Save", "Save the current message", CommandIcon::Save,
+                           tw(5520, 60, 800, 800));
+    cmdLoad = squareButton(area, "cmdLoad", "Load", "Load a saved message", CommandIcon::Load,
+                           tw(6360, 60, 800, 800));
+    cmdOptions = squareButton(area, "cmdOptions", "Options", "Options", CommandIcon::Options,
+                              tw(7200, 60, 800, 800));
+    Command1 = place(new WrappingButton(area), "Command1", tw(8040, 60, 2115, 795));
+    Command1->setToolTip(QStringLiteral("Visit us!"));
+
+    connect(cmdMessage, &QToolButton::clicked, this, &Form1::autoInsert);
+    connect(cmdPreview, &QToolButton::clicked, this, &Form1::preview);
+    connect(cmdCopy, &QToolButton::clicked, this, &Form1::copyMessage);
+    connect(cmdSave, &QToolButton::clicked, this, &Form1::saveCurrentMessage);
+    connect(cmdLoad, &QToolButton::clicked, this, &Form1::savedMessagesRequested);
+    connect(cmdOptions, &QToolButton::clicked, this, &Form1::templateEditorRequested);
+    connect(Command1, &QPushButton::clicked, this, &Form1::websiteRequested);
+}
+
+void Form1::buildMessageEditor(QWidget* area) {
+    Frame1 = place(new QGroupBox(QStringLiteral("Message Editor"), area), "Frame1",
+                   tw(60, 900, 3735, 4155));
+    label(Frame1, "Subject:", 120, 360);
+    txtSubject = place(new QLineEdit(Frame1), "txtSubject", tw(900, 300, 1995, 285));
+    cmdPaste[0] = button(Frame1, "cmdPaste0", "Paste", tw(2940, 300, 675, 315),
+                         "Click within the Subject field on the form you want to paste into, "
+                         "then click here.");
+    label(Frame1, "Message:", 120, 660);
+    txtMessage = place(new QPlainTextEdit(Frame1), "txtMessage", tw(120, 900, 3495, 1755));
+    cmdPaste[3] = button(Frame1, "cmdPaste3", "Paste Message", tw(120, 2700, 3495, 375),
+                         "Click within the message area on the form you want to paste into, "
+                         "then click here.");
+    txtMessage->setPlainText(toQString(std::string(kIntroductoryMessage)).replace(
+        QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+    // Every change of the subject, typed or set by the program, is stored at once.
+    connect(txtSubject, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (Status s = storeSubject(settings_, toStdString(text)); !s) setPanelText(2, s.error().text);
+    });
+}
+
+void Form1::buildForumsPanel(QWidget* area) {
+    // The tab strip's box runs down behind both panels, which stand on top of it.
+    TabStrip2 = place(new QWidget(area), "TabStrip2", tw(60, 5100, 3735, 4815));
+    auto* stripLayout = new QVBoxLayout(TabStrip2);
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    stripLayout->setSpacing(0);
+    TabStrip2Tabs = new QTabBar(TabStrip2);
+    TabStrip2Tabs->setObjectName(QStringLiteral("TabStrip2Tabs"));
+    TabStrip2Tabs->addTab(QStringLiteral("Your Forums"));
+    TabStrip2Tabs->addTab(QStringLiteral("Your Posts"));
+    auto* box = new QGroupBox(TabStrip2);
+    stripLayout->addWidget(TabStrip2Tabs);
+    stripLayout->addWidget(box, 1);
+
+    Frame4 = place(new QGroupBox(area), "Frame4", tw(120, 5425, 3615, 4335));
+    Frame4->setFlat(true);
+    cmdAdd2 = button(Frame4, "cmdAdd2", "Add Current URL", tw(60, 180, 1680, 315),
+                     "Watch the current URL");
+    cmdDel2 = button(Frame4, "cmdDel2", "Remove URL", tw(1800, 180, 1695, 315));
+    label(Frame4, "Username:", 60, 540);
+    txtUsername = place(new QLineEdit(Frame4), "txtUsername", tw(1080, 510, 1695, 285));
+    cmdPaste[1] = button(Frame4, "cmdPaste1", "Paste", tw(2820, 510, 675, 285),
+                         "Click within the Username field on the form you want to paste into, "
+                         "then click here.");
+    label(Frame4, "Password:", 60, 855);
+    txtPassword = place(new QLineEdit(Frame4), "txtPassword", tw(1080, 825, 1695, 285));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    cmdPaste[2] = button(Frame4, "cmdPaste2", "Paste", tw(2820, 825, 675, 285),
+                         "Click within the Password field on the form you want to paste into, "
+                         "then click here.");
+    lstPosts2 = place(new QListWidget(Frame4), "lstPosts2", tw(60, 1140, 3435, 1425));
+    txtUsername->setEnabled(false);
+    txtPassword->setEnabled(false);
+
+    connect(TabStrip2Tabs, &QTabBar::currentChanged, this, &Form1::selectPanelTab);
+    connect(cmdAdd2, &QPushButton::clicked, this, &Form1::addCurrentForum);
+    connect(cmdDel2, &QPushButton::clicked, this, &Form1::removeForum);
+    connect(lstPosts2, &QListWidget::currentRowChanged, this, &Form1::forumClicked);
+    connect(lstPosts2, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        browserPanel_->navigate(toStdString(item->text()));
+    });
+    connect(txtUsername, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!syncingFields_) lists_.forums.setUsernameField(toStdString(text));
+    });
+    connect(txtPassword, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!syncingFields_) lists_.forums.setPasswordField(toStdString(text));
+    });
+    for (int i = 0; i < 4; ++i) {
+        connect(cmdPaste[static_cast<size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { pasteIntoPage(i); });
+    }
+}
+
+void Form1::buildPostsPanel(QWidget* area) {
+    Frame3 = place(new QGroupBox(area), "Frame3", tw(120, 5400, 3615, 4335));
+    Frame3->setFlat(true);
+    cmdAdd = button(Frame3, "cmdAdd", "Watch This Post", tw(60, 240, 1680, 375),
+                    "Watch the current URL");
+    cmdDel = button(Frame3, "cmdDel", "Remove Watch", tw(1800, 240, 1695, 375));
+    TabStrip1 = place(new QTabBar(Frame3), "TabStrip1", tw(60, 660, 3495, 315));
+    TabStrip1->addTab(QStringLiteral("Show All"));
+    TabStrip1->addTab(QStringLiteral("New Replies "));
+    TabStrip1->setExpanding(false);
+    cmdReplies = button(Frame3, "cmdReplies", "Check for new replies", tw(60, 1020, 3435, 315));
+    lstPosts = place(new QListWidget(Frame3), "lstPosts", tw(60, 1380, 3435, 1620));
+    lstNew = place(new QListWidget(Frame3), "lstNew", tw(60, 1380, 3435, 1620));
+    lstNew->hide();
+    cmdReplies->hide();
+    Frame3->hide();
+
+    connect(cmdAdd, &QPushButton::clicked, this, &Form1::watchThisPost);
+    connect(cmdDel, &QPushButton::clicked, this, &Form1::removeWatchedPost);
+    connect(cmdReplies, &QPushButton::clicked, this, &Form1::checkForNewReplies);
+    connect(TabStrip1, &QTabBar::currentChanged, this, &Form1::selectPostsTab);
+    for (QListWidget* list : {lstPosts, lstNew}) {
+        connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+            setPanelText(2, toStdString(item->text()));
+        });
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, list](QListWidgetItem* item) {
+            openListEntry(list, list->row(item));
+        });
+    }
+}
+
+void Form1::buildMenus() {
+    struct Entry {
+        const char* text;
+        std::function<void()> run;
+    };
+    auto addMenu = [this](const char* title, const char* prefix, std::vector<Entry> entries) {
+        QMenu* menu = menuBar()->addMenu(QLatin1String(title));
+        menu->setObjectName(QLatin1String(prefix));
+        int index = 0;
+        for (Entry& e : entries) {
+            QAction* action = menu->addAction(QLatin1String(e.text));
+            action->setObjectName(QLatin1String(prefix) + QLatin1Char('_') + QString::number(index++));
+            connect(action, &QAction::triggered, this, [run = std::move(e.run)] { run(); });
+        }
+    };
+    addMenu("&File", "mnuFile",
+            {{"&New Message", [this] { newMessage(); }},
+             {"&Save Message", [this] { saveCurrentMessage(); }},
+             {"&Load Message", [this] { Q_EMIT savedMessagesRequested(); }},
+             {"E&xit", [this] { exitWithoutSaving(); }}});
+    addMenu("&Tools", "mnuTools",
+            {{"&Preview", [this] { preview(); }},
+             {"Auto &Insert", [this] { autoInsert(); }},
+             {"&Check Replies",
+              [this] {
+                  selectPostsTab(1);
+                  checkForNewReplies();
+              }},
+             {"&Options", [this] { Q_EMIT templateEditorRequested(); }},
+             {"Paste Message", [this] { pasteIntoPage(3); }},
+             {"Paste Subject", [this] { pasteIntoPage(0); }},
+             {"Paste Username", [this] { pasteIntoPage(1); }},
+             {"Paste Password", [this] { pasteIntoPage(2); }}});
+    addMenu("&View", "mnuView",
+            {{"&Saved Messages", [this] { Q_EMIT savedMessagesRequested(); }},
+             {"&All posts", [this] { selectPostsTab(0); }},
+             {"&Replies", [this] { selectPostsTab(1); }},
+             {"&Templates", [this] { Q_EMIT templateEditorRequested(); }}});
+    addMenu("&Help", "mnuHelp", {{"View &Help", [this] { Q_EMIT helpRequested(); }}});
+    addMenu("About", "mnuAbout", {{"About this software", [this] { Q_EMIT aboutRequested(); }}});
+}
+
+void Form1::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    for (size_t i = 0; i < panels_.size(); ++i) {
+        panels_[i] = new QLabel(bar);
+        panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        panels_[i]->setFrameShape(QFrame::StyledPanel);
+        bar->addWidget(panels_[i]);
+    }
+}
+
+// The window's load, in its order.
+void Form1::load(const std::string& homePage) {
+    setWindowTitle(windowTitleText());
+    Command1->setText(QStringLiteral("Visit the ") + toQString(productIdentity().companyName) +
+                      QStringLiteral(" Affiliate Training Center"));
+    browserPanel_->navigate(homePage);
+
+    std::vector<std::string> problems;
+    if (Status s = prepareAppFolder(folder_); !s) problems.push_back(s.error().text);
+    StartupLists startup = loadProgramLists(folder_);
+    lists_ = std::move(startup.lists);
+    problems.insert(problems.end(), startup.problems.begin(), startup.problems.end());
+    refreshPosts();
+    refreshForums();
+
+    templates_ = loadTemplates(settings_);
+    updateInterface();
+    if (auto message = restoredMessage(settings_)) setMessageText(*message);
+    setSubjectText(restoredSubject(settings_));
+    std::vector<std::string> entries = formatChooserEntries(templates_);
+    cmbConvert->setCurrentIndex(restoredChooserIndex(settings_, entries));
+
+    // The help window opens at start while "Show at Startup" is ticked; it is asked for once
+    // the window exists, so whoever opens it can place it above this one.
+    if (readSetting(settings_, keys::showHelp) == "1") {
+        QTimer::singleShot(0, this, &Form1::helpRequested);
+    }
+
+    if (!problems.empty()) {
+        std::string text;
+        for (const std::string& p : problems) text += (text.empty() ? "" : "\r\n") + p;
+        showError(text);
+    }
+}
+
+void Form1::updateInterface() {
+    cmbConvert->clear();
+    for (const std::string& entry : formatChooserEntries(templates_)) {
+        cmbConvert->addItem(toQString(entry));
+    }
+    cmbConvert->setCurrentIndex(0);
+}
+
+void Form1::setPanelText(int panel, const std::string& text) {
+    if (panel >= 1 && panel <= 3) panels_[static_cast<size_t>(panel - 1)]->setText(toQString(text));
+}
+
+std::string Form1::messageText() const {
+    return toStdString(txtMessage->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+}
+
+void Form1::setMessageText(const std::string& text) {
+    txtMessage->setPlainText(toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+std::string Form1::subjectText() const { return toStdString(txtSubject->text()); }
+
+void Form1::setSubjectText(const std::string& text) { txtSubject->setText(toQString(text)); }
+
+std::string Form1::chooserText() const { return toStdString(cmbConvert->currentText()); }
+
+std::string Form1::pasteText(int index) const {
+    switch (index) {
+        case 0: return subjectText();
+        case 1: return lists_.forums.currentUsername();
+        case 2: return lists_.forums.currentPassword();
+        case 3: return bareMessageText(messageText(), chooserText(), templates_);
+        default: return {};
+    }
+}
+
+void Form1::showError(const std::string& text) {
+    MessageBox::show(this, toQString(productIdentity().productName), toQString(text),
+                     MessageBox::Icon::Warning);
+}
+
+}  // namespace boardcast

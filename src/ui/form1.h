@@ -1,0 +1,155 @@
+#pragma once
+// The main window: the command row, the message editor, the forums and posts panels under
+// their tab strip, the browser panel and the three-panel status bar. Every handler passes
+// straight to the pure code (conversion, message library, watch list, reply check, forum
+// accounts); the window only moves texts between its controls and that code.
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "core/link_templates.h"
+#include "core/measurement.h"
+#include "core/program_lists.h"
+#include "core/settings_store.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTabBar;
+class QToolButton;
+
+namespace boardcast {
+
+class BrowserPanel;
+class PageProbe;
+class PostWatcher;
+class QtProbeSocket;
+class ReplyCheck;
+
+class Form1 final : public QMainWindow, public StatusPanels {
+    Q_OBJECT
+
+public:
+    // The window's load runs here: data files, lists, templates and the restored message.
+    // homePage is the first address the browser opens.
+    Form1(std::string appFolder, SettingsStore& settings, std::string homePage,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    void setPanelText(int panel, const std::string& text) override;
+
+    // The template table (module globals); the template editor edits it and then calls
+    // updateInterface and saveTemplates.
+    TemplateTable& templates() { return templates_; }
+    void updateInterface();
+    const ProgramLists& lists() const { return lists_; }
+    BrowserPanel& browserPanel() { return *browserPanel_; }
+
+    // Commands of the buttons and menus.
+    void autoInsert();
+    void preview();
+    void copyMessage();
+    void saveCurrentMessage();
+    void newMessage();
+    void exitWithoutSaving();
+    void pasteIntoPage(int index);
+    void watchThisPost();
+    void removeWatchedPost();
+    void checkForNewReplies();
+    void addCurrentForum();
+    void removeForum();
+    void selectPostsTab(int index);   // TabStrip1: 0 "Show All", 1 "New Replies "
+    void selectPanelTab(int index);   // TabStrip2: 0 "Your Forums", 1 "Your Posts"
+
+    // The message and subject boxes, with CR LF line breaks.
+    std::string messageText() const;
+    void setMessageText(const std::string& text);
+    std::string subjectText() const;
+    void setSubjectText(const std::string& text);
+
+Q_SIGNALS:
+    // Entries that open the secondary windows; the program connects them.
+    void savedMessagesRequested();
+    void templateEditorRequested();
+    void websiteRequested();
+    void helpRequested();
+    void aboutRequested();
+    // The orderly shutdown has written everything; secondary windows should close.
+    void closing();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildCommandRow(QWidget* area);
+    void buildMessageEditor(QWidget* area);
+    void buildForumsPanel(QWidget* area);
+    void buildPostsPanel(QWidget* area);
+    void buildMenus();
+    void buildStatusBar();
+    void load(const std::string& homePage);
+    void layoutMainWindow();
+    std::string chooserText() const;
+    std::string pasteText(int index) const;
+    void refreshPosts();
+    void refreshNewReplies();
+    void refreshForums();
+    void showLoginFields();
+    void forumClicked(int row);
+    void openListEntry(QListWidget* list, int row);
+    void showError(const std::string& text);
+
+    std::string folder_;
+    SettingsStore& settings_;
+    TemplateTable templates_;
+    ProgramLists lists_;
+    bool syncingFields_ = false;
+
+    std::unique_ptr<QtProbeSocket> sizesSocket_;
+    std::unique_ptr<QtProbeSocket> postsSocket_;
+    std::unique_ptr<PageProbe> wscSizes;
+    std::unique_ptr<PageProbe> wscPosts;
+    std::unique_ptr<PostWatcher> watcher_;
+    std::unique_ptr<ReplyCheck> replyCheck_;
+
+    QToolButton* cmdMessage = nullptr;
+    QComboBox* cmbConvert = nullptr;
+    QToolButton* cmdPreview = nullptr;
+    QToolButton* cmdCopy = nullptr;
+    QToolButton* cmdSave = nullptr;
+    QToolButton* cmdLoad = nullptr;
+    QToolButton* cmdOptions = nullptr;
+    QPushButton* Command1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* txtSubject = nullptr;
+    QPlainTextEdit* txtMessage = nullptr;
+    std::array<QPushButton*, 4> cmdPaste{};
+    QWidget* TabStrip2 = nullptr;
+    QTabBar* TabStrip2Tabs = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QPushButton* cmdAdd2 = nullptr;
+    QPushButton* cmdDel2 = nullptr;
+    QLineEdit* txtUsername = nullptr;
+    QLineEdit* txtPassword = nullptr;
+    QListWidget* lstPosts2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdDel = nullptr;
+    QTabBar* TabStrip1 = nullptr;
+    QListWidget* lstPosts = nullptr;
+    QListWidget* lstNew = nullptr;
+    QPushButton* cmdReplies = nullptr;
+    BrowserPanel* browserPanel_ = nullptr;
+    std::array<QLabel*, 3> panels_{};
+};
+
+}  // namespace boardcast

@@ -1,0 +1,216 @@
+// The main window's commands, list refreshes and window events. Each passes to the pure code.
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QWindowStateChangeEvent>
+
+#include "core/main_window_layout.h"
+#include "core/message_library.h"
+#include "core/message_output.h"
+#include "core/post_watcher.h"
+#include "core/reply_check.h"
+#include "net/page_probe.h"
+#include "platform/qt_probe_socket.h"
+#include "platform/qt_strings.h"
+#include "ui/browser_panel.h"
+#include "ui/form1.h"
+#include "ui/message_box.h"
+
+namespace boardcast {
+
+namespace {
+
+// Refills a list widget from texts, keeping the selected row where it can.
+template <class Range, class Text>
+void refill(QListWidget* list, const Range& items, Text text) {
+    const int row = list->currentRow();
+    QSignalBlocker block(list);
+    list->clear();
+    for (const auto& item : items) list->addItem(toQString(text(item)));
+    if (row >= 0 && row < list->count()) list->setCurrentRow(row);
+}
+
+}  // namespace
+
+void Form1::autoInsert() {
+    browserPanel_->autoInsertMessage(outgoingText(messageText(), chooserText(), templates_));
+}
+
+void Form1::preview() {
+    MessageBox::show(this, QStringLiteral("message preview"),
+                     toQString(outgoingText(messageText(), chooserText(), templates_)));
+}
+
+void Form1::copyMessage() {
+    QGuiApplication::clipboard()->setText(
+        toQString(outgoingText(messageText(), chooserText(), templates_)));
+}
+
+void Form1::saveCurrentMessage() {
+    if (Status s = saveMessage(folder_, messageText(), subjectText()); !s) {
+        showError("The message was not saved. " + s.error().text);
+        return;
+    }
+    setPanelText(1, "MESSAGE SAVED");
+}
+
+void Form1::newMessage() {
+    txtMessage->clear();
+    txtSubject->clear();  // stored at once, as every change of the subject
+}
+
+void Form1::exitWithoutSaving() {
+    // Ends at once: no list file and no setting is written.
+    QCoreApplication::exit(0);
+}
+
+void Form1::pasteIntoPage(int index) { browserPanel_->pasteIntoPage(index); }
+
+void Form1::watchThisPost() {
+    watcher_->watchCurrentPage(browserPanel_->currentAddress());
+    refreshPosts();
+}
+
+void Form1::removeWatchedPost() {
+    watcher_->removeWatch(lstPosts->currentRow());
+    refreshPosts();
+}
+
+void Form1::checkForNewReplies() { replyCheck_->startReplyCheck(); }
+
+void Form1::addCurrentForum() {
+    if (!lists_.forums.addCurrentForum(browserPanel_->currentAddress())) return;
+    refreshForums();
+    QSignalBlocker block(lstPosts2);
+    lstPosts2->setCurrentRow(lists_.forums.selectedIndex());
+    setPanelText(2, lists_.forums.at(lists_.forums.selectedIndex()).address);
+    showLoginFields();
+}
+
+void Form1::removeForum() {
+    lists_.forums.removeForum();
+    refreshForums();
+    QSignalBlocker block(lstPosts2);
+    lstPosts2->setCurrentRow(-1);
+    lstPosts2->clearSelection();
+}
+
+void Form1::forumClicked(int row) {
+    if (row < 0) return;
+    lists_.forums.selectForum(row);
+    setPanelText(2, lists_.forums.at(row).address);
+    showLoginFields();
+}
+
+// Shows the login fields as the model holds them; the model has stored the login already.
+void Form1::showLoginFields() {
+    syncingFields_ = true;
+    txtUsername->setEnabled(lists_.forums.fieldsEnabled());
+    txtPassword->setEnabled(lists_.forums.fieldsEnabled());
+    if (txtUsername->text() != toQString(lists_.forums.usernameField())) {
+        txtUsername->setText(toQString(lists_.forums.usernameField()));
+    }
+    if (txtPassword->text() != toQString(lists_.forums.passwordField())) {
+        txtPassword->setText(toQString(lists_.forums.passwordField()));
+    }
+    syncingFields_ = false;
+}
+
+void Form1::openListEntry(QListWidget* list, int row) {
+    if (row < 0 || row >= list->count()) return;
+    browserPanel_->autoInsert().armPostCheck();
+    browserPanel_->navigate(toStdString(list->item(row)->text()));
+}
+
+void Form1::selectPostsTab(int index) {
+    if (TabStrip1->currentIndex() != index) {
+        TabStrip1->setCurrentIndex(index);  // comes back here through currentChanged
+        return;
+    }
+    // The posts panel is where both lists live; show it so the choice can be seen.
+    selectPanelTab(1);
+    const bool all = index == 0;
+    cmdDel->setVisible(all);
+    cmdAdd->setVisible(all);
+    cmdReplies->setVisible(!all);
+    lstPosts->setVisible(all);
+    lstNew->setVisible(!all);
+}
+
+void Form1::selectPanelTab(int index) {
+    if (TabStrip2Tabs->currentIndex() != index) {
+        TabStrip2Tabs->setCurrentIndex(index);
+        return;
+    }
+    Frame3->setVisible(index == 1);
+    Frame4->setVisible(index == 0);
+}
+
+void Form1::refreshPosts() {
+    refill(lstPosts, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
+}
+
+void Form1::refreshNewReplies() {
+    refill(lstNew, replyCheck_->newReplies(), [](const std::string& s) { return s; });
+}
+
+void Form1::refreshForums() {
+    refill(lstPosts2, lists_.forums.forums(), [](const Forum& f) { return f.address; });
+}
+
+// An orderly shutdown: the lists and the message state are written, and anything that
+// could not be written is reported in one box before the program ends.
+void Form1::closeEvent(QCloseEvent* event) {
+    std::vector<Error> failures = saveProgramLists(folder_, lists_);
+    if (Status s = storeMessage(settings_, messageText()); !s) failures.push_back(s.error());
+    if (Status s = storeChooserIndex(settings_, cmbConvert->currentIndex()); !s) {
+        failures.push_back(s.error());
+    }
+    if (!failures.empty()) showError(listSaveFailureMessage(failures));
+    Q_EMIT closing();
+    event->accept();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutMainWindow();
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) layoutMainWindow();
+}
+
+void Form1::layoutMainWindow() {
+    const QRect outer = frameGeometry();
+    auto l = boardcast::layoutMainWindow(outer.width() * kTwipsPerPixel,
+                                         outer.height() * kTwipsPerPixel,
+                                         statusBar()->height() * kTwipsPerPixel,
+                                         isMinimized());
+    if (!l) return;
+    auto px = [](int twips) { return twips / kTwipsPerPixel; };
+    Frame3->resize(Frame3->width(), px(l->frame3Height));
+    lstPosts->resize(lstPosts->width(), px(l->listPostsHeight));
+    Frame4->resize(Frame4->width(), px(l->frame4Height));
+    lstPosts2->resize(lstPosts2->width(), px(l->listForumsHeight));
+    lstNew->resize(lstNew->width(), px(l->listNewHeight));
+    // The browser panel lays out its address box, go button and browser inside itself.
+    browserPanel_->resize(px(l->frame2Width), px(l->frame2Height));
+    panels_[0]->setFixedWidth(px(l->panel1Width));
+    panels_[1]->setFixedWidth(px(l->panel2Width));
+    panels_[2]->setFixedWidth(px(l->panel3Width));
+    Command1->resize(px(l->command1Width), Command1->height());
+    TabStrip2->resize(TabStrip2->width(), px(l->tabStrip2Height));
+}
+
+}  // namespace boardcast

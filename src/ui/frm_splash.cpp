@@ -1,0 +1,115 @@
+#include "ui/frm_splash.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QScreen>
+
+#include "core/product_identity.h"
+#include "platform/qt_strings.h"
+
+namespace boardcast {
+
+namespace {
+constexpr int kTickMs = 2;
+constexpr int kStep = 2;
+constexpr int kDone = 150;
+
+// The largest font of at most maxPoints that sets text within width.
+QFont fitted(QFont font, const QString& text, int maxPoints, int width) {
+    for (int size = maxPoints; size > 6; --size) {
+        font.setPointSize(size);
+        if (QFontMetrics(font).horizontalAdvance(text) <= width) break;
+    }
+    return font;
+}
+
+}  // namespace
+
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), Timer2(this) {
+    setObjectName(QStringLiteral("frmSplash"));
+    Timer2.setObjectName(QStringLiteral("Timer2"));
+    Timer2.setInterval(kTickMs);
+    connect(&Timer2, &QTimer::timeout, this, &frmSplash::tick);
+    setFixedSize(420, 260);
+}
+
+void frmSplash::start() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    show();
+    Timer2.start();
+}
+
+void frmSplash::tick() {
+    intTemp += kStep;
+    if (intTemp < kDone) return;
+    Timer2.stop();
+    Q_EMIT finished();
+    hide();
+}
+
+void frmSplash::paintEvent(QPaintEvent*) {
+    const QColor night(16, 36, 74);
+    const QColor gold(255, 192, 70);
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, height());
+    sky.setColorAt(0, QColor(38, 88, 160));
+    sky.setColorAt(1, night);
+    p.fillRect(rect(), sky);
+    QRadialGradient glow(QPointF(90, 96), 120);
+    glow.setColorAt(0, QColor(120, 170, 240, 90));
+    glow.setColorAt(1, QColor(120, 170, 240, 0));
+    p.fillRect(rect(), glow);
+    p.translate(0, -8);  // the picture sits a little above the middle
+
+    // The emblem: a speech bubble sending out waves.
+    QPainterPath bubble;
+    bubble.addRoundedRect(QRectF(30, 60, 96, 68), 16, 16);
+    QPainterPath tail;
+    tail.moveTo(52, 122);
+    tail.lineTo(44, 148);
+    tail.lineTo(80, 126);
+    tail.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(250, 251, 255));
+    p.drawPath(bubble.united(tail));
+    p.setPen(QPen(QColor(38, 88, 160), 6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(50, 84), QPointF(106, 84));
+    p.drawLine(QPointF(50, 102), QPointF(92, 102));
+    p.setPen(QPen(gold, 4, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    for (int r : {14, 25, 36}) p.drawArc(QRectF(138 - r, 94 - r, 2 * r, 2 * r), -40 * 16, 80 * 16);
+
+    const ProductIdentity& identity = productIdentity();
+    const QString name = toQString(identity.productName);
+    QFont title(font());
+    title.setBold(true);
+    p.setFont(fitted(title, name, 30, 214));
+    p.setPen(Qt::white);
+    p.drawText(QRectF(190, 58, 220, 52), Qt::AlignLeft | Qt::AlignVCenter, name);
+    const QString maker = QStringLiteral("by ") + toQString(identity.companyName);
+    p.setFont(fitted(font(), maker, 10, 214));
+    p.setPen(QColor(200, 218, 245));
+    p.drawText(QRectF(192, 110, 218, 22), Qt::AlignLeft | Qt::AlignVCenter, maker);
+
+    p.setPen(QPen(gold, 1.5));
+    p.drawLine(QPointF(30, 176), QPointF(390, 176));
+    const QString line =
+        QStringLiteral("Post to any forum in its own markup, and hear when they answer.");
+    p.setFont(fitted(font(), line, 11, 390));
+    p.setPen(QColor(255, 226, 150));
+    p.drawText(QRectF(10, 188, 400, 26), Qt::AlignCenter, line);
+    const QString site = toQString(identity.webSiteText);
+    p.setFont(fitted(font(), site, 8, 380));
+    p.setPen(QColor(150, 175, 215));
+    p.drawText(QRectF(20, 230, 380, 20), Qt::AlignCenter, site);
+}
+
+}  // namespace boardcast

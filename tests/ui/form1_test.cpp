@@ -1,0 +1,311 @@
+// The main window, offscreen, with a temporary data folder and fresh settings per test.
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWebEngineView>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "core/message_output.h"
+#include "core/settings_keys.h"
+#include "platform/qt_strings.h"
+#include "platform/webengine_browser.h"
+#include "ui/browser_panel.h"
+#include "ui/form1.h"
+#include "ui/message_box.h"
+
+using namespace boardcast;
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<MemorySettingsStore> settings_;
+
+    std::string folder() const { return toStdString(dir_->path()); }
+    std::string readFile(const char* name) const {
+        std::ifstream in(folder() + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void writeFile(const char* name, const std::string& bytes) const {
+        std::ofstream(folder() + "/" + name, std::ios::binary) << bytes;
+    }
+    std::unique_ptr<Form1> start() {
+        auto form = std::make_unique<Form1>(folder(), *settings_, "about:blank");
+        form->show();
+        return form;
+    }
+    static QAction* action(Form1& form, const char* name) {
+        return form.findChild<QAction*>(QLatin1String(name));
+    }
+    template <class T>
+    static T* child(Form1& form, const char* name) {
+        T* widget = form.findChild<T*>(QLatin1String(name));
+        if (!widget) qFatal("no control %s", name);
+        return widget;
+    }
+    static QString panel(Form1& form, int n) {
+        return child<QLabel>(form, QStringLiteral("StatusPanel%1").arg(n).toLatin1().constData())->text();
+    }
+    // Loads a page into the window's browser and waits for it.
+    static void loadPage(Form1& form, const QString& html, const QString& url) {
+        QWebEngineView* view = form.browserPanel().webEngine().view();
+        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+        view->setHtml(html, QUrl(url));
+        QVERIFY(loaded.wait(20000));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { MessageBox::setRecording(true); }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        settings_ = std::make_unique<MemorySettingsStore>();
+        MessageBox::clearRecorded();
+    }
+
+    void firstRun() {
+        auto form = start();
+        for (const char* name : {"htmltemp.txt", "messages.txt", "posts.txt", "posts2.txt", "sizes.txt"}) {
+            QCOMPARE(readFile(name), std::string("\r\n"));
+        }
+        QCOMPARE(form->windowTitle(), QStringLiteral("Boardcast by Quillfen"));
+        QCOMPARE(child<QPushButton>(*form, "Command1")->text(),
+                 QStringLiteral("Visit the Quillfen Affiliate Training Center"));
+        auto* chooser = child<QComboBox>(*form, "cmbConvert");
+        QStringList entries;
+        for (int i = 0; i < chooser->count(); ++i) entries << chooser->itemText(i);
+        QCOMPARE(entries, (QStringList{QStringLiteral("text"), QStringLiteral("html"),
+                             QStringLiteral("ubb"), QStringLiteral("ezboard")}));
+        QCOMPARE(chooser->currentIndex(), 0);
+        QCOMPARE(child<QLineEdit>(*form, "txtSubject")->text(), QStringLiteral("Type Subject Here"));
+        QCOMPARE(form->messageText(), std::string(kIntroductoryMessage));
+        QCOMPARE(child<QTabBar>(*form, "TabStrip2Tabs")->currentIndex(), 0);
+        QVERIFY(child<QGroupBox>(*form, "Frame4")->isVisible());
+        QVERIFY(!child<QGroupBox>(*form, "Frame3")->isVisible());
+        QVERIFY(!child<QLineEdit>(*form, "txtUsername")->isEnabled());
+        QVERIFY(MessageBox::recorded().isEmpty());
+    }
+
+    void helpIsAskedForAtStartOnlyWhenShowHelpIsOne() {
+        for (const char* value : {"1", "0", "yes"}) {
+            settings_ = std::make_unique<MemorySettingsStore>();
+            (void)writeSetting(*settings_, keys::showHelp, value);
+            auto form = start();
+            QSignalSpy help(form.get(), &Form1::helpRequested);
+            QTest::qWait(20);
+            QCOMPARE(help.count(), std::string(value) == "1" ? 1 : 0);
+        }
+    }
+
+    void restoresMessageSubjectAndChoice() {
+        {
+            auto form = start();
+            auto* subject = child<QLineEdit>(*form, "txtSubject");
+            subject->clear();
+            QTest::keyClicks(subject, QStringLiteral("Hello forum"));
+            QCOMPARE(readSetting(*settings_, keys::lastSubject), std::string("Hello forum"));
+            form->setMessageText("line one\r\nline two");
+            child<QComboBox>(*form, "cmbConvert")->setCurrentIndex(2);
+            form->close();
+        }
+        QCOMPARE(readSetting(*settings_, keys::lastMessage), std::string("line one\r\nline two"));
+        auto again = start();
+        QCOMPARE(child<QLineEdit>(*again, "txtSubject")->text(), QStringLiteral("Hello forum"));
+        QCOMPARE(again->messageText(), std::string("line one\r\nline two"));
+        QCOMPARE(child<QComboBox>(*again, "cmbConvert")->currentText(), QStringLiteral("ubb"));
+    }
+
+    void newMessageStoresAnEmptySubjectAtOnce() {
+        auto form = start();
+        action(*form, "mnuFile_0")->trigger();
+        QCOMPARE(readSetting(*settings_, keys::lastSubject), std::string());
+        QCOMPARE(form->messageText(), std::string());
+    }
+
+    void closeThenRestartKeepsListsInOrder() {
+        writeFile("posts.txt", "http://a/1\r\n\r\nhttp://b/2\r\n\r\n");
+        writeFile("sizes.txt", "100\r\n\r\n200\r\n\r\n");
+        writeFile("posts2.txt", "http://f/1|ann|pw1\r\n\r\nhttp://f/2|bob|pw2\r\n\r\n");
+        {
+            auto form = start();
+            auto* forums = child<QListWidget>(*form, "lstPosts2");
+            QCOMPARE(forums->count(), 2);
+            forums->setCurrentRow(1);
+            QCOMPARE(child<QLineEdit>(*form, "txtUsername")->text(), QStringLiteral("bob"));
+            QCOMPARE(child<QLineEdit>(*form, "txtPassword")->text(), QStringLiteral("pw2"));
+            QCOMPARE(panel(*form, 2), QStringLiteral("http://f/2"));
+            QTest::keyClicks(child<QLineEdit>(*form, "txtPassword"), QStringLiteral("x"));
+            form->close();
+        }
+        QCOMPARE(readFile("posts.txt"), std::string("http://a/1\r\n\r\nhttp://b/2\r\n\r\n"));
+        QCOMPARE(readFile("sizes.txt"), std::string("100\r\n\r\n200\r\n\r\n"));
+        QCOMPARE(readFile("posts2.txt"),
+                 std::string("http://f/1|ann|pw1\r\n\r\nhttp://f/2|bob|pw2x\r\n\r\n"));
+        auto again = start();
+        QCOMPARE(child<QListWidget>(*again, "lstPosts")->item(1)->text(), QStringLiteral("http://b/2"));
+    }
+
+    void addAndRemoveForumsAndPosts() {
+        auto form = start();
+        loadPage(*form, QStringLiteral("<title>t</title><p>forum</p>"), QStringLiteral("http://127.0.0.1/forum/"));
+        child<QPushButton>(*form, "cmdAdd2")->click();
+        auto* forums = child<QListWidget>(*form, "lstPosts2");
+        QCOMPARE(forums->count(), 1);
+        QCOMPARE(forums->item(0)->text(), QStringLiteral("http://127.0.0.1/forum/"));
+        QCOMPARE(child<QLineEdit>(*form, "txtUsername")->text(), QStringLiteral("Enter Username"));
+        QCOMPARE(form->lists().forums.at(0).login, std::string("Enter Username|"));
+        child<QPushButton>(*form, "cmdAdd2")->click();  // already listed
+        QCOMPARE(forums->count(), 1);
+        child<QPushButton>(*form, "cmdDel2")->click();
+        QCOMPARE(forums->count(), 0);
+
+        child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(1);
+        QVERIFY(child<QGroupBox>(*form, "Frame3")->isVisible());
+        child<QPushButton>(*form, "cmdAdd")->click();
+        auto* posts = child<QListWidget>(*form, "lstPosts");
+        QCOMPARE(posts->count(), 1);
+        QCOMPARE(form->lists().posts.at(0).size, std::string("not measured"));
+        posts->setCurrentRow(0);
+        child<QPushButton>(*form, "cmdDel")->click();
+        QCOMPARE(posts->count(), 0);
+    }
+
+    void layoutKeepsItsMinimumAndSurvivesMinimizing() {
+        auto form = start();
+        form->resize(900, 700);
+        QTest::qWait(0);
+        auto* browser = child<BrowserPanel>(*form, "Frame2");
+        const QSize before = browser->size();
+        QVERIFY(before.width() > 500);
+        form->resize(100, 100);
+        QVERIFY(form->width() >= 7000 / 15 && form->height() >= 5000 / 15);
+        form->resize(900, 700);
+        form->showMinimized();
+        form->showNormal();
+        QTRY_COMPARE(browser->size(), before);
+    }
+
+    void previewCopyAndSave() {
+        auto form = start();
+        form->setMessageText("See http://a.com.");
+        child<QComboBox>(*form, "cmbConvert")->setCurrentIndex(1);  // html
+        child<QLineEdit>(*form, "txtSubject")->setText(QStringLiteral("S"));
+        child<QToolButton>(*form, "cmdPreview")->click();
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QCOMPARE(MessageBox::recorded()[0].title, QStringLiteral("message preview"));
+        const QString outgoing = QStringLiteral("See <a href='http://a.com.'>http://a.com.</a>\n\r\n");
+        QCOMPARE(MessageBox::recorded()[0].text, outgoing);
+
+        child<QToolButton>(*form, "cmdCopy")->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), outgoing);
+
+        child<QToolButton>(*form, "cmdSave")->click();
+        QCOMPARE(readFile("messages.txt"), std::string("See http://a.com.|S\r\n"));
+        QCOMPARE(panel(*form, 1), QStringLiteral("MESSAGE SAVED"));
+    }
+
+    void saveFailureIsShown() {
+        auto form = start();
+        QFile::remove(dir_->filePath(QStringLiteral("messages.txt")));
+        QDir().mkdir(dir_->filePath(QStringLiteral("messages.txt")));
+        child<QToolButton>(*form, "cmdSave")->click();
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QVERIFY(MessageBox::recorded()[0].text.contains(QStringLiteral("messages.txt")));
+        QVERIFY(panel(*form, 1) != QStringLiteral("MESSAGE SAVED"));
+    }
+
+    void tabStrips() {
+        auto form = start();
+        action(*form, "mnuView_2")->trigger();  // &Replies
+        QCOMPARE(child<QTabBar>(*form, "TabStrip1")->currentIndex(), 1);
+        QVERIFY(child<QListWidget>(*form, "lstNew")->isVisible());
+        QVERIFY(child<QPushButton>(*form, "cmdReplies")->isVisible());
+        QVERIFY(!child<QPushButton>(*form, "cmdAdd")->isVisible());
+        QVERIFY(!child<QListWidget>(*form, "lstPosts")->isVisible());
+        action(*form, "mnuView_1")->trigger();  // &All posts
+        QVERIFY(child<QListWidget>(*form, "lstPosts")->isVisible());
+        QVERIFY(!child<QPushButton>(*form, "cmdReplies")->isVisible());
+        QVERIFY(child<QPushButton>(*form, "cmdDel")->isVisible());
+    }
+
+    void menuEntriesReachTheirCommands() {
+        auto form = start();
+        QSignalSpy saved(form.get(), &Form1::savedMessagesRequested);
+        QSignalSpy templates(form.get(), &Form1::templateEditorRequested);
+        QSignalSpy help(form.get(), &Form1::helpRequested);
+        QSignalSpy about(form.get(), &Form1::aboutRequested);
+        action(*form, "mnuFile_1")->trigger();
+        QCOMPARE(panel(*form, 1), QStringLiteral("MESSAGE SAVED"));
+        action(*form, "mnuFile_2")->trigger();
+        action(*form, "mnuView_0")->trigger();
+        QCOMPARE(saved.count(), 2);
+        action(*form, "mnuTools_3")->trigger();
+        action(*form, "mnuView_3")->trigger();
+        QCOMPARE(templates.count(), 2);
+        action(*form, "mnuHelp_0")->trigger();
+        QCOMPARE(help.count(), 1);
+        action(*form, "mnuAbout_0")->trigger();
+        QCOMPARE(about.count(), 1);
+        action(*form, "mnuTools_0")->trigger();
+        QCOMPARE(MessageBox::recorded().last().title, QStringLiteral("message preview"));
+        action(*form, "mnuTools_2")->trigger();  // &Check Replies on an empty list
+        QCOMPARE(child<QTabBar>(*form, "TabStrip1")->currentIndex(), 1);
+        QCOMPARE(panel(*form, 1), QStringLiteral("finished - 0 new replies found"));
+        action(*form, "mnuTools_1")->trigger();  // Auto &Insert on a page without a form
+        QTRY_COMPARE(MessageBox::recorded().last().title, QStringLiteral("Auto-Insert Error"));
+
+        // The paste entries: each puts its text into the focused field of the page.
+        loadPage(*form,
+                 QStringLiteral("<input id=f autofocus><script>document.getElementById('f').focus()</script>"),
+                 QStringLiteral("http://127.0.0.1/p"));
+        child<QLineEdit>(*form, "txtSubject")->setText(QStringLiteral("SUBJ"));
+        form->setMessageText("MSG");
+        QWebEngineView* view = form->browserPanel().webEngine().view();
+        auto fieldValue = [view] {
+            QVariant result;
+            bool done = false;
+            view->page()->runJavaScript(QStringLiteral("document.getElementById('f').value"),
+                                        [&](const QVariant& v) { result = v; done = true; });
+            (void)QTest::qWaitFor([&done] { return done; }, 5000);
+            return result.toString();
+        };
+        action(*form, "mnuTools_5")->trigger();  // Paste Subject
+        QTRY_COMPARE(fieldValue(), QStringLiteral("SUBJ"));
+        action(*form, "mnuTools_4")->trigger();  // Paste Message, converted, no line breaks
+        QTRY_COMPARE(fieldValue(), QStringLiteral("SUBJMSG"));
+    }
+
+    // Last: the exit request stays pending in this process, which has no running event loop.
+    void exitAfterWatchingLosesThePost() {
+        {
+            auto form = start();
+            loadPage(*form, QStringLiteral("<p>x</p>"), QStringLiteral("http://127.0.0.1/t/9"));
+            form->watchThisPost();
+            QCOMPARE(form->lists().posts.count(), 1);
+            action(*form, "mnuFile_3")->trigger();  // E&xit: nothing is written
+        }
+        QCOMPARE(readFile("posts.txt"), std::string("\r\n"));
+        auto again = start();
+        QCOMPARE(again->lists().posts.count(), 0);
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
