@@ -1,5 +1,7 @@
 #include "ui/command_icons.h"
 
+#include "ui/painted_icon.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -132,12 +134,7 @@ void drawOptions(QPainter& p) {
     p.drawEllipse(centre, 7, 7);
 }
 
-QPixmap render(CommandIcon which, int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
+void draw(QPainter& p, CommandIcon which) {
     switch (which) {
         case CommandIcon::AutoInsert:
             drawAutoInsert(p);
@@ -158,15 +155,12 @@ QPixmap render(CommandIcon which, int size) {
             drawOptions(p);
             break;
     }
-    return pixmap;
 }
 
 }  // namespace
 
 QIcon commandIcon(CommandIcon which) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(render(which, size));
-    return icon;
+    return paintedIcon(32, {16, 24, 32, 48, 64}, [which](QPainter& p) { draw(p, which); });
 }
 
 }  // namespace boardcast

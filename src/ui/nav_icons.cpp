@@ -1,5 +1,7 @@
 #include "ui/nav_icons.h"
 
+#include "ui/painted_icon.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -62,12 +64,7 @@ void drawGo(QPainter& p) {
         QPolygonF({{12.5, 8}, {8.5, 4}, {8.5, 6.5}, {4, 6.5}, {4, 9.5}, {8.5, 9.5}, {8.5, 12}}));
 }
 
-QPixmap render(NavIcon which, int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 16.0, size / 16.0);
+void draw(QPainter& p, NavIcon which) {
     switch (which) {
         case NavIcon::Go:
             drawGo(p);
@@ -85,15 +82,12 @@ QPixmap render(NavIcon which, int size) {
             drawCircularArrow(p);
             break;
     }
-    return pixmap;
 }
 
 }  // namespace
 
 QIcon navIcon(NavIcon which) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48}) icon.addPixmap(render(which, size));
-    return icon;
+    return paintedIcon(16, {16, 24, 32, 48}, [which](QPainter& p) { draw(p, which); });
 }
 
 }  // namespace boardcast
