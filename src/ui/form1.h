@@ -50,6 +50,8 @@ public:
     TemplateTable& templates() { return templates_; }
     void updateInterface();
     const ProgramLists& lists() const { return lists_; }
+    const std::string& appFolder() const { return folder_; }
+    SettingsStore& settings() { return settings_; }
     BrowserPanel& browserPanel() { return *browserPanel_; }
 
     // Commands of the buttons and menus.
