@@ -5,7 +5,7 @@ namespace boardcast {
 const ProductIdentity& productIdentity() {
     static const ProductIdentity identity{
         "Boardcast", "Quillfen", "www.quillfen.example",
-        BOARDCAST_VERSION_MAJOR, BOARDCAST_VERSION_MINOR};
+        BOARDCAST_VERSION_MAJOR, BOARDCAST_VERSION_MINOR, false};
     return identity;
 }
 

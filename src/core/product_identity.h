@@ -12,6 +12,8 @@ struct ProductIdentity {
     std::string_view webSiteText;
     int versionMajor;
     int versionMinor;
+    // Whether windows are skinned. This build ships no skin, so it is off.
+    bool skinEnabled;
 };
 
 const ProductIdentity& productIdentity();
