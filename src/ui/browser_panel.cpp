@@ -26,17 +26,6 @@ constexpr int kDownloadPanel = 1;
 constexpr int kStatusTextPanel = 2;
 constexpr int kPasteIndices = 4;
 
-QToolButton* makeButton(QWidget* parent, const char* name, const char* tip, NavIcon icon,
-                        QSize size) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(QLatin1String(tip));
-    button->setIcon(navIcon(icon));
-    button->setIconSize(QSize(16, 16));
-    button->setFixedSize(size);
-    return button;
-}
-
 }  // namespace
 
 BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* parent)
@@ -57,12 +46,13 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     Text5 = new QLineEdit(this);
     Text5->setObjectName(QStringLiteral("Text5"));
     Text5->setFixedHeight(kGoButtonSize.height());
-    Command3 = makeButton(this, "Command3", "browse the entered url", NavIcon::Go, kGoButtonSize);
-    const QSize side(kNavButtonSide, kNavButtonSide);
-    Command4 = makeButton(this, "Command4", "back", NavIcon::Back, side);
-    Command5 = makeButton(this, "Command5", "forward", NavIcon::Forward, side);
-    Command6 = makeButton(this, "Command6", "stop", NavIcon::Stop, side);
-    Command7 = makeButton(this, "Command7", "refresh", NavIcon::Refresh, side);
+    const NavButtons nav =
+        makeNavButtons(this, *browser_, kGoButtonSize, QSize(kNavButtonSide, kNavButtonSide));
+    Command3 = nav.go;
+    Command4 = nav.back;
+    Command5 = nav.forward;
+    Command6 = nav.stop;
+    Command7 = nav.refresh;
     Check1 = new QCheckBox(QStringLiteral("No Popups"), this);
     Check1->setObjectName(QStringLiteral("Check1"));
 
@@ -89,10 +79,6 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
 
     connect(Command3, &QToolButton::clicked, this, &BrowserPanel::openEnteredAddress);
     connect(Text5, &QLineEdit::returnPressed, this, &BrowserPanel::openEnteredAddress);
-    connect(Command4, &QToolButton::clicked, browser_, &WebEngineBrowser::goBack);
-    connect(Command5, &QToolButton::clicked, browser_, &WebEngineBrowser::goForward);
-    connect(Command6, &QToolButton::clicked, browser_, &WebEngineBrowser::stop);
-    connect(Command7, &QToolButton::clicked, browser_, &WebEngineBrowser::refresh);
 
     browser_->setEvents(this);
 }

@@ -30,6 +30,7 @@
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
+#include "ui/appearance.h"
 #include "ui/browser_panel.h"
 #include "ui/command_icons.h"
 #include "ui/message_box.h"
@@ -360,6 +361,10 @@ void Form1::load(const std::string& homePage) {
     setSubjectText(restoredSubject(settings_));
     std::vector<std::string> entries = formatChooserEntries(templates_);
     cmbConvert->setCurrentIndex(restoredChooserIndex(settings_, entries));
+
+    skinWindow(*this, {{centralWidget(), QStringLiteral("SkinLabel1")},
+                       {Frame1, QStringLiteral("SkinLabel2")},
+                       {browserPanel_, QStringLiteral("SkinLabel3")}});
 
     // The help window opens at start while "Show at Startup" is ticked; it is asked for once
     // the window exists, so whoever opens it can place it above this one.

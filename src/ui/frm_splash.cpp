@@ -4,12 +4,13 @@
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRadialGradient>
 #include <QScreen>
 
 #include "core/product_identity.h"
 #include "platform/qt_strings.h"
+#include "ui/appearance.h"
+#include "ui/emblem.h"
 
 namespace boardcast {
 
@@ -36,6 +37,8 @@ frmSplash::frmSplash(QWidget* parent)
     Timer2.setInterval(kTickMs);
     connect(&Timer2, &QTimer::timeout, this, &frmSplash::tick);
     setFixedSize(420, 260);
+    if (productIdentity().skinEnabled) startProgramSkin();
+    skinWindow(*this);
 }
 
 void frmSplash::start() {
@@ -55,13 +58,11 @@ void frmSplash::tick() {
 }
 
 void frmSplash::paintEvent(QPaintEvent*) {
-    const QColor night(16, 36, 74);
-    const QColor gold(255, 192, 70);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, height());
-    sky.setColorAt(0, QColor(38, 88, 160));
-    sky.setColorAt(1, night);
+    sky.setColorAt(0, kEmblemSky);
+    sky.setColorAt(1, kEmblemNight);
     p.fillRect(rect(), sky);
     QRadialGradient glow(QPointF(90, 96), 120);
     glow.setColorAt(0, QColor(120, 170, 240, 90));
@@ -69,23 +70,7 @@ void frmSplash::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), glow);
     p.translate(0, -8);  // the picture sits a little above the middle
 
-    // The emblem: a speech bubble sending out waves.
-    QPainterPath bubble;
-    bubble.addRoundedRect(QRectF(30, 60, 96, 68), 16, 16);
-    QPainterPath tail;
-    tail.moveTo(52, 122);
-    tail.lineTo(44, 148);
-    tail.lineTo(80, 126);
-    tail.closeSubpath();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(250, 251, 255));
-    p.drawPath(bubble.united(tail));
-    p.setPen(QPen(QColor(38, 88, 160), 6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(50, 84), QPointF(106, 84));
-    p.drawLine(QPointF(50, 102), QPointF(92, 102));
-    p.setPen(QPen(gold, 4, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    for (int r : {14, 25, 36}) p.drawArc(QRectF(138 - r, 94 - r, 2 * r, 2 * r), -40 * 16, 80 * 16);
+    paintEmblem(p);
 
     const ProductIdentity& identity = productIdentity();
     const QString name = toQString(identity.productName);
@@ -99,7 +84,7 @@ void frmSplash::paintEvent(QPaintEvent*) {
     p.setPen(QColor(200, 218, 245));
     p.drawText(QRectF(192, 110, 218, 22), Qt::AlignLeft | Qt::AlignVCenter, maker);
 
-    p.setPen(QPen(gold, 1.5));
+    p.setPen(QPen(kEmblemGold, 1.5));
     p.drawLine(QPointF(30, 176), QPointF(390, 176));
     const QString line =
         QStringLiteral("Post to any forum in its own markup, and hear when they answer.");

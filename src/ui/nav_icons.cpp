@@ -1,11 +1,13 @@
 #include "ui/nav_icons.h"
 
+#include "browser/browser.h"
 #include "ui/painted_icon.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QToolButton>
 #include <QtMath>
 
 namespace boardcast {
@@ -88,6 +90,34 @@ void draw(QPainter& p, NavIcon which) {
 
 QIcon navIcon(NavIcon which) {
     return paintedIcon(16, {16, 24, 32, 48}, [which](QPainter& p) { draw(p, which); });
+}
+
+namespace {
+
+QToolButton* makeButton(QWidget* parent, const char* name, const char* tip, NavIcon icon,
+                        QSize size) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(QLatin1String(tip));
+    button->setIcon(navIcon(icon));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(size);
+    return button;
+}
+
+}  // namespace
+
+NavButtons makeNavButtons(QWidget* parent, Browser& browser, QSize goSize, QSize navSize) {
+    NavButtons b{makeButton(parent, "Command3", "browse the entered url", NavIcon::Go, goSize),
+                 makeButton(parent, "Command4", "back", NavIcon::Back, navSize),
+                 makeButton(parent, "Command5", "forward", NavIcon::Forward, navSize),
+                 makeButton(parent, "Command6", "stop", NavIcon::Stop, navSize),
+                 makeButton(parent, "Command7", "refresh", NavIcon::Refresh, navSize)};
+    QObject::connect(b.back, &QToolButton::clicked, parent, [&browser] { browser.goBack(); });
+    QObject::connect(b.forward, &QToolButton::clicked, parent, [&browser] { browser.goForward(); });
+    QObject::connect(b.stop, &QToolButton::clicked, parent, [&browser] { browser.stop(); });
+    QObject::connect(b.refresh, &QToolButton::clicked, parent, [&browser] { browser.refresh(); });
+    return b;
 }
 
 }  // namespace boardcast

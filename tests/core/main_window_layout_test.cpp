@@ -1,4 +1,5 @@
 #include "core/main_window_layout.h"
+#include "core/website_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,26 @@ TEST(MainWindowLayout, HandComputedSizes) {
 
 TEST(MainWindowLayout, MinimizedChangesNothing) {
     EXPECT_EQ(layoutMainWindow(11385, 9885, 300, true), std::nullopt);
+}
+
+TEST(WebsiteLayout, HandComputedSizes) {
+    struct Row {
+        int w, h, statusBar;
+        WebsiteLayout expected;
+    };
+    // Columns: panel w, frame w, frame h, Text1 w, Command3 left, browser w, browser h.
+    const Row rows[] = {
+        // 1280 by 800 pixels with a 22-pixel status bar.
+        {19200, 12000, 330, {9600, 18900, 11670, 17205, 17905, 18680, 9340}},
+        // Smaller than the margins: frame h = |255-300| = 45, Text1 = |0-600-300-795|,
+        // browser h = |45-1200-800-300|.
+        {300, 255, 300, {150, 0, 45, 1695, 2395, 220, 2255}},
+        // An odd width halves downwards.
+        {10001, 9000, 300, {5000, 9701, 8700, 8006, 8706, 9481, 6400}},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(layoutWebsiteWindow(r.w, r.h, r.statusBar), r.expected) << r.w << "x" << r.h;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// The About window: the emblem, the product name, its version as major.minor, the company
+// and the web site line, which opens the website window when clicked.
+
+#include <QWidget>
+
+class QLabel;
+
+namespace boardcast {
+
+class frmAbout final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmAbout(QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    // lblWebsite was clicked.
+    void websiteRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* lblWebsite = nullptr;
+};
+
+}  // namespace boardcast
