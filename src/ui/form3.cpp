@@ -1,0 +1,172 @@
+#include "ui/form3.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include "core/main_window_layout.h"
+#include "core/message_library.h"
+#include "core/product_identity.h"
+#include "platform/qt_strings.h"
+#include "ui/appearance.h"
+#include "ui/form1.h"
+#include "ui/message_box.h"
+
+namespace boardcast {
+
+namespace {
+
+// The window's design size in twips; controls are placed at their twip positions / 15.
+constexpr int kWidth = 7410;
+constexpr int kHeight = 5190;
+
+int px(int twips) { return twips / kTwipsPerPixel; }
+
+template <class W>
+W* place(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+    return widget;
+}
+
+QString productTitle() { return toQString(productIdentity().productName); }
+
+QString forDisplay(const std::string& text) {
+    return toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
+    setObjectName(QStringLiteral("Form3"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("load a saved message"));
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPointSize(8);
+    setFont(verdana);
+
+    Label2 = place(new QLabel(QStringLiteral("Saved Messages"), this), "Label2", 60, 0, 5415, 255);
+    QFont heading = verdana;
+    heading.setBold(true);
+    Label2->setFont(heading);
+    Label1_0 = place(new QLabel(QStringLiteral("double-click the message you wish to load:"), this),
+                     "Label1_0", 60, 420, 6795, 255);
+    Label1_1 = place(new QLabel(QStringLiteral("click once to view the entire message"), this),
+                     "Label1_1", 60, 600, 6795, 255);
+    List1 = place(new QListWidget(this), "List1", 0, 960, 7395, 1620);
+    Label3 = place(new QLabel(QStringLiteral("Subject:"), this), "Label3", 60, 2640, 795, 255);
+    txtSubject = place(new QLineEdit(this), "txtSubject", 900, 2640, 6495, 285);
+    Text1 = place(new QPlainTextEdit(this), "Text1", 0, 2940, 7395, 1635);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Command1 = place(new QPushButton(QStringLiteral("delete message"), this), "Command1", 60, 4680,
+                     1395, 435);
+
+    // The design size is the smallest; a larger window gives the list and preview the room.
+    setMinimumSize(px(kWidth), px(kHeight));
+    resize(px(kWidth), px(kHeight));
+
+    // A click and a keyboard move both show the entry, as the list's click does.
+    connect(List1, &QListWidget::currentRowChanged, this, &Form3::previewEntry);
+    connect(List1, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { previewEntry(List1->row(item)); });
+    // A double click anywhere in the list loads the selected entry, if any.
+    List1->viewport()->installEventFilter(this);
+    connect(Command1, &QPushButton::clicked, this, &Form3::deleteSelectedMessage);
+
+    auto lines = loadMessageList(main_.appFolder());
+    if (lines) {
+        fillList(lines.value());
+    } else if (lines.error().code == ErrorCode::NotFound) {
+        MessageBox::show(this, productTitle(),
+                         QStringLiteral("you must first save a message before you can load one"));
+        hide();
+    } else {
+        showError(QStringLiteral("The saved messages could not be read. ") +
+                  toQString(lines.error().text));
+    }
+    skinWindow(*this);
+}
+
+bool Form3::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == List1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) return false;
+        // The entry under the pointer; off the entries, whatever is selected (maybe nothing).
+        const QModelIndex hit = List1->indexAt(mouse->position().toPoint());
+        insertEntry(hit.isValid() ? hit.row() : selectedRow());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+int Form3::selectedRow() const {
+    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    return selected.isEmpty() ? -1 : List1->row(selected[0]);
+}
+
+void Form3::previewEntry(int row) {
+    if (row < 0 || row >= List1->count()) return;
+    const std::string line = toStdString(List1->item(row)->text());
+    if (line.empty()) return;
+    const DecodedRecord record = decodeRecord(line);
+    Text1->setPlainText(forDisplay(record.message));
+    if (record.subject) txtSubject->setText(toQString(*record.subject));
+}
+
+void Form3::insertEntry(int row) {
+    DecodedRecord record;  // blank unless a row is given
+    if (row >= 0 && row < List1->count()) record = decodeRecord(toStdString(List1->item(row)->text()));
+    if (record.blank) {
+        MessageBox::show(this, productTitle(), QStringLiteral("cannot insert a blank message"));
+        return;
+    }
+    main_.setMessageText(record.message);
+    if (record.subject) main_.setSubjectText(*record.subject);
+}
+
+void Form3::deleteSelectedMessage() {
+    const int row = selectedRow();
+    const std::string entry = row < 0 ? std::string() : toStdString(List1->item(row)->text());
+    if (Status s = deleteMessage(main_.appFolder(), entry); !s) {
+        showError(QStringLiteral("The message was not deleted. ") + toQString(s.error().text));
+        return;
+    }
+    refillList();
+}
+
+void Form3::refillList() {
+    auto lines = loadMessageList(main_.appFolder());
+    if (!lines) {
+        showError(QStringLiteral("The saved messages could not be read. ") +
+                  toQString(lines.error().text));
+        return;
+    }
+    fillList(lines.value());
+}
+
+void Form3::fillList(const std::vector<std::string>& lines) {
+    // The preview and subject boxes keep what they show; refilling selects nothing.
+    QSignalBlocker block(List1);
+    List1->clear();
+    for (const std::string& line : lines) List1->addItem(toQString(line));
+}
+
+void Form3::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int grow = height() - px(kHeight);
+    const int wide = width() - px(kWidth);
+    List1->resize(px(7395) + wide, List1->height());
+    txtSubject->resize(px(6495) + wide, txtSubject->height());
+    Text1->resize(px(7395) + wide, px(1635) + grow);
+    Command1->move(Command1->x(), px(4680) + grow);
+}
+
+void Form3::showError(const QString& text) {
+    MessageBox::show(this, productTitle(), text, MessageBox::Icon::Warning);
+}
+
+}  // namespace boardcast

@@ -1,0 +1,66 @@
+#pragma once
+// The saved-messages window: lists every line of messages.txt raw, previews the clicked
+// record decoded, puts a double-clicked record into the main window and deletes records.
+// It is a top-level, non-modal window that deletes itself when closed with its close box;
+// the opener keeps a QPointer and creates a fresh one (which reads the file again) next time.
+// The list is read only when the window is created and after a delete, so a message saved
+// in the main window meanwhile shows only in a new window.
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace boardcast {
+
+class Form1;
+
+class Form3 final : public QWidget {
+    Q_OBJECT
+
+public:
+    // The window's load: fills List1 from messages.txt in main.appFolder(). When the file does
+    // not exist, shows "you must first save a message before you can load one" and hides;
+    // showing the window afterwards shows an empty list. main must outlive the window.
+    explicit Form3(Form1& main, QWidget* parent = nullptr);
+
+    // Single click: shows the row's record in Text1 and, when it has a subject, in txtSubject.
+    // An empty line or a row outside the list changes nothing.
+    void previewEntry(int row);
+    // Double click anywhere in the list, with row = the selected entry: puts the record into
+    // the main window's message box and, when it has a subject, its subject box (which stores
+    // "lastSubject"). A blank record, or no row, shows "cannot insert a blank message" and
+    // changes nothing.
+    void insertEntry(int row);
+    // "delete message": deletes every line equal to the selected entry (the empty string when
+    // none is selected), then refills the list. A failure is shown and the list is kept.
+    void deleteSelectedMessage();
+    // Reads messages.txt into the list again. A failure is shown and the list is kept.
+    void refillList();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int selectedRow() const;
+    void fillList(const std::vector<std::string>& lines);
+    void showError(const QString& text);
+
+    Form1& main_;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1_0 = nullptr;
+    QLabel* Label1_1 = nullptr;
+    QListWidget* List1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtSubject = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+};
+
+}  // namespace boardcast
