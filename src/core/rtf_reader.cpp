@@ -242,6 +242,8 @@ bool isBlank(const RtfParagraph& p) {
 
 // One pass over the bytes. Groups push and pop the formatting state; a skipped destination
 // is passed over by counting braces only (and \bin lengths), so nothing in it can act.
+// Text goes into the open paragraph, or into a side buffer while a list marker's group is
+// open. Every token is looked at once and no step looks back, so the time is linear.
 class Reader {
 public:
     explicit Reader(std::string_view in) : in_(in) { stack_.emplace_back(); }
@@ -262,13 +264,16 @@ public:
         flushHighSurrogate();
         flushListText();
         listTextDepth_ = 0;
-        if (!paragraph_.runs.empty() || pendingCells_ > 0) endParagraph();
+        // A last paragraph without its mark keeps the format its text was written in, even
+        // when the document's groups closed before the end.
+        if (!paragraph_.runs.empty() || pendingCells_ > 0) endParagraph(lastTextFormat_);
         return std::move(doc_);
     }
 
 private:
     GroupState& state() { return stack_.back(); }
 
+    // A brace ends a pending \uN fallback, as other readers do: the fallback never spans groups.
     void openGroup() {
         pendingFallback_ = 0;
         ++depth_;
@@ -279,6 +284,7 @@ private:
         if (depth_ == 0) return;  // a stray closing brace
         pendingFallback_ = 0;
         if (skipping_) {
+            // Groups inside a skipped destination were never pushed.
             if (depth_ > skipDepth_) {
                 --depth_;
                 return;
@@ -298,12 +304,15 @@ private:
         skipDepth_ = depth_;
     }
 
+    // True when the token just read is one of the \ucN characters after a \uN: it is dropped.
+    // Text, \'hh, control words and symbols each count as one.
     bool consumeFallback() {
         if (pendingFallback_ == 0) return false;
         --pendingFallback_;
         return true;
     }
 
+    // After a backslash: a control word, \'hh, or a control symbol.
     void escape() {
         if (pos_ >= in_.size()) return;
         const char c = in_[pos_];
@@ -361,6 +370,8 @@ private:
 
     static bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+    // A control word: letters, an optional signed number (clamped, however many digits follow)
+    // and an optional space that belongs to the word.
     void controlWord() {
         const size_t start = pos_;
         while (pos_ < in_.size() &&
@@ -640,6 +651,7 @@ private:
         }
         flushTableMarks();
         appendRun(paragraph_, utf8, s.chars, monospace);
+        lastTextFormat_ = s.para;
     }
 
     // Cells of a row become tab-separated text, and paragraph marks inside a cell become
@@ -658,6 +670,7 @@ private:
         if (!isBlank(listText_)) {
             flushTableMarks();
             for (const RtfRun& run : listText_.runs) appendRun(paragraph_, run);
+            lastTextFormat_ = state().para;
         }
         listText_.runs.clear();
     }
@@ -670,10 +683,11 @@ private:
         }
     }
 
-    void endParagraph() {
+    void endParagraph() { endParagraph(state().para); }
+
+    void endParagraph(const ParaFormat& f) {
         flushHighSurrogate();
         flushListText();
-        const ParaFormat& f = state().para;
         paragraph_.alignment = f.alignment;
         paragraph_.leftIndentTwips = f.leftIndent;
         paragraph_.firstLineIndentTwips = f.firstIndent;
@@ -705,6 +719,7 @@ private:
     int cachedFont_ = kNoFont;
     FontInfo fontInfo_;
     RtfParagraph paragraph_;
+    ParaFormat lastTextFormat_;  // in effect when the last text went into paragraph_
     RtfParagraph listText_;
     RtfDocument doc_;
 };

@@ -239,6 +239,12 @@ TEST(RtfReader, ParagraphFormatting) {
     EXPECT_EQ(doc.paragraphs[3].outlineLevel, 1);
     EXPECT_EQ(doc.paragraphs[3].leftIndentTwips, 31680);
     EXPECT_EQ(doc.paragraphs[4], (RtfParagraph{{{"body", true, false, false, 32}}}));
+
+    // Without a closing \par the last paragraph keeps the format its text was written in.
+    const RtfDocument open = readRtf("{\\rtf1 {\\pard\\qc\\li720 no mark}}");
+    ASSERT_EQ(open.paragraphs.size(), 1u);
+    EXPECT_EQ(open.paragraphs[0].alignment, RtfAlignment::Center);
+    EXPECT_EQ(open.paragraphs[0].leftIndentTwips, 720);
 }
 
 TEST(RtfReader, MalformedInputKeepsWhatCanBeRead) {
