@@ -1,10 +1,13 @@
 # Two commands for a newcomer: `make run` and `make test`. Both install what is missing first.
 # `make test SANITIZE=1` builds the pure libraries and their tests with ASan and UBSan.
+# `make fuzz` runs the RTF reader's fuzz target for FUZZ_SECONDS (clang, libFuzzer).
 
 JOBS ?= $(shell nproc)
 BUILD_TYPE ?= RelWithDebInfo
 BUILD_DIR := build
 CMAKE_FLAGS :=
+FUZZ_SECONDS ?= 60
+FUZZ_DIR := build-fuzz
 
 ifeq ($(SANITIZE),1)
 BUILD_DIR := build-sanitize
@@ -12,7 +15,7 @@ BUILD_TYPE := Debug
 CMAKE_FLAGS += -DBOARDCAST_SANITIZE=ON -DBOARDCAST_PURE_ONLY=ON
 endif
 
-.PHONY: all deps configure build test run bench clean format
+.PHONY: all deps configure build test run bench fuzz clean format
 
 all: build
 
@@ -35,8 +38,22 @@ bench: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target bench_convert
 	./$(BUILD_DIR)/bench/bench_convert
 
+# The seeds are copied to a scratch corpus so that the run never writes into the tree;
+# inputs that fail land in $(FUZZ_DIR)/artifacts.
+fuzz:
+	@scripts/install-deps.sh clang
+	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DBOARDCAST_PURE_ONLY=ON -DBOARDCAST_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target rtf_reader_fuzz
+	@mkdir -p $(FUZZ_DIR)/artifacts
+	@corpus=$$(mktemp -d) && trap 'rm -rf "$$corpus"' EXIT && \
+		cp tests/core/fixtures/rtf/*.rtf src/ui/resources/help/Help.rtf "$$corpus"/ && \
+		$(FUZZ_DIR)/fuzz/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+			-rss_limit_mb=2048 -max_len=65536 -dict=fuzz/rtf.dict \
+			-artifact_prefix=$(FUZZ_DIR)/artifacts/ "$$corpus"
+
 format:
-	@find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-fuzz

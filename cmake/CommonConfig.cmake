@@ -10,10 +10,14 @@ target_compile_definitions(boardcast_common INTERFACE
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_NO_KEYWORDS)
 
-if(BOARDCAST_SANITIZE)
+if(BOARDCAST_SANITIZE OR BOARDCAST_FUZZ)
     target_compile_options(boardcast_common INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(boardcast_common INTERFACE -fsanitize=address,undefined)
+endif()
+# Coverage feedback for libFuzzer in every library a fuzz target links.
+if(BOARDCAST_FUZZ)
+    target_compile_options(boardcast_common INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 # The pure libraries must stay free of Qt so that they build and test without a display.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Boardcast need, skipping those
-# already present. Runs apt-get as root directly, otherwise through sudo.
+# already present. Runs apt-get as root directly, otherwise through sudo. Packages given as
+# arguments are installed too (`make fuzz` asks for clang this way).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nginx-light openssl curl
+  "$@"
 )
 
 missing=()
