@@ -17,25 +17,40 @@
 #include "platform/qt_settings_store.h"
 #include "ui/form1.h"
 #include "ui/frm_splash.h"
+#include "ui/secondary_windows.h"
 #include "ui/resources.h"
 
 namespace {
 
 using namespace boardcast;
 
+// The makers' web site, which the website window opens.
+std::string makersWebSite() {
+    return "https://" + std::string(productIdentity().webSiteText) + "/";
+}
+
 // The splash opens first; when its timer has run, the main window is created, loads and
-// shows, and the splash hides.
+// shows, and the splash hides. The program ends when the secondary windows say so: at once
+// when the main window closes, or later when the website window was still open.
 int runDesktop(const std::string& folder) {
     initUiResources();
+    QApplication::setQuitOnLastWindowClosed(false);
     QtSettingsStore settings;
     frmSplash splash;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<SecondaryWindows> windows;
     QObject::connect(&splash, &frmSplash::finished, &splash, [&] {
         form = std::make_unique<Form1>(folder, settings, std::string(kHomePage));
+        windows = std::make_unique<SecondaryWindows>(
+            *form, settings, SecondaryWindows::Places{makersWebSite(), helpFileCandidates(folder)},
+            &splash);
+        QObject::connect(windows.get(), &SecondaryWindows::finished, windows.get(),
+                         &QCoreApplication::quit);
         form->show();
     });
     splash.start();
     const int result = QCoreApplication::exec();
+    windows.reset();  // the secondary windows refer to the main window
     form.reset();
     return result;
 }

@@ -9,6 +9,9 @@ namespace boardcast {
 // program, so that start-up never waits for the network.
 inline constexpr std::string_view kHomePage = "qrc:/home/index.html";
 
+// The help text built into the program, shown when the application folder holds none.
+inline constexpr std::string_view kBuiltInHelpFile = ":/help/Help.rtf";
+
 // Registers the resources of the ui library; call once before the first window.
 void initUiResources();
 

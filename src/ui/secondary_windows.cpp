@@ -1,0 +1,131 @@
+#include "ui/secondary_windows.h"
+
+#include <QWidget>
+
+#include "core/product_identity.h"
+#include "core/text_file.h"
+#include "platform/qt_strings.h"
+#include "ui/appearance.h"
+#include "ui/form1.h"
+#include "ui/form3.h"
+#include "ui/form8.h"
+#include "ui/frm_about.h"
+#include "ui/frm_custom.h"
+#include "ui/frm_website.h"
+#include "ui/resources.h"
+
+namespace boardcast {
+
+namespace {
+
+// Shows a window that is already loaded in front of the others.
+void bringUp(QWidget& window) {
+    if (window.isMinimized()) window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+// Unloads a window: it goes at once and its close box logic does not run.
+template <class Window>
+void unload(QPointer<Window>& window) {
+    delete window.data();
+}
+
+}  // namespace
+
+QStringList helpFileCandidates(const std::string& appFolder) {
+    return {toQString(joinPath(appFolder, "Help.rtf")), toQString(std::string(kBuiltInHelpFile))};
+}
+
+SecondaryWindows::SecondaryWindows(Form1& main, SettingsStore& settings, Places places,
+                                   QWidget* splash)
+    : main_(main), settings_(settings), places_(std::move(places)), splash_(splash) {
+    connect(&main, &Form1::savedMessagesRequested, this, &SecondaryWindows::openSavedMessages);
+    connect(&main, &Form1::templateEditorRequested, this, &SecondaryWindows::openTemplateEditor);
+    connect(&main, &Form1::websiteRequested, this, &SecondaryWindows::openWebsite);
+    connect(&main, &Form1::helpRequested, this, &SecondaryWindows::showHelpWindow);
+    connect(&main, &Form1::aboutRequested, this, &SecondaryWindows::openAbout);
+    connect(&main, &Form1::closing, this, &SecondaryWindows::mainWindowClosed);
+}
+
+SecondaryWindows::~SecondaryWindows() {
+    unload(form3_);
+    unload(custom_);
+    unload(help_);
+    unload(about_);
+    unload(website_);
+}
+
+Form3* SecondaryWindows::savedMessages() const { return form3_; }
+frmCustom* SecondaryWindows::templateEditor() const { return custom_; }
+frmWebsite* SecondaryWindows::website() const { return website_; }
+Form8* SecondaryWindows::help() const { return help_; }
+frmAbout* SecondaryWindows::about() const { return about_; }
+
+void SecondaryWindows::openSavedMessages() {
+    // Loading reads messages.txt; when it is missing the window says so and hides, and is
+    // then shown here all the same, with an empty list.
+    if (!form3_) form3_ = new Form3(main_);
+    bringUp(*form3_);
+}
+
+void SecondaryWindows::openTemplateEditor() {
+    if (!custom_) custom_ = new frmCustom(main_);
+    bringUp(*custom_);
+}
+
+void SecondaryWindows::openWebsite() {
+    if (website_) {
+        bringUp(*website_);
+        return;
+    }
+    website_ = new frmWebsite(places_.websiteAddress);
+    connect(website_, &frmWebsite::closed, this, &SecondaryWindows::websiteClosed);
+    website_->showMaximized();
+}
+
+void SecondaryWindows::showHelpWindow() {
+    if (help_) {
+        bringUp(*help_);
+        return;
+    }
+    auto* help = new Form8(settings_, places_.helpFiles);
+    if (!help->loaded()) {
+        delete help;  // without a help file there is nothing to show
+        return;
+    }
+    help_ = help;
+    help_->show();
+}
+
+void SecondaryWindows::openAbout() {
+    if (!about_) {
+        about_ = new frmAbout;
+        connect(about_, &frmAbout::websiteRequested, this, &SecondaryWindows::openWebsite);
+    }
+    bringUp(*about_);
+}
+
+void SecondaryWindows::mainWindowClosed() {
+    if (splash_) splash_->close();
+    unload(custom_);
+    unload(help_);
+    unload(form3_);
+    if (website_ && website_->isVisible()) {
+        exitPending_ = true;
+        return;
+    }
+    endProgram();
+}
+
+void SecondaryWindows::websiteClosed() {
+    if (exitPending_) endProgram();
+}
+
+void SecondaryWindows::endProgram() {
+    if (productIdentity().skinEnabled) stopProgramSkin();
+    Q_EMIT finished();
+}
+
+}  // namespace boardcast

@@ -1,0 +1,84 @@
+#pragma once
+// Opens and unloads the windows beside the main window: saved messages (Form3), the template
+// editor (frmCustom), the website window (frmWebsite), help (Form8) and About (frmAbout).
+// Each is created on first opening and shown without blocking the others; a later opening
+// brings up the window already there. A window's close box destroys it, so the next opening
+// creates it afresh.
+//
+// When the main window closes it unloads the splash, the template editor, help and saved
+// messages. If the website window is visible then, exitPending is set and the program goes on
+// until that window closes; otherwise it ends at once. Either way finished() says when.
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <string>
+
+#include "core/settings_store.h"
+
+class QWidget;
+
+namespace boardcast {
+
+class Form1;
+class Form3;
+class Form8;
+class frmAbout;
+class frmCustom;
+class frmWebsite;
+
+class SecondaryWindows final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Places {
+        std::string websiteAddress;  // the makers' site, opened by each new website window
+        QStringList helpFiles;       // Help.rtf candidates, the first readable one is shown
+    };
+
+    // Connects the main window's entries. splash, when given, is unloaded at shutdown.
+    SecondaryWindows(Form1& main, SettingsStore& settings, Places places,
+                     QWidget* splash = nullptr);
+    ~SecondaryWindows() override;
+
+    void openSavedMessages();
+    void openTemplateEditor();
+    void openWebsite();
+    void showHelpWindow();
+    void openAbout();
+
+    bool exitPending() const { return exitPending_; }
+
+    // The windows now loaded, or null.
+    Form3* savedMessages() const;
+    frmCustom* templateEditor() const;
+    frmWebsite* website() const;
+    Form8* help() const;
+    frmAbout* about() const;
+
+Q_SIGNALS:
+    // The program should end now.
+    void finished();
+
+private:
+    void mainWindowClosed();
+    void websiteClosed();
+    void endProgram();
+
+    Form1& main_;
+    SettingsStore& settings_;
+    Places places_;
+    QPointer<QWidget> splash_;
+    QPointer<Form3> form3_;
+    QPointer<frmCustom> custom_;
+    QPointer<frmWebsite> website_;
+    QPointer<Form8> help_;
+    QPointer<frmAbout> about_;
+    bool exitPending_ = false;
+};
+
+// Where the help window looks for Help.rtf: the application folder first, then the copy
+// built into the program.
+QStringList helpFileCandidates(const std::string& appFolder);
+
+}  // namespace boardcast
