@@ -69,8 +69,12 @@ Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(
     setMinimumSize(px(kWidth), px(kHeight));
     resize(px(kWidth), px(kHeight));
 
-    // A click and a keyboard move both show the entry, as the list's click does.
-    connect(List1, &QListWidget::currentRowChanged, this, &Form3::previewEntry);
+    // A click and a keyboard move both show the entry, as the list's click does. The list's
+    // current row alone is not enough: focusing the list makes row 0 current without
+    // selecting it, and a double click would then call that entry blank.
+    connect(List1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (selectedRow() >= 0) previewEntry(selectedRow());
+    });
     connect(List1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { previewEntry(List1->row(item)); });
     // A double click anywhere in the list loads the selected entry, if any.

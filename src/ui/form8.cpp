@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <charconv>
@@ -76,6 +77,8 @@ Form8::Form8(SettingsStore& settings, const QStringList& helpFiles, QWidget* par
         std::optional<std::string> bytes = readHelpFile(path);
         if (!bytes) continue;
         renderRtf(readRtf(*bytes), *rtf1->document());
+        rtf1->document()->setDocumentMargin(10);
+        rtf1->moveCursor(QTextCursor::Start);  // the reader starts at the top, not where filling ended
         helpFile_ = path;
         loaded_ = true;
         break;

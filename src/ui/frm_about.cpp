@@ -28,7 +28,9 @@ QLabel* namedLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+frmAbout::frmAbout(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     const ProductIdentity& identity = productIdentity();

@@ -179,6 +179,23 @@ private Q_SLOTS:
         QCOMPARE(main_->messageText(), std::string("mine"));
     }
 
+    void focusAloneShowsNothingAndKeysPreview() {
+        writeMessages("first|One\r\nsecond|Two\r\n");
+        open();
+        form_->activateWindow();
+        list()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(list()->hasFocus());
+        QCOMPARE(child<QPlainTextEdit>("Text1")->toPlainText(), QString());
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {},
+                           QPoint(10, list()->viewport()->height() - 5));
+        QCOMPARE(MessageBox::recorded().size(), 1);  // nothing selected: blank
+
+        QTest::keyClick(list(), Qt::Key_Down);
+        QTest::keyClick(list(), Qt::Key_Down);
+        QCOMPARE(child<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("second"));
+        QCOMPARE(child<QLineEdit>("txtSubject")->text(), QStringLiteral("Two"));
+    }
+
     void deleteRemovesEveryEqualLineAndKeepsThePreview() {
         writeMessages("dup|1\r\nother|2\r\ndup|1\r\n");
         open();

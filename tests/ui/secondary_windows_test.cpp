@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -206,6 +207,11 @@ private Q_SLOTS:
                                     "Show at Startup", "Check for new replies"}) {
             QVERIFY2(text.contains(QLatin1String(caption)), caption);
         }
+        // It opens at the top of the text.
+        help.show();
+        QScrollBar* bar = child<QTextBrowser>(help, "rtf1")->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0);
     }
 
     void aboutShowsTheIdentity() {
