@@ -31,6 +31,7 @@
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
+#include "ui/status_panels.h"
 #include "ui/browser_panel.h"
 #include "ui/command_icons.h"
 #include "ui/message_box.h"
@@ -133,7 +134,7 @@ Form1::Form1(std::string appFolder, SettingsStore& settings, std::string homePag
     replyCheck_->setChangedCallback([this] { refreshNewReplies(); });
 
     buildMenus();
-    buildStatusBar();
+    addStatusPanels(*this, panels_);
     setMinimumSize(px(kMinWindowWidth), px(kMinWindowHeight));
     resize(px(11145), px(8985) + menuBar()->sizeHint().height());
     load(homePage);
@@ -328,17 +329,6 @@ void Form1::buildMenus() {
     addMenu("About", "mnuAbout", {{"About this software", [this] { Q_EMIT aboutRequested(); }}});
 }
 
-void Form1::buildStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(false);
-    for (size_t i = 0; i < panels_.size(); ++i) {
-        panels_[i] = new QLabel(bar);
-        panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
-        panels_[i]->setFrameShape(QFrame::StyledPanel);
-        bar->addWidget(panels_[i]);
-    }
-}
 
 // The window's load, in its order.
 void Form1::load(const std::string& homePage) {

@@ -97,7 +97,6 @@ private:
     void buildForumsPanel(QWidget* area);
     void buildPostsPanel(QWidget* area);
     void buildMenus();
-    void buildStatusBar();
     void load(const std::string& homePage);
     void layoutMainWindow();
     std::string chooserText() const;

@@ -15,6 +15,7 @@
 #include "platform/webengine_browser.h"
 #include "ui/appearance.h"
 #include "ui/nav_icons.h"
+#include "ui/status_panels.h"
 
 namespace boardcast {
 
@@ -64,15 +65,7 @@ frmWebsite::frmWebsite(const std::string& address, QWidget* parent) : QMainWindo
     connect(Text1, &QLineEdit::returnPressed, this, &frmWebsite::openEnteredAddress);
 
     // The window's load.
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(false);
-    for (size_t i = 0; i < panels_.size(); ++i) {
-        panels_[i] = new QLabel(bar);
-        panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
-        panels_[i]->setFrameShape(QFrame::StyledPanel);
-        bar->addWidget(panels_[i]);
-    }
+    addStatusPanels(*this, panels_);
     setWindowTitle(toQString(productIdentity().webSiteText));
     setTopmost(*this, true);
     skinWindow(*this, {{frmBrowser, QStringLiteral("SkinLabel1")}});
