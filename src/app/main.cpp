@@ -13,6 +13,7 @@
 #include "core/data_files.h"
 #include "core/product_identity.h"
 #include "platform/app_folder.h"
+#include "platform/browser_profile.h"
 #include "platform/qt_strings.h"
 #include "platform/qt_settings_store.h"
 #include "ui/form1.h"
@@ -32,10 +33,13 @@ std::string makersWebSite() {
 // The splash opens first; when its timer has run, the main window is created, loads and
 // shows, and the splash hides. The program ends when the secondary windows say so: at once
 // when the main window closes, or later when the website window was still open.
-int runDesktop(const std::string& folder) {
+int runDesktop(const std::string& folder, bool folderGiven) {
     initUiResources();
     QApplication::setQuitOnLastWindowClosed(false);
     QtSettingsStore settings;
+    // Every browser of the program keeps its cookies and cache here; it goes last.
+    const BrowserFolders browserData = browserFolders(folder, folderGiven);
+    BrowserProfile profile(browserData.storage, browserData.cache);
     frmSplash splash;
     std::unique_ptr<Form1> form;
     std::unique_ptr<SecondaryWindows> windows;
@@ -86,7 +90,7 @@ int main(int argc, char** argv) {
     }
 
     switch (line.command) {
-        case Command::Desktop: return runDesktop(folder);
+        case Command::Desktop: return runDesktop(folder, line.dataDir.has_value());
         case Command::Convert: return runConvert(line);
         case Command::Watch: return runWatch(folder, line.url);
         case Command::Check: return runCheck(folder);

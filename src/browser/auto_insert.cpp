@@ -2,12 +2,19 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "browser/page_scan.h"
 
 namespace boardcast {
 
 namespace {
+
+// A signature shorter than this (after collapsing) is too common a text to tell a page.
+constexpr size_t kMeaningfulSignature = 8;
+// The first words of a message, taken instead, stop at a word boundary near this length.
+constexpr size_t kFallbackWords = 60;
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -17,20 +24,123 @@ bool containsCi(std::string_view text, std::string_view needle) {
     return it != text.end() || needle.empty();
 }
 
+size_t findCi(std::string_view text, std::string_view needle) {
+    auto it = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
+                          [](char a, char b) { return lower(a) == lower(b); });
+    return it == text.end() ? std::string_view::npos : size_t(it - text.begin());
+}
+
+// The text of an HTML fragment as a reader sees it: tags dropped, the common entities
+// decoded. Only what a first line of a converted message holds needs to come out right.
+std::string htmlToText(std::string_view html) {
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kEntities{{
+        {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
+        {"&#39;", "'"}, {"&apos;", "'"}, {"&nbsp;", " "},
+    }};
+    std::string out;
+    for (size_t i = 0; i < html.size();) {
+        if (html[i] == '<') {
+            size_t end = html.find('>', i);
+            if (end == std::string_view::npos) break;  // a cut-off tag shows nothing
+            i = end + 1;
+            continue;
+        }
+        bool decoded = false;
+        if (html[i] == '&') {
+            for (auto [entity, text] : kEntities) {
+                if (html.compare(i, entity.size(), entity) == 0) {
+                    out += text;
+                    i += entity.size();
+                    decoded = true;
+                    break;
+                }
+            }
+        }
+        if (!decoded) out += html[i++];
+    }
+    return out;
+}
+
+bool isLinkWord(std::string_view word) {
+    return word.find("://") != std::string_view::npos || word.find('@') != std::string_view::npos;
+}
+
+// The first words of the message as written: the first run of words between addresses that
+// is long enough to mean something, else the longest run, else the first word. Addresses are
+// left out, since forums often shorten how they show them.
+std::string firstWords(std::string_view message) {
+    const std::string text = collapseWhiteSpace(message);
+    std::vector<std::string> runs(1);
+    std::string firstWord;
+    for (size_t i = 0; i < text.size();) {
+        size_t end = text.find(' ', i);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view word = std::string_view(text).substr(i, end - i);
+        if (firstWord.empty()) firstWord = word;
+        if (isLinkWord(word)) {
+            runs.emplace_back();
+        } else if (runs.back().size() < kFallbackWords) {
+            if (!runs.back().empty()) runs.back() += ' ';
+            runs.back() += word;
+        }
+        i = end + 1;
+    }
+    const std::string* longest = &runs.front();
+    for (const std::string& run : runs) {
+        if (run.size() >= kMeaningfulSignature) return run;
+        if (run.size() > longest->size()) longest = &run;
+    }
+    return longest->empty() ? firstWord : *longest;
+}
+
 }  // namespace
 
-std::string postSignature(std::string_view insertedText) {
-    size_t length = insertedText.size();
+std::string collapseWhiteSpace(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool pendingBlank = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool noBreakSpace = c == 0xC2 && i + 1 < text.size() &&
+                                  static_cast<unsigned char>(text[i + 1]) == 0xA0;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' ||
+            noBreakSpace) {
+            pendingBlank = true;
+            if (noBreakSpace) ++i;
+            continue;
+        }
+        if (pendingBlank && !out.empty()) out += ' ';
+        pendingBlank = false;
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+
+std::string postSignature(const InsertRequest& inserted) {
+    const std::string_view text = inserted.convertedText;
+    if (text.empty()) return {};
+    size_t length = text.size();
     for (std::string_view marker : std::array<std::string_view, 4>{"\r\n", "\r", "\n", "<"}) {
-        size_t p = insertedText.find(marker);
+        size_t p = text.find(marker);
         // Only the first occurrence of each marker counts, and not at the very start.
         if (p != std::string_view::npos && p > 0 && p < length) length = p;
     }
-    return std::string(insertedText.substr(0, length));
+    // The link itself is shown rendered, so the text before it is what can be matched.
+    if (!inserted.linkMarkup.empty()) {
+        length = std::min(length, findCi(text.substr(0, length), inserted.linkMarkup));
+    }
+    const std::string_view head = text.substr(0, length);
+    std::string signature = collapseWhiteSpace(
+        inserted.markup == Markup::Html ? htmlToText(head) : std::string(head));
+    if (signature.size() < kMeaningfulSignature) {
+        std::string words = firstWords(inserted.messageText);
+        if (words.size() > signature.size()) signature = std::move(words);
+    }
+    return signature;
 }
 
 bool pageShowsSignature(const BodyHtml& body, std::string_view signature) {
-    return containsCi(body.outer + "\r\n" + body.inner, signature);
+    return containsCi(collapseWhiteSpace(body.visibleText), collapseWhiteSpace(signature));
 }
 
 AutoInsert::AutoInsert(Browser& browser, std::string scratchPath,
@@ -39,21 +149,37 @@ AutoInsert::AutoInsert(Browser& browser, std::string scratchPath,
       scratchPath_(std::move(scratchPath)),
       watchCurrentPage_(std::move(watchCurrentPage)) {}
 
-void AutoInsert::autoInsertMessage(std::string convertedText,
-                                   std::function<void(bool inserted)> done) {
-    browser_.readBody([this, text = std::move(convertedText),
+void AutoInsert::autoInsertMessage(InsertRequest request,
+                                   std::function<void(InsertResult)> done) {
+    browser_.readBody([this, request = std::move(request),
                        done = std::move(done)](std::optional<BodyHtml> body) mutable {
         // No readable body, or a scratch file that cannot be written or read, fails like a
         // page without a posting form.
-        if (!body) return done(false);
+        if (!body) return done({});
         auto form = findPostingForm(scratchPath_, *body);
-        if (!form || form.value() < 0) return done(false);
+        if (!form) return done({});
+        MessageText message{request.convertedText, request.markup};
+        if (form.value() < 0) {
+            // No form holds a text area: a composer that posts by script may still take it.
+            browser_.insertIntoComposer(
+                message, [this, request = std::move(request),
+                          done = std::move(done)](InsertResult result) mutable {
+                    if (result.written) armFor(std::move(request));
+                    done(std::move(result));
+                });
+            return;
+        }
         auto field = findMessageField(scratchPath_, form.value());
-        if (!field || field.value() < 0) return done(false);
-        lastInsertedMessage_ = text;
-        armPostCheck();
-        browser_.setFormFieldValue(form.value(), field.value(), text, std::move(done));
+        if (!field || field.value().index < 0) return done({});
+        armFor(std::move(request));
+        browser_.setFormFieldValue({form.value(), field.value().index, field.value().textArea},
+                                   message, std::move(done));
     });
+}
+
+void AutoInsert::armFor(InsertRequest request) {
+    last_ = std::move(request);
+    armPostCheck();
 }
 
 void AutoInsert::armPostCheck() {
@@ -67,14 +193,14 @@ void AutoInsert::checkForPostedMessage() {
     // The check is used up now, whether or not the page can be read.
     if (postCheckCountdown_ > 0) --postCheckCountdown_;
     if (!armed) return;
-    browser_.readBody([this, id = armId_,
-                       signature = postSignature(lastInsertedMessage_)](std::optional<BodyHtml> body) {
-        if (!body || id != armId_ || detected_) return;
-        if (!pageShowsSignature(*body, signature)) return;
-        detected_ = true;
-        postCheckCountdown_ = 0;  // found: the detection ends here
-        if (watchCurrentPage_) watchCurrentPage_();
-    });
+    browser_.readBody(
+        [this, id = armId_, signature = postSignature(last_)](std::optional<BodyHtml> body) {
+            if (!body || id != armId_ || detected_) return;
+            if (!pageShowsSignature(*body, signature)) return;
+            detected_ = true;
+            postCheckCountdown_ = 0;  // found: the detection ends here
+            if (watchCurrentPage_) watchCurrentPage_();
+        });
 }
 
 }  // namespace boardcast

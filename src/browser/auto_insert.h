@@ -11,12 +11,26 @@
 
 namespace boardcast {
 
-// The text that shows a post was made: the inserted text up to its first line break (CR LF,
-// CR or LF) or "<", where a marker in the very first position does not count.
-std::string postSignature(std::string_view insertedText);
+// What auto-insert writes, and what the post detection needs to recognise it afterwards.
+struct InsertRequest {
+    std::string convertedText;      // the outgoing text
+    Markup markup = Markup::Plain;  // Html when the chosen template writes HTML links
+    std::string linkMarkup;         // how the chosen template opens a link; empty for "text"
+    std::string messageText;        // the message as written, before conversion
+};
 
-// Whether the page (outer HTML, CR LF, inner HTML) holds the signature, in any letter case.
-// An empty signature is always held.
+// The text that shows a post was made, as a reader of the page sees it: the inserted text up
+// to its first line break (CR LF, CR or LF) or "<", where such a marker in the very first
+// position does not count, and before the template's link markup; HTML tags dropped and
+// entities decoded for Html messages; white space collapsed. When that is too short to mean
+// anything (a first line that is only a link), the first words of the message as written.
+std::string postSignature(const InsertRequest& inserted);
+
+// Runs of white space (also no-break spaces) become one blank; none at either end.
+std::string collapseWhiteSpace(std::string_view text);
+
+// Whether the page's visible text holds the signature, in any letter case and with runs of
+// white space collapsed. An empty signature is always held.
 bool pageShowsSignature(const BodyHtml& body, std::string_view signature);
 
 class AutoInsert {
@@ -26,10 +40,12 @@ public:
     // watchCurrentPage runs when a watched-for page has loaded ("Watch This Post").
     AutoInsert(Browser& browser, std::string scratchPath, std::function<void()> watchCurrentPage);
 
-    // Finds the posting form and its message field and writes convertedText there; done
-    // tells whether it was written. Once the field is found, lastInsertedMessage and the
-    // post detection are set, whether or not the write then succeeds.
-    void autoInsertMessage(std::string convertedText, std::function<void(bool inserted)> done);
+    // Finds the posting form and its message field and writes the converted text there;
+    // done tells whether and how it was written. Once the field is found, the last inserted
+    // message and the post detection are set, whether or not the write then succeeds. A page
+    // without a form text area gets the text in its one message box outside any form, when
+    // it has exactly one.
+    void autoInsertMessage(InsertRequest request, std::function<void(InsertResult)> done);
 
     // After every completed download: while armed, looks for the last inserted message in
     // the page. Each call uses up one of the four checks.
@@ -38,14 +54,16 @@ public:
     // Arms the detection for the next four downloads (a watched post was opened).
     void armPostCheck();
 
-    const std::string& lastInsertedMessage() const { return lastInsertedMessage_; }
+    const std::string& lastInsertedMessage() const { return last_.convertedText; }
     int postCheckCountdown() const { return postCheckCountdown_; }
 
 private:
+    void armFor(InsertRequest request);
+
     Browser& browser_;
     std::string scratchPath_;
     std::function<void()> watchCurrentPage_;
-    std::string lastInsertedMessage_;
+    InsertRequest last_;
     int postCheckCountdown_ = 0;
     // Each arming starts a new detection; a page read for an older one, or after the post
     // was already found, watches nothing.

@@ -9,10 +9,36 @@
 
 namespace boardcast {
 
-// The page's body element as HTML text: outer with the body tag itself, inner without it.
+// The page's body element as HTML text: outer with the body tag itself, inner without it;
+// and the body's text as a reader sees it (rendered text only, entities decoded).
 struct BodyHtml {
     std::string outer;
     std::string inner;
+    std::string visibleText;
+};
+
+// How a message is marked up. A rich text editor that keeps HTML gets Html messages as
+// markup (links stay links) and Plain ones (plain text, BBCode) as text.
+enum class Markup { Plain, Html };
+
+struct MessageText {
+    std::string text;  // line breaks as CR LF
+    Markup markup = Markup::Plain;
+};
+
+// Where the scans found the message field: document.forms[form], and there the field-th of
+// its input and text-area elements in document order. textArea says the scans found a
+// text-area tag; a write that resolves to anything else fails.
+struct FieldTarget {
+    int form = -1;
+    int field = -1;
+    bool textArea = true;
+};
+
+// What an insertion did: written or not, and how (the field itself, or which editor).
+struct InsertResult {
+    bool written = false;
+    std::string how;
 };
 
 // Events of the browser, delivered on the user-interface thread.
@@ -48,12 +74,19 @@ public:
     // a page still loading, a download that is not HTML.
     virtual void readBody(std::function<void(std::optional<BodyHtml>)> done) = 0;
 
-    // Sets the value of document.forms[form].elements[field] (0-based, document order) and
-    // tells the page's scripts through "input" and "change" events. false on any failure:
-    // no such form or control, a control without a value, no document. The text goes to the
-    // page as data, never as script.
-    virtual void setFormFieldValue(int form, int field, const std::string& text,
-                                   std::function<void(bool written)> done) = 0;
+    // Writes the message into the field the scans found. A field that a rich text editor
+    // hides or drives gets the message through that editor, so that the form sends it; a
+    // plain field gets its value set, and the page's scripts hear "input" and "change".
+    // Not written on any failure: no such form or field, a field of another kind than the
+    // scans found, no document. The text goes to the page as data, never as script.
+    virtual void setFormFieldValue(const FieldTarget& target, const MessageText& message,
+                                   std::function<void(InsertResult)> done) = 0;
+
+    // For pages whose message box stands outside any form (composers that post by script):
+    // writes into the page's one visible message text area or editable box. Not written when
+    // there is none, or more than one candidate.
+    virtual void insertIntoComposer(const MessageText& message,
+                                    std::function<void(InsertResult)> done) = 0;
 
     // Inserts the text at the caret of the page element that has the keyboard focus, as a
     // paste would, without touching the clipboard. false when no editable element has it.

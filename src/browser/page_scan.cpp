@@ -50,7 +50,8 @@ Result<std::vector<std::string>> writeAndReadBack(const std::string& scratchPath
                                                   std::string_view html) {
     std::string text = preparePageText(html);
     text += kCrLf;
-    if (Status s = writeFileAtomic(scratchPath, text); !s) return s.error();
+    // The page may hold the user's session and form tokens: readable by the user alone.
+    if (Status s = writeFileAtomic(scratchPath, text, 0600); !s) return s.error();
     return readLines(scratchPath);
 }
 
@@ -92,7 +93,7 @@ Result<int> findPostingForm(const std::string& scratchPath, const BodyHtml& body
     return -1;
 }
 
-Result<int> findMessageField(const std::string& scratchPath, int formIndex) {
+Result<MessageField> findMessageField(const std::string& scratchPath, int formIndex) {
     auto lines = readLines(scratchPath);
     if (!lines) return lines.error();
     const std::vector<std::string>& all = lines.value();
@@ -105,10 +106,11 @@ Result<int> findMessageField(const std::string& scratchPath, int formIndex) {
         if (containsCi(line, "<textarea") || containsCi(line, "<input")) ++fieldCounter;
         if (containsCi(line, "textarea")) {
             // Found on the file's last line, the scan has reached the end of the file: no field.
-            return i + 1 == all.size() ? -1 : fieldCounter;
+            if (i + 1 == all.size()) return MessageField{};
+            return MessageField{fieldCounter, containsCi(line, "<textarea")};
         }
     }
-    return -1;
+    return MessageField{};
 }
 
 }  // namespace boardcast

@@ -24,8 +24,15 @@ std::string preparePageText(std::string_view html);
 // when the scratch file cannot be written or read.
 Result<int> findPostingForm(const std::string& scratchPath, const BodyHtml& body);
 
-// The 0-based position of the message field among the input and text-area tags of the
-// form, read from the scratch file, or -1 (also when the field's line is the file's last).
-Result<int> findMessageField(const std::string& scratchPath, int formIndex);
+// The message field the field scan found: its 0-based position among the input and
+// text-area tags of the form, or -1 (also when the field's line is the file's last); and
+// whether that line opens a text area (else it is an input whose line holds "textarea").
+struct MessageField {
+    int index = -1;
+    bool textArea = false;
+};
+
+// The message field of the form, read from the scratch file.
+Result<MessageField> findMessageField(const std::string& scratchPath, int formIndex);
 
 }  // namespace boardcast

@@ -20,7 +20,8 @@ Status prepareAppFolder(const std::string& folder) {
         const std::string path = joinPath(folder, name);
         if (fileExists(path)) continue;
         std::optional<mode_t> mode;
-        if (name == kForumsFile) mode = 0600;
+        // Logins and the scanned pages (sessions, form tokens) are the user's alone.
+        if (name == kForumsFile || name == "htmltemp.txt") mode = 0600;
         Status s = writeFileAtomic(path, kCrLf, mode);
         if (!s) failures += (failures.empty() ? "" : "\n") + s.error().text;
     }

@@ -14,6 +14,17 @@ std::string convertMessage(std::string_view text, std::string_view chooserText,
     return urlEncode(text, {t->LinkOpen01, t->LinkOpen02, t->LinkClose01, t->MailCall01});
 }
 
+bool templateWritesHtml(std::string_view chooserText, const TemplateTable& table) {
+    const std::string link = linkMarkupOf(chooserText, table);
+    const size_t start = link.find_first_not_of(" \t");
+    return start != std::string::npos && link[start] == '<';
+}
+
+std::string linkMarkupOf(std::string_view chooserText, const TemplateTable& table) {
+    const LinkTemplate* t = templateForChooserText(table, chooserText);
+    return t == nullptr ? std::string() : t->LinkOpen01;
+}
+
 std::string outgoingText(std::string_view message, std::string_view chooserText,
                          const TemplateTable& table) {
     std::string text(message);

@@ -39,6 +39,13 @@ std::string convertMessage(std::string_view text, std::string_view chooserText,
 std::string outgoingText(std::string_view message, std::string_view chooserText,
                          const TemplateTable& table);
 
+// Whether the chosen template writes HTML links (its link opens with a tag), so that a rich
+// text editor that keeps HTML should take the message as markup rather than as text.
+bool templateWritesHtml(std::string_view chooserText, const TemplateTable& table);
+
+// How the chosen template opens a link; empty for "text" or no such template.
+std::string linkMarkupOf(std::string_view chooserText, const TemplateTable& table);
+
 // The message converted as it stands, without the two line breaks (Paste Message).
 std::string bareMessageText(std::string_view message, std::string_view chooserText,
                             const TemplateTable& table);

@@ -1,11 +1,14 @@
 #include "platform/webengine_browser.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMetaObject>
 #include <QPointer>
 #include <QUrl>
+#include <QUuid>
 #include <QVariant>
 #include <QWebEngineHistory>
 #include <QWebEngineScript>
@@ -15,8 +18,13 @@
 #include <utility>
 #include <vector>
 
+#include "browser/message_html.h"
+#include "platform/browser_profile.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_page.h"
+
+// The resource initialiser of a static library must be named from the global namespace.
+static void initPageScripts() { Q_INIT_RESOURCE(scripts); }
 
 namespace boardcast {
 
@@ -24,74 +32,28 @@ namespace {
 
 constexpr QSize kPopupSize(1024, 768);
 
-// Each script is a function expression; it is called with one array of arguments.
-constexpr auto kReadBodyScript = R"JS(
-(function () {
-  var b = document.body;
-  return b ? [b.outerHTML, b.innerHTML] : null;
-})
-)JS";
-
-constexpr auto kSetFieldScript = R"JS(
-(function (a) {
-  try {
-    // item() rather than [], so that a number never matches a control's name.
-    var f = document.forms.item(a[0]);
-    if (!f) return false;
-    var e = f.elements.item(a[1]);
-    if (!e || !('value' in e)) return false;
-    e.value = a[2];
-    e.dispatchEvent(new Event('input', {bubbles: true}));
-    e.dispatchEvent(new Event('change', {bubbles: true}));
-    return true;
-  } catch (x) {
-    return false;
-  }
-})
-)JS";
-
-constexpr auto kPasteScript = R"JS(
-(function (a) {
-  try {
-    var t = a[0];
-    // Follow the focus into frames of the same origin; others give no document.
-    var e = document.activeElement;
-    while (e && e.contentDocument && e.contentDocument.activeElement) {
-      e = e.contentDocument.activeElement;
+// Our page scripts, built in as resources: each is a function expression that is called
+// with one array of arguments.
+QString pageScript(const QString& name) {
+    static QHash<QString, QString> loaded;
+    auto it = loaded.find(name);
+    if (it == loaded.end()) {
+        QFile file(QStringLiteral(":/scripts/") + name);
+        const bool opened = file.open(QIODevice::ReadOnly);
+        Q_ASSERT_X(opened, "pageScript", "a built-in script is missing");
+        it = loaded.insert(name, QString::fromUtf8(file.readAll()).trimmed());
     }
-    if (!e) return false;
-    var textInput = e.tagName === 'INPUT' &&
-        /^(text|search|url|tel|email|password|number)$/.test(e.type);
-    if (e.tagName === 'TEXTAREA' || textInput) {
-      if (e.disabled || e.readOnly) return false;
-      // email and number inputs have no selection; the text goes at their end.
-      var start = e.selectionStart;
-      if (typeof start === 'number') {
-        e.setRangeText(t, start, e.selectionEnd, 'end');
-      } else {
-        e.value += t;
-      }
-      e.dispatchEvent(new Event('input', {bubbles: true}));
-      e.dispatchEvent(new Event('change', {bubbles: true}));
-      return true;
-    }
-    if (e.isContentEditable) return e.ownerDocument.execCommand('insertText', false, t) === true;
-    return false;
-  } catch (x) {
-    return false;
-  }
-})
-)JS";
+    return *it;
+}
 
 // A call of the script with the arguments as a JSON array literal. JSON is also JavaScript,
 // so every text reaches the script as a string value and never as code.
-QString scriptCall(const char* function, const QJsonArray& arguments) {
+QString scriptCall(const QString& function, const QJsonArray& arguments) {
     QByteArray json = QJsonDocument(arguments).toJson(QJsonDocument::Compact);
     // JSON leaves the line and paragraph separators raw, but they end a line in JavaScript
     // before ES2019.
     json.replace("\xE2\x80\xA8", "\\u2028").replace("\xE2\x80\xA9", "\\u2029");
-    return QString::fromUtf8(function).trimmed() + QLatin1Char('(') + QString::fromUtf8(json) +
-           QLatin1Char(')');
+    return function + QLatin1Char('(') + QString::fromUtf8(json) + QLatin1Char(')');
 }
 
 // An address with a scheme goes to the page as given; "example.org" and "host:8080" are
@@ -117,9 +79,12 @@ bool isTrue(const QVariant& result) {
 struct WebEngineBrowser::Private {
     explicit Private(WebEngineBrowser* owner) : q(owner) {}
 
-    void runScript(const QString& script, std::function<void(const QVariant&)> handle);
+    void runScript(const QString& script, std::function<void(const QVariant&)> handle,
+                   quint32 world = QWebEngineScript::ApplicationWorld);
     void later(std::function<void()> work);
     QWebEnginePage* openPopup();
+    void insertMessage(const QString& mode, const FieldTarget& target, const MessageText& message,
+                       std::function<void(InsertResult)> done);
 
     WebEngineBrowser* q;
     QPointer<QWebEngineView> view;
@@ -129,13 +94,17 @@ struct WebEngineBrowser::Private {
     // Continuations hold it weakly; it goes first in the destructor, so that no result is
     // delivered from then on, not even one the engine hands back while the page is torn down.
     std::shared_ptr<const bool> alive = std::make_shared<const bool>(true);
-    std::vector<QPointer<QWebEngineView>> popups;
+    std::vector<QPointer<QWidget>> popups;  // their windows, which go with us
+    PopupFactory popupFactory;
 };
 
-WebEngineBrowser::WebEngineBrowser(QWidget* viewParent) : d_(std::make_unique<Private>(this)) {
+WebEngineBrowser::WebEngineBrowser(QWidget* viewParent, QWebEngineProfile* profile)
+    : d_(std::make_unique<Private>(this)) {
+    initPageScripts();
+    if (!profile) profile = BrowserProfile::active();
     auto* view = new QWebEngineView(viewParent);
     view->setObjectName(QStringLiteral("WebBrowser1"));
-    auto* page = new WebEnginePage(view);
+    auto* page = new WebEnginePage(profile, view);
     view->setPage(page);
     d_->view = view;
     d_->page = page;
@@ -162,7 +131,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* viewParent) : d_(std::make_unique<Pr
 
 WebEngineBrowser::~WebEngineBrowser() {
     d_->alive.reset();
-    for (const QPointer<QWebEngineView>& popup : d_->popups) delete popup.data();
+    for (const QPointer<QWidget>& popup : d_->popups) delete popup.data();
     if (d_->page) {
         // The view may outlive us in its parent; it keeps its page, but not our handlers.
         d_->page->setWindowFactory({});
@@ -173,6 +142,18 @@ WebEngineBrowser::~WebEngineBrowser() {
 
 QWebEngineView* WebEngineBrowser::view() const {
     return d_->view;
+}
+
+QWebEngineProfile* WebEngineBrowser::profile() const {
+    return d_->page ? d_->page->profile() : nullptr;
+}
+
+QString WebEngineBrowser::displayAddress() const {
+    return d_->page ? d_->page->url().toString() : QString();
+}
+
+void WebEngineBrowser::setPopupFactory(PopupFactory factory) {
+    d_->popupFactory = std::move(factory);
 }
 
 void WebEngineBrowser::setEvents(BrowserEvents* events) {
@@ -203,8 +184,8 @@ void WebEngineBrowser::refresh() {
 
 std::string WebEngineBrowser::locationUrl() const {
     if (!d_->page) return {};
-    const QUrl url = d_->page->url();
-    return url.isEmpty() ? std::string() : toStdString(url.toString());
+    // Encoded as it goes over the wire, so that it can be stored and fetched again as it is.
+    return toStdString(QString::fromLatin1(d_->page->url().toEncoded()));
 }
 
 std::string WebEngineBrowser::locationName() const {
@@ -217,24 +198,30 @@ void WebEngineBrowser::readBody(std::function<void(std::optional<BodyHtml>)> don
         return;
     }
     d_->runScript(
-        scriptCall(kReadBodyScript, {}), [done = std::move(done)](const QVariant& result) {
+        scriptCall(pageScript(QStringLiteral("read_body.js")), {}),
+        [done = std::move(done)](const QVariant& result) {
             const QVariantList parts = result.toList();
-            if (result.typeId() != QMetaType::QVariantList || parts.size() != 2) {
+            if (result.typeId() != QMetaType::QVariantList || parts.size() != 3) {
                 done(std::nullopt);
                 return;
             }
-            done(BodyHtml{toStdString(parts[0].toString()), toStdString(parts[1].toString())});
+            done(BodyHtml{toStdString(parts[0].toString()), toStdString(parts[1].toString()),
+                          toStdString(parts[2].toString())});
         });
 }
 
-void WebEngineBrowser::setFormFieldValue(int form, int field, const std::string& text,
-                                         std::function<void(bool written)> done) {
-    if (!d_->page || form < 0 || field < 0) {
-        d_->later([done = std::move(done)] { done(false); });
+void WebEngineBrowser::setFormFieldValue(const FieldTarget& target, const MessageText& message,
+                                         std::function<void(InsertResult)> done) {
+    if (target.form < 0 || target.field < 0) {
+        d_->later([done = std::move(done)] { done({}); });
         return;
     }
-    d_->runScript(scriptCall(kSetFieldScript, {form, field, toQString(text)}),
-                  [done = std::move(done)](const QVariant& result) { done(isTrue(result)); });
+    d_->insertMessage(QStringLiteral("field"), target, message, std::move(done));
+}
+
+void WebEngineBrowser::insertIntoComposer(const MessageText& message,
+                                          std::function<void(InsertResult)> done) {
+    d_->insertMessage(QStringLiteral("composer"), {}, message, std::move(done));
 }
 
 void WebEngineBrowser::pasteText(const std::string& text, std::function<void(bool pasted)> done) {
@@ -242,17 +229,50 @@ void WebEngineBrowser::pasteText(const std::string& text, std::function<void(boo
         d_->later([done = std::move(done)] { done(false); });
         return;
     }
-    d_->runScript(scriptCall(kPasteScript, {toQString(text)}),
+    d_->runScript(scriptCall(pageScript(QStringLiteral("paste_text.js")), {toQString(text)}),
                   [done = std::move(done)](const QVariant& result) { done(isTrue(result)); });
 }
 
+void WebEngineBrowser::Private::insertMessage(const QString& mode, const FieldTarget& target,
+                                              const MessageText& message,
+                                              std::function<void(InsertResult)> done) {
+    if (!page) {
+        later([done = std::move(done)] { done({}); });
+        return;
+    }
+    const QString text = toQString(message.text);
+    const QString nonce = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QJsonArray arguments{mode,          target.form, target.field, target.textArea,
+                               text,          toQString(messageHtml(message)), nonce};
+    auto toResult = [](const QVariant& value) {
+        const QVariantMap map = value.toMap();
+        return InsertResult{isTrue(map.value(QStringLiteral("written"))),
+                            toStdString(map.value(QStringLiteral("how")).toString())};
+    };
+    runScript(
+        scriptCall(pageScript(QStringLiteral("insert_message.js")), arguments),
+        [this, text, nonce, toResult, done = std::move(done)](const QVariant& value) {
+            const QVariantMap found = value.toMap();
+            const QString editor = found.value(QStringLiteral("editor")).toString();
+            if (editor.isEmpty()) return done(toResult(value));
+            // This editor keeps the message in its own objects, which only the page's world
+            // can reach: one fixed script of ours, the texts as data.
+            const QJsonArray editorArguments{nonce, editor, text,
+                                             found.value(QStringLiteral("html")).toString()};
+            runScript(scriptCall(pageScript(QStringLiteral("editor_api.js")), editorArguments),
+                      [toResult, done](const QVariant& result) { done(toResult(result)); },
+                      QWebEngineScript::MainWorld);
+        });
+}
+
 void WebEngineBrowser::Private::runScript(const QString& script,
-                                          std::function<void(const QVariant&)> handle) {
+                                          std::function<void(const QVariant&)> handle,
+                                          quint32 world) {
     // A result comes to nothing when the browser or its page went first (the view may go with
     // its parent widget while we stay).
     std::weak_ptr<const void> browserAlive = alive, pageAlive = page->lifetime();
     page->runJavaScript(
-        script, QWebEngineScript::ApplicationWorld,
+        script, world,
         [browserAlive, pageAlive, handle = std::move(handle)](const QVariant& result) {
             if (!browserAlive.expired() && !pageAlive.expired()) handle(result);
         });
@@ -265,10 +285,19 @@ void WebEngineBrowser::Private::later(std::function<void()> work) {
 
 QWebEnginePage* WebEngineBrowser::Private::openPopup() {
     if (events && events->onNewWindow()) return nullptr;
+    QWebEngineProfile* profile = page ? page->profile() : nullptr;
+    if (popupFactory) {
+        WebEngineBrowser* shown = popupFactory(profile);
+        if (!shown) return nullptr;
+        std::erase_if(popups, [](const QPointer<QWidget>& p) { return p.isNull(); });
+        popups.emplace_back(shown->view()->window());
+        Q_EMIT q->popupOpened(shown->view());
+        return shown->d_->page;
+    }
 
     auto* popup = new QWebEngineView;
     popup->setAttribute(Qt::WA_DeleteOnClose);
-    auto* popupPage = new WebEnginePage(popup);
+    auto* popupPage = new WebEnginePage(profile, popup);
     popup->setPage(popupPage);
     popupPage->setWindowFactory([this] { return openPopup(); });
     QObject::connect(popupPage, &QWebEnginePage::titleChanged, popup, &QWidget::setWindowTitle);
@@ -278,7 +307,7 @@ QWebEnginePage* WebEngineBrowser::Private::openPopup() {
     popup->resize(kPopupSize);
     popup->show();
 
-    std::erase_if(popups, [](const QPointer<QWebEngineView>& p) { return p.isNull(); });
+    std::erase_if(popups, [](const QPointer<QWidget>& p) { return p.isNull(); });
     popups.emplace_back(popup);
     Q_EMIT q->popupOpened(popup);
     return popupPage;

@@ -1,10 +1,14 @@
 #include "platform/webengine_page.h"
 
+#include <QWebEngineProfile>
 #include <utility>
 
 namespace boardcast {
 
 WebEnginePage::WebEnginePage(QObject* parent) : QWebEnginePage(parent) {}
+
+WebEnginePage::WebEnginePage(QWebEngineProfile* profile, QObject* parent)
+    : QWebEnginePage(profile ? profile : QWebEngineProfile::defaultProfile(), parent) {}
 
 WebEnginePage::~WebEnginePage() {
     lifetime_.reset();

@@ -16,6 +16,8 @@ public:
     using WindowFactory = std::function<QWebEnginePage*()>;
 
     explicit WebEnginePage(QObject* parent = nullptr);
+    // On the given profile; Qt's default one when it is nullptr.
+    WebEnginePage(QWebEngineProfile* profile, QObject* parent);
     ~WebEnginePage() override;
 
     void setWindowFactory(WindowFactory factory);

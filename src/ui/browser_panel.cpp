@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QToolButton>
 #include <QWebEngineView>
 
@@ -12,6 +13,7 @@
 #include "platform/webengine_browser.h"
 #include "ui/message_box.h"
 #include "ui/nav_icons.h"
+#include "ui/popup_window.h"
 
 namespace boardcast {
 
@@ -80,6 +82,9 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     connect(Command3, &QToolButton::clicked, this, &BrowserPanel::openEnteredAddress);
     connect(Text5, &QLineEdit::returnPressed, this, &BrowserPanel::openEnteredAddress);
 
+    // Windows that pages open get a browser window of ours, unless "No Popups" is ticked.
+    QPointer<QCheckBox> noPopups = Check1;
+    browser_->setPopupFactory(popupWindows([noPopups] { return noPopups && noPopups->isChecked(); }));
     browser_->setEvents(this);
 }
 
@@ -101,9 +106,9 @@ AutoInsert& BrowserPanel::autoInsert() {
     return *autoInsert_;
 }
 
-void BrowserPanel::autoInsertMessage(const std::string& convertedText) {
-    autoInsert_->autoInsertMessage(convertedText, [this](bool inserted) {
-        if (inserted) return;
+void BrowserPanel::autoInsertMessage(InsertRequest request) {
+    autoInsert_->autoInsertMessage(std::move(request), [this](const InsertResult& result) {
+        if (result.written) return;
         MessageBox::show(
             window(), QStringLiteral("Auto-Insert Error"),
             QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
@@ -140,13 +145,13 @@ void BrowserPanel::onDownloadBegin() {
 }
 
 void BrowserPanel::onDownloadComplete() {
-    Text5->setText(toQString(browser_->locationUrl()));
+    Text5->setText(browser_->displayAddress());
     status_.setPanelText(kDownloadPanel, "Complete");
     autoInsert_->checkForPostedMessage();
 }
 
 void BrowserPanel::onTitleChange(const std::string&) {
-    Text5->setText(toQString(browser_->locationUrl()));
+    Text5->setText(browser_->displayAddress());
 }
 
 bool BrowserPanel::onNewWindow() {

@@ -42,7 +42,7 @@ public:
     AutoInsert& autoInsert();
 
     // Auto-insert of the outgoing text; a failure shows "Auto-Insert Error".
-    void autoInsertMessage(const std::string& convertedText);
+    void autoInsertMessage(InsertRequest request);
     // Paste index 0 to 3; any other index does nothing.
     void pasteIntoPage(int index);
     void navigate(const std::string& address);

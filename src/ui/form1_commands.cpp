@@ -43,7 +43,11 @@ void refill(QListWidget* list, const Range& items, Text text) {
 }  // namespace
 
 void Form1::autoInsert() {
-    browserPanel_->autoInsertMessage(outgoingText(messageText(), chooserText(), templates_));
+    const std::string chooser = chooserText();
+    browserPanel_->autoInsertMessage(
+        {outgoingText(messageText(), chooser, templates_),
+         templateWritesHtml(chooser, templates_) ? Markup::Html : Markup::Plain,
+         linkMarkupOf(chooser, templates_), messageText()});
 }
 
 void Form1::preview() {

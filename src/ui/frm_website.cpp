@@ -15,6 +15,7 @@
 #include "platform/webengine_browser.h"
 #include "ui/appearance.h"
 #include "ui/nav_icons.h"
+#include "ui/popup_window.h"
 #include "ui/status_panels.h"
 
 namespace boardcast {
@@ -69,6 +70,7 @@ frmWebsite::frmWebsite(const std::string& address, QWidget* parent) : QMainWindo
     setWindowTitle(toQString(productIdentity().webSiteText));
     setTopmost(*this, true);
     skinWindow(*this, {{frmBrowser, QStringLiteral("SkinLabel1")}});
+    browser_->setPopupFactory(popupWindows({}));
     browser_->setEvents(this);
     browser_->navigate(address);
     layoutWindow();
@@ -89,11 +91,11 @@ void frmWebsite::onStatusTextChange(const std::string& text) {
 void frmWebsite::onProgressChange(int) {}
 
 void frmWebsite::onDownloadBegin() {
-    panels_[1]->setText(QStringLiteral("Opening ") + toQString(browser_->locationUrl()));
+    panels_[1]->setText(QStringLiteral("Opening ") + browser_->displayAddress());
 }
 
 void frmWebsite::onDownloadComplete() {
-    const QString address = toQString(browser_->locationUrl());
+    const QString address = browser_->displayAddress();
     panels_[1]->setText(QStringLiteral("Completed ") + address);
     Text1->setText(address);
     setWindowTitle(toQString(browser_->locationName()));

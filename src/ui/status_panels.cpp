@@ -14,6 +14,7 @@ void addStatusPanels(QMainWindow& window, std::span<QLabel*> panels) {
         panels[i] = new QLabel(bar);
         panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
         panels[i]->setFrameShape(QFrame::StyledPanel);
+        panels[i]->setTextFormat(Qt::PlainText);  // page and status texts are never markup
         bar->addWidget(panels[i]);
     }
 }

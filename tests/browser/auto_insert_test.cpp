@@ -16,7 +16,8 @@ using testing_support::TempFolder;
 struct FakeBrowser : Browser {
     std::optional<BodyHtml> page;
     bool writeSucceeds = true;
-    std::vector<std::string> writes;  // "form/field: text"
+    bool composerTakes = false;
+    std::vector<std::string> writes;  // "form/field[/input]: text", or "composer: text"
     std::deque<std::function<void()>> pending;
 
     void setEvents(BrowserEvents*) override {}
@@ -30,10 +31,16 @@ struct FakeBrowser : Browser {
     void readBody(std::function<void(std::optional<BodyHtml>)> done) override {
         pending.push_back([this, done] { done(page); });
     }
-    void setFormFieldValue(int form, int field, const std::string& text,
-                           std::function<void(bool)> done) override {
-        writes.push_back(std::to_string(form) + "/" + std::to_string(field) + ": " + text);
-        pending.push_back([this, done] { done(writeSucceeds); });
+    void setFormFieldValue(const FieldTarget& target, const MessageText& message,
+                           std::function<void(InsertResult)> done) override {
+        writes.push_back(std::to_string(target.form) + "/" + std::to_string(target.field) +
+                         (target.textArea ? "" : "/input") + ": " + message.text);
+        pending.push_back([this, done] { done({writeSucceeds, "field"}); });
+    }
+    void insertIntoComposer(const MessageText& message,
+                            std::function<void(InsertResult)> done) override {
+        writes.push_back("composer: " + message.text);
+        pending.push_back([this, done] { done({composerTakes, "composer"}); });
     }
     void pasteText(const std::string&, std::function<void(bool)>) override {}
 
@@ -57,14 +64,17 @@ protected:
     int watched = 0;
     AutoInsert insert{browser, dir.file("htmltemp.txt"), [this] { ++watched; }};
 
-    std::optional<bool> insertNow(const std::string& text) {
+    std::optional<bool> insertNow(const std::string& text, const std::string& linkMarkup = "",
+                                  const std::string& message = "") {
         std::optional<bool> result;
-        insert.autoInsertMessage(text, [&result](bool ok) { result = ok; });
+        insert.autoInsertMessage({text, Markup::Plain, linkMarkup, message},
+                                 [&result](const InsertResult& r) { result = r.written; });
         browser.runAll();
         return result;
     }
-    void loadPage(const std::string& outer) {
-        browser.page = BodyHtml{outer, outer};
+    // A page whose reader sees visibleText; its HTML holds something else.
+    void loadPage(const std::string& visibleText) {
+        browser.page = BodyHtml{"<body>markup</body>", "markup", visibleText};
         insert.checkForPostedMessage();
         browser.runAll();
     }
@@ -72,22 +82,52 @@ protected:
 
 TEST(PostSignature, Rules) {
     struct Row {
-        std::string text, signature;
+        const char* what;
+        InsertRequest inserted;
+        std::string signature;
     };
+    const std::string ubb = "[url=";
+    const std::string html = "<a href='";
     const Row rows[] = {
-        {"Hello there\r\nsecond line", "Hello there"},
-        {"one line only", "one line only"},
-        {"see <a href='x'>x</a>\r\n", "see "},
-        {"<a href='x'>x</a> more\r\nnext", "<a href='x'>x</a> more"},  // "<" first is ignored
-        {"\r\nstarts with a break", "\r"},
-        {"lone\rcr", "lone"},
-        {"lone\nlf", "lone"},
-        {"", ""},
+        {"first line", {"Hello there\r\nsecond line"}, "Hello there"},
+        {"one line", {"one line only"}, "one line only"},
+        {"lone CR", {"lone cr ends\rhere"}, "lone cr ends"},
+        {"lone LF", {"lone lf ends\nhere"}, "lone lf ends"},
+        {"white space collapsed", {"  Spaced \t out\xC2\xA0words\r\n"}, "Spaced out words"},
+        {"cut before the link markup",
+         {"Visit my great site [url=http://a.com ]http://a.com [/url]now\r\n", Markup::Plain, ubb},
+         "Visit my great site"},
+        {"link markup in any case",
+         {"Visit my great site [URL=http://a.com ]x[/URL]\r\n", Markup::Plain, ubb},
+         "Visit my great site"},
+        {"html: tags dropped and entities decoded",
+         {"<b>Tom &amp; Jerry</b> say hi <a href='http://a.com '>x</a>\r\n", Markup::Html, html},
+         "Tom & Jerry say hi"},
+        {"first line only a link: the message's first words",
+         {"[url=http://a.com ]http://a.com [/url]\r\nBest widgets in town\r\n", Markup::Plain, ubb,
+          "http://a.com\r\nBest widgets in town\r\n"},
+         "Best widgets in town"},
+        {"too short: the first long enough run between addresses",
+         {"Hi [url=http://a.com ]http://a.com [/url]\r\n", Markup::Plain, ubb,
+          "Hi http://a.com and see the rest of it"},
+         "and see the rest of it"},
+        {"only an address: the address itself",
+         {"[url=http://a.com/x ]http://a.com/x [/url]\r\n", Markup::Plain, ubb, "http://a.com/x"},
+         "http://a.com/x"},
+        {"short but nothing longer to take", {"Hi\r\n", Markup::Plain, "", "Hi"}, "Hi"},
+        {"nothing inserted", {""}, ""},
     };
-    for (const Row& r : rows) EXPECT_EQ(postSignature(r.text), r.signature) << testing::PrintToString(r.text);
-    EXPECT_TRUE(pageShowsSignature({"<body>HELLO THERE</body>", ""}, "Hello there"));
-    EXPECT_FALSE(pageShowsSignature({"<body>Hello</body>", "Hello"}, "Hello there"));
-    EXPECT_TRUE(pageShowsSignature({"", ""}, ""));
+    for (const Row& r : rows) EXPECT_EQ(postSignature(r.inserted), r.signature) << r.what;
+}
+
+TEST(PostSignature, PageShowsIt) {
+    auto page = [](std::string visible) { return BodyHtml{"<body>html</body>", "html", visible}; };
+    EXPECT_TRUE(pageShowsSignature(page("x HELLO  THERE\ny"), "Hello there"));
+    EXPECT_TRUE(pageShowsSignature(page("Hello\n\tthere"), "Hello there"));
+    // Only what a reader sees counts, not the markup.
+    EXPECT_FALSE(pageShowsSignature({"<body>Hello there</body>", "Hello there", "Hello"},
+                                    "Hello there"));
+    EXPECT_TRUE(pageShowsSignature(page(""), ""));
 }
 
 TEST_F(AutoInsertTest, WritesTheTextAreaAndArmsTheDetection) {
@@ -96,17 +136,24 @@ TEST_F(AutoInsertTest, WritesTheTextAreaAndArmsTheDetection) {
     EXPECT_EQ(browser.writes, std::vector<std::string>{"0/2: Hi\r\n\r\n"});
     EXPECT_EQ(insert.lastInsertedMessage(), "Hi\r\n\r\n");
     EXPECT_EQ(insert.postCheckCountdown(), 4);
+    // An input whose line names "textarea" is written as an input.
+    browser.writes.clear();
+    browser.page = BodyHtml{"<body><form><input type=text name=textarea_1></form></body>", ""};
+    EXPECT_EQ(insertNow("Hi"), true);
+    EXPECT_EQ(browser.writes, std::vector<std::string>{"0/0/input: Hi"});
 }
 
 TEST_F(AutoInsertTest, Failures) {
     // No readable body: nothing is written and the detection stays off.
     browser.page = std::nullopt;
     EXPECT_EQ(insertNow("x"), false);
-    // No form with a text area.
+    // No form with a text area, and no composer on the page takes it.
     browser.page = BodyHtml{"<body><form><input type=text></form></body>", ""};
     EXPECT_EQ(insertNow("x"), false);
-    EXPECT_TRUE(browser.writes.empty());
+    EXPECT_EQ(browser.writes, std::vector<std::string>{"composer: x"});
     EXPECT_EQ(insert.postCheckCountdown(), 0);
+    EXPECT_EQ(insert.lastInsertedMessage(), "");
+    browser.writes.clear();
     // A failed write still arms the detection.
     browser.page = BodyHtml{kForm, ""};
     browser.writeSucceeds = false;
@@ -115,25 +162,46 @@ TEST_F(AutoInsertTest, Failures) {
     EXPECT_EQ(insert.postCheckCountdown(), 4);
 }
 
+TEST_F(AutoInsertTest, ComposerOutsideAnyFormArmsTheDetection) {
+    browser.page = BodyHtml{"<body><textarea></textarea><button>Reply</button></body>", ""};
+    browser.composerTakes = true;
+    EXPECT_EQ(insertNow("Hello composer\r\n\r\n"), true);
+    EXPECT_EQ(browser.writes, std::vector<std::string>{"composer: Hello composer\r\n\r\n"});
+    EXPECT_EQ(insert.postCheckCountdown(), 4);
+    loadPage("Thread: Hello composer");
+    EXPECT_EQ(watched, 1);
+}
+
+TEST_F(AutoInsertTest, DetectionFindsTheRenderedPost) {
+    // The first line holds a link; the forum shows it rendered, so the page's text never
+    // holds the markup.
+    browser.page = BodyHtml{kForm, ""};
+    ASSERT_EQ(insertNow("Great offers at [url=http://a.com ]http://a.com [/url]today\r\n\r\n",
+                        "[url=", "Great offers at http://a.com today"),
+              true);
+    loadPage("Re: offers\nGreat offers at http://a.com today\nQuote Reply");
+    EXPECT_EQ(watched, 1);
+}
+
 TEST_F(AutoInsertTest, DetectionWatchesOnceWithinFourDownloads) {
     browser.page = BodyHtml{kForm, ""};
     ASSERT_EQ(insertNow("My new post\r\nmore\r\n\r\n"), true);
-    loadPage("<body>a page without it</body>");
-    loadPage("<body>thanks</body>");
+    loadPage("a page without it");
+    loadPage("thanks");
     EXPECT_EQ(watched, 0);
     EXPECT_EQ(insert.postCheckCountdown(), 2);
-    loadPage("<body><div>MY NEW POST</div></body>");
+    loadPage("MY NEW POST");
     EXPECT_EQ(watched, 1);
     EXPECT_EQ(insert.postCheckCountdown(), 0);
-    loadPage("<body>My new post</body>");
+    loadPage("My new post");
     EXPECT_EQ(watched, 1);
 }
 
 TEST_F(AutoInsertTest, DetectionEndsAfterFourDownloads) {
     browser.page = BodyHtml{kForm, ""};
     ASSERT_EQ(insertNow("Signature text\r\n\r\n"), true);
-    for (int i = 0; i < 4; ++i) loadPage("<body>other</body>");
-    loadPage("<body>Signature text</body>");
+    for (int i = 0; i < 4; ++i) loadPage("other");
+    loadPage("Signature text");
     EXPECT_EQ(watched, 0);
     EXPECT_EQ(insert.postCheckCountdown(), 0);
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "core/text_file.h"
 #include "temp_folder.h"
 
 namespace boardcast {
@@ -25,6 +26,7 @@ struct ScanRow {
     std::string inner;
     int form;
     int field;  // ignored when form is -1
+    bool textArea = true;
 };
 
 void PrintTo(const ScanRow& r, std::ostream* os) { *os << r.what; }
@@ -41,7 +43,8 @@ TEST_P(Scans, FindFormAndField) {
     if (r.form >= 0) {
         auto field = findMessageField(scratch, form.value());
         ASSERT_TRUE(field.ok());
-        EXPECT_EQ(field.value(), r.field) << r.what;
+        EXPECT_EQ(field.value().index, r.field) << r.what;
+        if (r.field >= 0) EXPECT_EQ(field.value().textArea, r.textArea) << r.what;
     }
 }
 
@@ -67,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "", 0, 1},
         ScanRow{"an input whose name holds textarea is the target",
                 body("<form><input type=hidden name=t><input type=text name=textarea_x><input type=submit></form>"),
-                "", 0, 1},
+                "", 0, 1, false},
         // The form's own attributes stand on the line after "<form", before any field.
         ScanRow{"a form whose name holds textarea",
                 body("<form name=textareaform><input type=text name=x><input type=submit></form>"),
@@ -88,11 +91,11 @@ TEST(PageScan, TextAreaOnTheLastLineGivesNoField) {
     const std::string scratch = dir.file("htmltemp.txt");
     BodyHtml page{"<form><input type=text><textarea>", ""};
     EXPECT_EQ(findPostingForm(scratch, page).value(), 0);
-    EXPECT_EQ(findMessageField(scratch, 0).value(), -1);
+    EXPECT_EQ(findMessageField(scratch, 0).value().index, -1);
     // One line more and it is found.
     page.outer += "</textarea></form>";
     EXPECT_EQ(findPostingForm(scratch, page).value(), 0);
-    EXPECT_EQ(findMessageField(scratch, 0).value(), 1);
+    EXPECT_EQ(findMessageField(scratch, 0).value().index, 1);
 }
 
 TEST(PageScan, ScratchFileHoldsWhatWasScannedLast) {
@@ -100,6 +103,15 @@ TEST(PageScan, ScratchFileHoldsWhatWasScannedLast) {
     const std::string scratch = dir.file("htmltemp.txt");
     ASSERT_EQ(findPostingForm(scratch, {"<body><FORM>x</FORM></body>", "<FORM>y</FORM>"}).value(), -1);
     EXPECT_EQ(dir.read("htmltemp.txt"), "\r\n<form\r\n>y\r\n</form>\r\n\r\n");
+}
+
+TEST(PageScan, ScratchFileIsTheUsersAlone) {
+    TempFolder dir;
+    const std::string scratch = dir.file("htmltemp.txt");
+    ASSERT_TRUE(writeFileAtomic(scratch, "old", 0644).ok());
+    ASSERT_TRUE(findPostingForm(scratch, {kPosting, kPosting}).ok());
+    EXPECT_EQ(std::filesystem::status(scratch).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(PageScan, ScratchFileFailuresAreErrors) {

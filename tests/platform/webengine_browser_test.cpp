@@ -191,29 +191,32 @@ private Q_SLOTS:
         events_ = Events{};
     }
 
+    // The field index counts the form's input and textarea elements only, as the page scans
+    // do; a field of another kind than the scans found is not written.
     void setFormFieldValueByPosition_data() {
         QTest::addColumn<int>("form");
         QTest::addColumn<int>("field");
+        QTest::addColumn<bool>("textArea");
         QTest::addColumn<bool>("written");
         QTest::addColumn<QString>("changed");  // the id=value that differs afterwards
-        QTest::newRow("first form") << 0 << 0 << true << u"a0=x"_s;
-        QTest::newRow("hidden") << 1 << 0 << true << u"h=x"_s;
-        QTest::newRow("text") << 1 << 1 << true << u"t=x"_s;
-        QTest::newRow("fieldset has no value") << 1 << 2 << false << u""_s;
-        QTest::newRow("second radio") << 1 << 4 << true << u"r2=x"_s;
-        QTest::newRow("textarea") << 1 << 5 << true << u"m=x"_s;
-        QTest::newRow("checkbox") << 1 << 6 << true << u"c=x"_s;
-        QTest::newRow("image input is no control") << 1 << 8 << true << u"send=x"_s;
-        QTest::newRow("button") << 1 << 9 << true << u"go=x"_s;
-        QTest::newRow("object has no value") << 1 << 10 << false << u""_s;
-        QTest::newRow("past the last control") << 1 << 11 << false << u""_s;
-        QTest::newRow("past the last form") << 2 << 0 << false << u""_s;
-        QTest::newRow("negative form") << -1 << 0 << false << u""_s;
-        QTest::newRow("negative field") << 1 << -1 << false << u""_s;
+        QTest::newRow("first form") << 0 << 0 << false << true << u"a0=x"_s;
+        QTest::newRow("hidden") << 1 << 0 << false << true << u"h=x"_s;
+        QTest::newRow("text") << 1 << 1 << false << true << u"t=x"_s;
+        QTest::newRow("fieldset is not counted") << 1 << 3 << false << true << u"r2=x"_s;
+        QTest::newRow("textarea") << 1 << 4 << true << true << u"m=x"_s;
+        QTest::newRow("input where a textarea was found") << 1 << 1 << true << false << u""_s;
+        QTest::newRow("textarea where an input was found") << 1 << 4 << false << false << u""_s;
+        QTest::newRow("checkbox") << 1 << 5 << false << true << u"c=x"_s;
+        QTest::newRow("select and button are not counted") << 1 << 7 << false << true << u"send=x"_s;
+        QTest::newRow("past the last control") << 1 << 8 << false << false << u""_s;
+        QTest::newRow("past the last form") << 2 << 0 << true << false << u""_s;
+        QTest::newRow("negative form") << -1 << 0 << true << false << u""_s;
+        QTest::newRow("negative field") << 1 << -1 << true << false << u""_s;
     }
     void setFormFieldValueByPosition() {
         QFETCH(int, form);
         QFETCH(int, field);
+        QFETCH(bool, textArea);
         QFETCH(bool, written);
         QFETCH(QString, changed);
         QVERIFY(loadHtml(view(), kFormsPage));
@@ -224,9 +227,7 @@ private Q_SLOTS:
                 entry = changed;
             }
         }
-        auto done =
-            await<bool>([&](auto cb) { browser_->setFormFieldValue(form, field, "x", cb); });
-        QCOMPARE(done, std::optional<bool>(written));
+        QCOMPARE(write({form, field, textArea}, "x"), std::optional<bool>(written));
         QCOMPARE(formValues(view()), expected);
     }
 
@@ -254,8 +255,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, text);
         const std::string value(text.constData(), static_cast<std::size_t>(text.size()));
         QVERIFY(loadHtml(view(), kFormsPage));
-        auto done = await<bool>([&](auto cb) { browser_->setFormFieldValue(1, 5, value, cb); });
-        QCOMPARE(done, std::optional<bool>(true));
+        QCOMPARE(write({1, 4, true}, value), std::optional<bool>(true));
         QCOMPARE(toStdString(evalInPage(view(), u"m.value"_s).toString()), value);
         QCOMPARE(evalInPage(view(), u"document.body.dataset.pwned === undefined"_s),
                  QVariant(true));
@@ -263,8 +263,7 @@ private Q_SLOTS:
 
     void setFormFieldValueTellsPageScripts() {
         QVERIFY(loadHtml(view(), kFormsPage));
-        auto done = await<bool>([&](auto cb) { browser_->setFormFieldValue(1, 1, "new", cb); });
-        QCOMPARE(done, std::optional<bool>(true));
+        QCOMPARE(write({1, 1, false}, "new"), std::optional<bool>(true));
         QCOMPARE(evalInPage(view(), u"seen"_s).toStringList(),
                  QStringList({u"input:t:new"_s, u"change:t:new"_s}));
     }
@@ -313,6 +312,33 @@ private Q_SLOTS:
         QCOMPARE((*body)->outer,
                  std::string("<body class=\"x\"><p>caf\xC3\xA9 \xF0\x9F\x98\x80</p></body>"));
         QCOMPARE((*body)->inner, std::string("<p>caf\xC3\xA9 \xF0\x9F\x98\x80</p>"));
+        QCOMPARE((*body)->visibleText, std::string("caf\xC3\xA9 \xF0\x9F\x98\x80"));
+    }
+
+    // What a reader sees: rendered text with entities decoded, no scripts, no hidden parts,
+    // and not the text inside a text area.
+    void readBodyGivesTheVisibleText() {
+        QVERIFY(loadHtml(view(), u"<body><p>Tom &amp; <b>Jerry</b></p><script>var x = 1;</script>"
+                                 "<div style=display:none>hidden</div><textarea>draft</textarea>"
+                                 "<p><a href='http://a.com'>http://a.com</a></p></body>"_s));
+        auto body = await<std::optional<BodyHtml>>([&](auto cb) { browser_->readBody(cb); });
+        QVERIFY(body && *body);
+        const std::string text = (*body)->visibleText;
+        QVERIFY2(text.find("Tom & Jerry") != std::string::npos, text.c_str());
+        QVERIFY2(text.find("http://a.com") != std::string::npos, text.c_str());
+        for (const char* absent : {"var x", "hidden", "draft"}) {
+            QVERIFY2(text.find(absent) == std::string::npos, absent);
+        }
+    }
+
+    // The address as the browser sends it, for storing and fetching again; the readable form
+    // for the address box.
+    void locationIsEncoded() {
+        browser_->navigate(server_->address(u"/a b/caf\u00e9?q=\u00fc#p1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(events_.completes, 1, kTimeoutMs);
+        const QString base = u"http://127.0.0.1:%1"_s.arg(server_->port());
+        QCOMPARE(browser_->locationUrl(), toStdString(base + u"/a%20b/caf%C3%A9?q=%C3%BC#p1"_s));
+        QCOMPARE(browser_->displayAddress(), base + u"/a b/caf\u00e9?q=\u00fc#p1"_s);
     }
 
     // A view that shows nothing yet, about:blank and a page still loading have no body.
@@ -347,8 +373,9 @@ private Q_SLOTS:
         QVERIFY(loadHtml(browser->view(), kFormsPage));
         int calls = 0;
         browser->readBody([&](std::optional<BodyHtml>) { ++calls; });
-        browser->setFormFieldValue(1, 1, "x", [&](bool) { ++calls; });
-        browser->setFormFieldValue(-1, 0, "x", [&](bool) { ++calls; });
+        browser->setFormFieldValue({1, 1, false}, {"x"}, [&](InsertResult) { ++calls; });
+        browser->setFormFieldValue({-1, 0}, {"x"}, [&](InsertResult) { ++calls; });
+        browser->insertIntoComposer({"x"}, [&](InsertResult) { ++calls; });
         browser->pasteText("x", [&](bool) { ++calls; });
         browser.reset();
         QVERIFY(!QTest::qWaitFor([&] { return calls > 0; }, kQuietMs));
@@ -367,14 +394,15 @@ private Q_SLOTS:
         QVERIFY(loadHtml(browser->view(), kFormsPage));
         int calls = 0;
         browser->readBody([&](std::optional<BodyHtml>) { ++calls; });
-        browser->setFormFieldValue(1, 1, "x", [&](bool) { ++calls; });
+        browser->setFormFieldValue({1, 1, false}, {"x"}, [&](InsertResult) { ++calls; });
         parent.reset();
         QVERIFY(!browser->view());
         QVERIFY(!QTest::qWaitFor([&] { return calls > 0; }, kQuietMs));
         browser->navigate("about:blank");
         QCOMPARE(browser->locationUrl(), std::string());
-        auto done = await<bool>([&](auto cb) { browser->setFormFieldValue(0, 0, "x", cb); });
-        QCOMPARE(done, std::optional<bool>(false));
+        auto done = await<InsertResult>(
+            [&](auto cb) { browser->setFormFieldValue({0, 0, false}, {"x"}, cb); });
+        QVERIFY(done && !done->written);
     }
 
     void loadEventsAndTitle() {
@@ -486,6 +514,12 @@ private Q_SLOTS:
 
 private:
     QWebEngineView* view() const { return browser_->view(); }
+    std::optional<bool> write(const FieldTarget& target, const std::string& text) {
+        auto done = await<InsertResult>(
+            [&](auto cb) { browser_->setFormFieldValue(target, {text}, cb); });
+        if (!done) return std::nullopt;
+        return done->written;
+    }
 
     Events events_;
     std::unique_ptr<PageServer> server_;

@@ -285,7 +285,7 @@ bool BrowserPanelTest::open(const QString& path) {
 
 void BrowserPanelTest::autoInsertFillsTheMessageArea() {
     QVERIFY(open(u"/posting.php"_s));
-    panel_->autoInsertMessage("[b]Hello[/b] board\r\nsecond line\r\n\r\n");
+    panel_->autoInsertMessage({"[b]Hello[/b] board\r\nsecond line\r\n\r\n"});
     // A text area keeps its line breaks as LF.
     QTRY_COMPARE_WITH_TIMEOUT(valueOf(u"message"_s), u"[b]Hello[/b] board\nsecond line\n\n"_s,
                               kTimeoutMs);
@@ -311,7 +311,7 @@ void BrowserPanelTest::autoInsertFailureShowsTheError() {
     } else {
         QVERIFY(loadsAfter([&] { panel_->navigate(toStdString(address)); }));
     }
-    panel_->autoInsertMessage("Hello board\r\n\r\n");
+    panel_->autoInsertMessage({"Hello board\r\n\r\n"});
     QTRY_COMPARE_WITH_TIMEOUT(MessageBox::recorded().size(), 1, kTimeoutMs);
     const MessageBox::Shown& shown = MessageBox::recorded().front();
     QCOMPARE(shown.title, u"Auto-Insert Error"_s);
@@ -323,7 +323,7 @@ void BrowserPanelTest::autoInsertFailureShowsTheError() {
 
 void BrowserPanelTest::postedMessageIsWatchedOnce() {
     QVERIFY(open(u"/posting.php"_s));
-    panel_->autoInsertMessage("Greetings from the test board\r\nSecond line\r\n\r\n");
+    panel_->autoInsertMessage({"Greetings from the test board\r\nSecond line\r\n\r\n"});
     QTRY_VERIFY_WITH_TIMEOUT(!valueOf(u"message"_s).isEmpty(), kTimeoutMs);
     QVERIFY(loadsAfter([&] { js(u"document.querySelector('[name=post]').click()"_s); }));
     QCOMPARE(lastPosted_,
@@ -340,7 +340,7 @@ void BrowserPanelTest::postedMessageIsWatchedOnce() {
 void BrowserPanelTest::postWithoutTheMessageIsNotWatched() {
     answerShowsPost_ = false;
     QVERIFY(open(u"/posting.php"_s));
-    panel_->autoInsertMessage("Greetings from the test board\r\n\r\n");
+    panel_->autoInsertMessage({"Greetings from the test board\r\n\r\n"});
     QTRY_VERIFY_WITH_TIMEOUT(!valueOf(u"message"_s).isEmpty(), kTimeoutMs);
     QCOMPARE(panel_->autoInsert().postCheckCountdown(), AutoInsert::kPostChecks);
     QVERIFY(loadsAfter([&] { js(u"document.getElementById('postform').submit()"_s); }));

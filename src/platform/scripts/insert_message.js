@@ -1,0 +1,180 @@
+// Writes a message into a page, in our own script world. Called with one array:
+//   [mode, form, field, textArea, text, html, nonce]
+// mode "field": document.forms[form] and there the field-th of its input and textarea
+// elements in document order; textArea says the scans found a text area there.
+// mode "composer": the page's one visible message box, when there is exactly one.
+// text is the message as it stands (for plain fields and editors that keep BBCode), html
+// the same message as HTML (for editors that keep HTML); both are data, never code.
+// Returns {written, how} or, for an editor that only its own script objects can drive,
+// {editor: kind, html} with the field and the editor marked by nonce for the main-world call.
+(function (a) {
+  var mode = a[0], formIndex = a[1], fieldIndex = a[2], wantTextArea = a[3];
+  var text = a[4], nonce = a[6];
+  var html = sanitized(a[5]);
+
+  // The HTML without anything that runs or loads: parsed in an inert document, scripts,
+  // frames, embedded objects and form controls dropped, event handlers and script
+  // addresses removed.
+  function sanitized(markup) {
+    var doc = new DOMParser().parseFromString('<body>' + markup, 'text/html');
+    var drop = doc.body.querySelectorAll(
+        'script, style, iframe, frame, object, embed, link, meta, base, form, input, ' +
+        'textarea, select, button, svg, math, template, noscript');
+    for (var i = 0; i < drop.length; ++i) drop[i].remove();
+    var all = doc.body.querySelectorAll('*');
+    for (var j = 0; j < all.length; ++j) {
+      var attributes = Array.prototype.slice.call(all[j].attributes);
+      for (var k = 0; k < attributes.length; ++k) {
+        var name = attributes[k].name.toLowerCase();
+        var value = attributes[k].value.replace(/[\s\u0000-\u001f]/g, '').toLowerCase();
+        if (name.indexOf('on') === 0 || /^(javascript|vbscript|data):/.test(value)) {
+          all[j].removeAttribute(attributes[k].name);
+        }
+      }
+    }
+    return doc.body.innerHTML;
+  }
+
+  function rendered(el) {
+    if (!el || !el.isConnected || el.hidden || el.getClientRects().length === 0) return false;
+    var style = el.ownerDocument.defaultView.getComputedStyle(el);
+    return style.visibility !== 'hidden' && style.display !== 'none';
+  }
+
+  function editableRoot(el) {
+    return el.isContentEditable && !(el.parentElement && el.parentElement.isContentEditable);
+  }
+
+  function designModeBody(frame) {
+    try {
+      var doc = frame.contentDocument;
+      if (doc && doc.body && (doc.designMode === 'on' || doc.body.isContentEditable)) {
+        return doc.body;
+      }
+    } catch (e) {
+      // A frame of another origin is no editor of this page.
+    }
+    return null;
+  }
+
+  // Editors that keep their text in their own objects and write the field from there when
+  // the form is sent. Each is known by the container it puts beside the field.
+  var KNOWN = [
+    ['sceditor', '.sceditor-container'],
+    ['tinymce', '.tox-tinymce'],
+    ['ckeditor4', '.cke'],
+    ['ckeditor5', '.ck-editor'],
+    ['quill', '.ql-container']
+  ];
+
+  // The editor in scope: a known editor's container, else a frame in design mode, else a
+  // content-editable box; the first in page order of the first kind found.
+  function editorIn(scope) {
+    for (var k = 0; k < KNOWN.length; ++k) {
+      var containers = scope.querySelectorAll(KNOWN[k][1]);
+      for (var c = 0; c < containers.length; ++c) {
+        if (rendered(containers[c])) return {kind: KNOWN[k][0], surface: containers[c]};
+      }
+    }
+    var frames = scope.querySelectorAll('iframe');
+    for (var f = 0; f < frames.length; ++f) {
+      var body = rendered(frames[f]) && designModeBody(frames[f]);
+      if (body) return {kind: 'designmode', editable: body};
+    }
+    var boxes = scope.querySelectorAll('[contenteditable]');
+    for (var b = 0; b < boxes.length; ++b) {
+      if (editableRoot(boxes[b]) && rendered(boxes[b])) {
+        return {kind: 'contenteditable', editable: boxes[b]};
+      }
+    }
+    return null;
+  }
+
+  // The editor that stands in for a hidden field: the nearest one around it, looking
+  // outwards no further than its form.
+  function editorFor(field) {
+    var limit = field.form || field.ownerDocument.body;
+    for (var node = field.parentElement; node; node = node.parentElement) {
+      var found = editorIn(node);
+      if (found) return found;
+      if (node === limit) break;
+    }
+    return null;
+  }
+
+  function setFieldValue(el, value) {
+    if (el.disabled || el.readOnly) return false;
+    el.value = value;
+    el.dispatchEvent(new Event('input', {bubbles: true}));
+    el.dispatchEvent(new Event('change', {bubbles: true}));
+    return true;
+  }
+
+  // Replaces an editable box's content as a user's paste over a selection of everything
+  // would, so that the editor's own handlers see it.
+  function writeEditable(box, markup) {
+    var doc = box.ownerDocument;
+    var win = doc.defaultView;
+    if (doc !== document && win) win.focus();
+    box.focus();
+    var range = doc.createRange();
+    range.selectNodeContents(box);
+    var selection = win.getSelection();
+    selection.removeAllRanges();
+    selection.addRange(range);
+    if (doc.execCommand('insertHTML', false, markup)) return true;
+    box.innerHTML = markup;
+    box.dispatchEvent(new Event('input', {bubbles: true}));
+    return true;
+  }
+
+  function written(how) { return {written: true, how: how}; }
+  function failed() { return {written: false, how: ''}; }
+
+  function insertThroughEditor(editor, field) {
+    if (editor.editable) {
+      return writeEditable(editor.editable, html) ? written(editor.kind) : failed();
+    }
+    if (field) field.setAttribute('data-boardcast-field', nonce);
+    editor.surface.setAttribute('data-boardcast-editor', nonce);
+    return {editor: editor.kind, html: html};
+  }
+
+  function intoField() {
+    var form = document.forms.item(formIndex);
+    if (!form) return failed();
+    // The same controls the scans count: input and textarea tags, in document order.
+    var field = form.querySelectorAll('input, textarea').item(fieldIndex);
+    if (!field || field.tagName !== (wantTextArea ? 'TEXTAREA' : 'INPUT')) return failed();
+    if (field.tagName === 'TEXTAREA' && !rendered(field)) {
+      var editor = editorFor(field);
+      if (editor) return insertThroughEditor(editor, field);
+    }
+    return setFieldValue(field, text) ? written('field') : failed();
+  }
+
+  function intoComposer() {
+    var candidates = [];
+    var areas = document.querySelectorAll('textarea');
+    for (var i = 0; i < areas.length; ++i) {
+      var area = areas[i];
+      if (rendered(area) && !area.disabled && !area.readOnly) candidates.push(area);
+    }
+    var boxes = document.querySelectorAll('[contenteditable]');
+    for (var j = 0; j < boxes.length; ++j) {
+      if (editableRoot(boxes[j]) && rendered(boxes[j])) candidates.push(boxes[j]);
+    }
+    if (candidates.length !== 1) return failed();
+    var only = candidates[0];
+    if (only.tagName === 'TEXTAREA') return setFieldValue(only, text) ? written('composer') : failed();
+    var container = only.closest('.ql-container');
+    if (container) return insertThroughEditor({kind: 'quill', surface: container}, null);
+    return writeEditable(only, html) ? written('contenteditable') : failed();
+  }
+
+  try {
+    return mode === 'composer' ? intoComposer() : intoField();
+  } catch (e) {
+    return failed();
+  }
+})
