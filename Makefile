@@ -8,14 +8,16 @@ BUILD_DIR := build
 CMAKE_FLAGS :=
 FUZZ_SECONDS ?= 60
 FUZZ_DIR := build-fuzz
+TEST_SETUP := editors
 
 ifeq ($(SANITIZE),1)
 BUILD_DIR := build-sanitize
 BUILD_TYPE := Debug
 CMAKE_FLAGS += -DBOARDCAST_SANITIZE=ON -DBOARDCAST_PURE_ONLY=ON
+TEST_SETUP :=
 endif
 
-.PHONY: all deps configure build test run bench fuzz clean format
+.PHONY: all deps configure build editors test run bench fuzz clean format
 
 all: build
 
@@ -28,7 +30,11 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: build
+# The rich text editors that the browser tests load, from npm into the build folder.
+editors:
+	@scripts/install-editors.sh $(BUILD_DIR)/editors
+
+test: build $(TEST_SETUP)
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 run: build

@@ -12,6 +12,9 @@ packages=(
   "$@"
 )
 
+# npm installs the editors the browser tests load; any npm on the path will do.
+command -v npm >/dev/null || packages+=(npm)
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

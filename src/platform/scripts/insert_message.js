@@ -102,6 +102,20 @@
     return null;
   }
 
+  // A text area of the editor's own (SCEditor keeps one for its source view, ahead of the
+  // form's field) stands for the editor; the form's field is the one beside its container.
+  function editorAround(field) {
+    for (var k = 0; k < KNOWN.length; ++k) {
+      var container = field.parentElement && field.parentElement.closest(KNOWN[k][1]);
+      if (container) {
+        var twin = [container.nextElementSibling, container.previousElementSibling].filter(
+            function (el) { return el && el.tagName === 'TEXTAREA'; })[0];
+        return {kind: KNOWN[k][0], surface: container, field: twin || null};
+      }
+    }
+    return null;
+  }
+
   function setFieldValue(el, value) {
     if (el.disabled || el.readOnly) return false;
     el.value = value;
@@ -146,6 +160,8 @@
     // The same controls the scans count: input and textarea tags, in document order.
     var field = form.querySelectorAll('input, textarea').item(fieldIndex);
     if (!field || field.tagName !== (wantTextArea ? 'TEXTAREA' : 'INPUT')) return failed();
+    var owner = editorAround(field);
+    if (owner) return insertThroughEditor(owner, owner.field);
     if (field.tagName === 'TEXTAREA' && !rendered(field)) {
       var editor = editorFor(field);
       if (editor) return insertThroughEditor(editor, field);

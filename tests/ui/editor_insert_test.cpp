@@ -1,0 +1,347 @@
+// Auto-insert and the post detection on the posting pages of real forum software, with the
+// real rich text editors from their npm packages, in the real browser engine: each page is
+// filled by auto-insert and then sent with its own button, and the test reads what the forum
+// received. The forum then shows the thread with the post rendered, as forums do, and the
+// thread must be watched once.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+#include <optional>
+
+#include "core/link_templates.h"
+#include "core/message_output.h"
+#include "core/text_file.h"
+#include "forum_server.h"
+#include "platform/qt_strings.h"
+#include "platform/webengine_browser.h"
+#include "ui/browser_panel.h"
+#include "ui/message_box.h"
+
+namespace boardcast {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr int kTimeoutMs = 30000;
+
+const std::string kMessage =
+    "Fresh deals at http://shop.example/deals/spring.html every day\r\nCome and see.\r\n";
+
+// The post as a forum shows it: HTML as it came (editors that keep HTML), BBCode rendered.
+QString renderPost(const QString& message) {
+    if (message.contains(u"<p") || message.contains(u"<br") || message.contains(u"<a ")) {
+        return message;
+    }
+    QString html = message.toHtmlEscaped();
+    html.replace(QRegularExpression(uR"(\[(?:url|link)=([^\]]+)\](.*?)\[/(?:url|link)\])"_s),
+                 uR"(<a href="\1" class="postlink">\2</a>)"_s);
+    html.replace(QRegularExpression(uR"(\[b\](.*?)\[/b\])"_s), u"<strong>\\1</strong>"_s);
+    html.replace(QRegularExpression(u"\r\n|\r|\n"_s), u"<br>"_s);
+    return html;
+}
+
+QByteArray threadPage(const QString& post) {
+    return u"<!DOCTYPE html><html><head><title>Welcome - Test Board</title></head><body>"
+           "<h2>Welcome</h2><div class=\"post\"><p class=\"author\">by admin</p>"
+           "<div class=\"content\">Welcome to the board.</div></div>"
+           "<div class=\"post\" id=\"p2\"><p class=\"author\">by fred</p>"
+           "<div class=\"content\">%1</div></div>"
+           "<a href=\"/posting.php?mode=reply&amp;t=1\">Post Reply</a></body></html>"_s
+        .arg(post)
+        .toUtf8();
+}
+
+// Status texts are not looked at here.
+class RecordingStatus final : public StatusPanels {
+public:
+    void setPanelText(int, const std::string&) override {}
+};
+
+QString normalizedBreaks(QString text) {
+    return text.replace(u"\r\n"_s, u"\n"_s);
+}
+
+}  // namespace
+
+class EditorInsertTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void insertSubmitAndWatch_data();
+    void insertSubmitAndWatch();
+    void threadWithoutThePostIsNotWatched();
+    void composerNeedsExactlyOneCandidate();
+
+private:
+    std::optional<ForumServer::Reply> answer(const ForumServer::Request& request);
+    QVariant js(const QString& script);
+    bool openForum(const QString& page);
+    std::optional<InsertResult> insert(const QString& format);
+
+    std::unique_ptr<ForumServer> server_;
+    QString postField_ = u"message"_s;  // the field the forum reads the post from
+    bool showPost_ = true;
+    QString lastPost_;
+
+    QTemporaryDir dir_;
+    RecordingStatus status_;
+    std::unique_ptr<BrowserPanel> panel_;
+    QStringList watched_;
+};
+
+void EditorInsertTest::initTestCase() {
+    MessageBox::setRecording(true);
+    QVERIFY(dir_.isValid());
+    const QString editors = QStringLiteral(BOARDCAST_EDITORS_DIR);
+    QVERIFY2(QFile::exists(editors + u"/tinymce/tinymce.min.js"_s),
+             qPrintable(u"The editors' npm packages are missing in %1; `make test` installs them."_s
+                            .arg(editors)));
+    server_ = std::make_unique<ForumServer>(editors, QStringLiteral(BOARDCAST_FORUM_PAGES_DIR));
+    server_->setHandler([this](const ForumServer::Request& r) { return answer(r); });
+}
+
+std::optional<ForumServer::Reply> EditorInsertTest::answer(const ForumServer::Request& r) {
+    const QByteArray path = r.path();
+    if (r.method == "POST") {
+        lastPost_ = r.field(postField_);
+        if (path == "/posts.json") {
+            return ForumServer::Reply{"200 OK", "application/json",
+                                      R"({"post_url": "/t/welcome-to-discourse/1/2"})", {}};
+        }
+        if (path.startsWith("/threads/")) {
+            return ForumServer::Reply{"200 OK", "application/json",
+                                      R"({"status": "ok", "redirect": "/threads/welcome.1/post-2"})",
+                                      {}};
+        }
+        return ForumServer::redirect("/viewtopic.php?t=1&p=2#p2");
+    }
+    if (path == "/viewtopic.php" || path.startsWith("/t/") || path.startsWith("/threads/")) {
+        return ForumServer::html(
+            threadPage(showPost_ ? renderPost(lastPost_)
+                                 : u"Your post has been submitted and awaits approval."_s));
+    }
+    return std::nullopt;
+}
+
+void EditorInsertTest::init() {
+    BrowserPanel::Services services;
+    services.scratchPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
+    services.pasteText = [](int) { return std::string(); };
+    services.watchCurrentPage = [this] {
+        watched_.append(toQString(panel_->currentAddress()));
+    };
+    panel_ = std::make_unique<BrowserPanel>(status_, std::move(services));
+    panel_->resize(1000, 800);
+    panel_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel_.get()));
+}
+
+void EditorInsertTest::cleanup() {
+    panel_.reset();
+    MessageBox::clearRecorded();
+    watched_.clear();
+    postField_ = u"message"_s;
+    showPost_ = true;
+    lastPost_.clear();
+}
+
+QVariant EditorInsertTest::js(const QString& script) {
+    auto result = std::make_shared<std::optional<QVariant>>();
+    panel_->webEngine().view()->page()->runJavaScript(
+        script, [result](const QVariant& v) { *result = v; });
+    if (!QTest::qWaitFor([&] { return result->has_value(); }, kTimeoutMs)) return {};
+    return **result;
+}
+
+// Opens a page of the fixture forum and waits until its editor is set up.
+bool EditorInsertTest::openForum(const QString& page) {
+    QSignalSpy loaded(panel_->webEngine().view(), &QWebEngineView::loadFinished);
+    panel_->navigate(toStdString(server_->url(u"/forum/"_s + page)));
+    if (!loaded.wait(kTimeoutMs)) return false;
+    return QTest::qWaitFor(
+        [&] { return js(u"document.documentElement.dataset.ready === '1'"_s).toBool(); },
+        kTimeoutMs);
+}
+
+// Auto-insert as the main window starts it, with the format chooser on format.
+std::optional<InsertResult> EditorInsertTest::insert(const QString& format) {
+    const TemplateTable templates = defaultTemplates();
+    const std::string chooser = toStdString(format);
+    InsertRequest request{outgoingText(kMessage, chooser, templates),
+                          templateWritesHtml(chooser, templates) ? Markup::Html : Markup::Plain,
+                          linkMarkupOf(chooser, templates), kMessage};
+    auto result = std::make_shared<std::optional<InsertResult>>();
+    panel_->autoInsert().autoInsertMessage(std::move(request),
+                                           [result](InsertResult r) { *result = std::move(r); });
+    if (!QTest::qWaitFor([&] { return result->has_value(); }, kTimeoutMs)) return std::nullopt;
+    return *result;
+}
+
+// ---------------------------------------------------------------------------------------
+
+void EditorInsertTest::insertSubmitAndWatch_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("field");   // what the forum reads the post from
+    QTest::addColumn<QString>("submit");  // the page's own send button
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("expected");  // a pattern the received post must match
+    QTest::addColumn<QString>("thread");    // the thread's address after posting
+
+    // The message's link as each kind of editor sends it.
+    const QString url = uR"(http://shop\.example/deals/spring\.html)"_s;
+    const QString bbcodeLink = uR"(\[url=)"_s + url + uR"( ?\]\s*)"_s + url + uR"( ?\s*\[/url\])"_s;
+    const QString htmlLink = uR"(<a href=")"_s + url + uR"((%20| )?"[^>]*>\s*)"_s + url + uR"(\s?</a>)"_s;
+    const QString asText = uR"(\[url=)"_s + url + uR"( \])"_s + url + uR"( \[/url\])"_s;
+    const QString topic = server_->url(u"/viewtopic.php?t=1&p=2#p2"_s);
+    const QString plain = QRegularExpression::escape(normalizedBreaks(toQString(
+        outgoingText(kMessage, "ubb", defaultTemplates()))));
+
+    QTest::newRow("phpBB 3.3, plain text area, ubb")
+        << u"phpbb3.html"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"field"_s
+        << u"^"_s + plain + u"$"_s << topic;
+    QTest::newRow("MyBB, SCEditor in BBCode, WYSIWYG, ubb")
+        << u"mybb_sceditor.html"_s << u"ubb"_s << u"message"_s << u"form[name=input] [name=submit]"_s
+        << u"sceditor"_s << u"^Fresh deals at "_s + bbcodeLink + u"\\s*every day\\s+Come and see\\."_s
+        << topic;
+    QTest::newRow("MyBB, SCEditor in BBCode, source view, ubb")
+        << u"mybb_sceditor.html?source=1"_s << u"ubb"_s << u"message"_s
+        << u"form[name=input] [name=submit]"_s
+        << u"sceditor"_s << u"^Fresh deals at "_s + bbcodeLink + u"\\s*every day\\s+Come and see\\."_s
+        << topic;
+    QTest::newRow("SMF, SCEditor in HTML, html")
+        << u"smf_sceditor.html?format=xhtml"_s << u"html"_s << u"message"_s << u"[name=post]"_s
+        << u"sceditor"_s << u"Fresh deals at "_s + htmlLink + u"\\s*every day.*Come and see\\."_s
+        << topic;
+    QTest::newRow("SMF, SCEditor in HTML, source view, html")
+        << u"smf_sceditor.html?format=xhtml&source=1"_s << u"html"_s << u"message"_s
+        << u"[name=post]"_s << u"sceditor"_s
+        << u"Fresh deals at "_s + htmlLink + u"\\s*every day.*Come and see\\."_s << topic;
+    QTest::newRow("TinyMCE 6, html")
+        << u"tinymce6.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
+        << u"<p>Fresh deals at "_s + htmlLink + u"\\s*every day<br>\\s*Come and see\\.</p>"_s
+        << topic;
+    QTest::newRow("TinyMCE 6, ubb arrives as text")
+        << u"tinymce6.html"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
+        << u"^<p>Fresh deals at "_s + asText + u"every day<br>\\s*Come and see\\.</p>$"_s << topic;
+    QTest::newRow("CKEditor 4, html")
+        << u"ckeditor4.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor4"_s
+        << u"<p>Fresh deals at "_s + htmlLink + u"\\s*every day<br ?/?>\\s*Come and see\\.</p>"_s
+        << topic;
+    QTest::newRow("CKEditor 5 classic, html")
+        << u"ckeditor5.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor5"_s
+        << u"<p>Fresh deals at "_s + htmlLink + u"\\s*every day<br>\\s*Come and see\\.</p>"_s
+        << topic;
+    QTest::newRow("Quill, html")
+        << u"quill.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"quill"_s
+        << u"Fresh deals at "_s + htmlLink + u"\\s*every day.*Come and see\\."_s << topic;
+    QTest::newRow("vBulletin 3, design-mode frame, html")
+        << u"vbulletin3.html"_s << u"html"_s << u"message"_s << u"#vB_Editor_001_save"_s
+        << u"designmode"_s << u"Fresh deals at "_s + htmlLink + u"\\s*every day.*Come and see\\."_s
+        << topic;
+    QTest::newRow("XenForo 2, content-editable with a hidden twin, html")
+        << u"xenforo2.html"_s << u"html"_s << u"message_html"_s << u".button--icon--reply"_s
+        << u"contenteditable"_s
+        << u"Fresh deals at "_s + htmlLink + u"\\s*every day.*Come and see\\."_s
+        << server_->url(u"/threads/welcome.1/post-2"_s);
+    QTest::newRow("Discourse, composer outside any form, text")
+        << u"discourse.html"_s << u"text"_s << u"raw"_s << u".save-or-cancel .create"_s
+        << u"composer"_s
+        << u"^"_s + QRegularExpression::escape(normalizedBreaks(toQString(kMessage + "\r\n\r\n"))) +
+               u"$"_s
+        << server_->url(u"/t/welcome-to-discourse/1/2"_s);
+}
+
+void EditorInsertTest::insertSubmitAndWatch() {
+    QFETCH(QString, page);
+    QFETCH(QString, format);
+    QFETCH(QString, field);
+    QFETCH(QString, submit);
+    QFETCH(QString, how);
+    QFETCH(QString, expected);
+    QFETCH(QString, thread);
+    postField_ = field;
+    QVERIFY(openForum(page));
+    const qsizetype postsBefore = server_->posts().size();
+
+    const std::optional<InsertResult> result = insert(format);
+    QVERIFY(result);
+    QVERIFY(result->written);
+    QCOMPARE(toQString(result->how), how);
+    QCOMPARE(panel_->autoInsert().postCheckCountdown(), AutoInsert::kPostChecks);
+
+    js(u"document.querySelector(%1).click()"_s.arg(
+        QString::fromUtf8(QJsonDocument(QJsonArray{submit}).toJson(QJsonDocument::Compact))
+            .mid(1)
+            .chopped(1)));
+    QTRY_COMPARE_WITH_TIMEOUT(server_->posts().size(), postsBefore + 1, kTimeoutMs);
+    const ForumServer::Request posted = server_->posts().last();
+    // Quill's HTML keeps spaces as no-break spaces; a reader sees blanks.
+    const QString received =
+        normalizedBreaks(posted.field(field)).replace(u"&nbsp;"_s, u" "_s);
+    QVERIFY2(QRegularExpression(expected, QRegularExpression::DotMatchesEverythingOption)
+                 .match(received)
+                 .hasMatch(),
+             qPrintable(u"received: "_s + received));
+    // Nothing of the message went anywhere else.
+    for (const auto& [name, value] : posted.fields()) {
+        if (name == field) continue;
+        QVERIFY2(!value.contains(u"shop.example"_s) && !value.contains(u"Fresh deals"_s),
+                 qPrintable(name + u" = "_s + value));
+    }
+
+    // The forum shows the thread with the post rendered: watched once.
+    QTRY_COMPARE_WITH_TIMEOUT(watched_.size(), 1, kTimeoutMs);
+    QCOMPARE(watched_.front(), thread);
+    QVERIFY(MessageBox::recorded().isEmpty());
+    QSignalSpy loaded(panel_->webEngine().view(), &QWebEngineView::loadFinished);
+    panel_->webEngine().refresh();
+    QVERIFY(loaded.wait(kTimeoutMs));
+    js(u"0"_s);
+    QCOMPARE(watched_.size(), 1);
+}
+
+void EditorInsertTest::threadWithoutThePostIsNotWatched() {
+    showPost_ = false;
+    QVERIFY(openForum(u"tinymce6.html"_s));
+    const std::optional<InsertResult> result = insert(u"html"_s);
+    QVERIFY(result && result->written);
+    QSignalSpy loaded(panel_->webEngine().view(), &QWebEngineView::loadFinished);
+    js(u"document.querySelector('[name=post]').click()"_s);
+    // The post's answer, then the thread page it redirects to.
+    QVERIFY(loaded.wait(kTimeoutMs));
+    QTRY_VERIFY_WITH_TIMEOUT(js(u"document.body.innerText"_s).toString().contains(u"approval"_s),
+                             kTimeoutMs);
+    js(u"0"_s);
+    QVERIFY(watched_.isEmpty());
+    QVERIFY(panel_->autoInsert().postCheckCountdown() < AutoInsert::kPostChecks);
+}
+
+// Without a form text area, the message goes into the page's one message box or nowhere.
+void EditorInsertTest::composerNeedsExactlyOneCandidate() {
+    QVERIFY(openForum(u"discourse.html"_s));
+    js(u"var second = document.createElement('div'); second.contentEditable = 'true';"
+       "second.textContent = 'x'; document.getElementById('main-outlet').append(second); 0"_s);
+    panel_->autoInsertMessage({outgoingText(kMessage, "text", defaultTemplates())});
+    QTRY_COMPARE_WITH_TIMEOUT(MessageBox::recorded().size(), 1, kTimeoutMs);
+    QCOMPARE(MessageBox::recorded().front().title, u"Auto-Insert Error"_s);
+    QCOMPARE(js(u"document.querySelector('.d-editor-input').value"_s).toString(), QString());
+    QCOMPARE(panel_->autoInsert().postCheckCountdown(), 0);
+}
+
+}  // namespace boardcast
+
+QTEST_MAIN(boardcast::EditorInsertTest)
+#include "editor_insert_test.moc"
