@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QHostAddress>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 #include <QUrlQuery>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <functional>
@@ -405,6 +407,27 @@ void BrowserPanelTest::noPopupsDecidesNewWindows() {
     QTRY_COMPARE_WITH_TIMEOUT(popups_.size(), 1, kTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(popups_.front()->url().path(), u"/popup2"_s, kTimeoutMs);
     QCOMPARE(server_->hits("/popup1"), 0);
+
+    // The new window is a browser window of ours on the same profile: address box,
+    // navigation buttons and a status bar that follow its page.
+    QWidget* window = popups_.front()->window();
+    QCOMPARE(window->objectName(), u"frmPopup"_s);
+    QVERIFY(window->isVisible());
+    QCOMPARE(popups_.front()->page()->profile(), view()->page()->profile());
+    auto* address = window->findChild<QLineEdit*>(u"Text1"_s);
+    QVERIFY(address);
+    QTRY_COMPARE_WITH_TIMEOUT(address->text(), server_->url(u"/popup2"_s), kTimeoutMs);
+    for (const char* name : {"Command3", "Command4", "Command5", "Command6", "Command7"}) {
+        QVERIFY2(window->findChild<QToolButton*>(QLatin1String(name)), name);
+    }
+    auto* state = window->findChild<QLabel*>(u"StatusPanel2"_s);
+    QVERIFY(state);
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), u"Completed "_s + server_->url(u"/popup2"_s),
+                              kTimeoutMs);
+    // A page may close the window it opened.
+    QPointer<QWidget> closing = window;
+    js(u"window.opened.close()"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(closing.isNull(), kTimeoutMs);
 }
 
 void BrowserPanelTest::enteredAddressOpensAndAddressBoxFollows() {
