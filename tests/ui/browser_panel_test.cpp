@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "core/text_file.h"
+#include "forum_server.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"
@@ -66,17 +67,10 @@ private:
             connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, answered] {
                 buffer->append(socket->readAll());
                 if (*answered) return;
-                const qsizetype headerEnd = buffer->indexOf("\r\n\r\n");
-                if (headerEnd < 0) return;
-                const QByteArray head = buffer->left(headerEnd).toLower();
-                const qsizetype lengthAt = head.indexOf("content-length:");
-                const qsizetype length =
-                    lengthAt < 0
-                        ? 0
-                        : head.mid(lengthAt + 15).split('\r').value(0).trimmed().toLongLong();
-                if (buffer->size() < headerEnd + 4 + length) return;
-                const QList<QByteArray> line = buffer->left(buffer->indexOf("\r\n")).split(' ');
-                Request request{line.value(0), line.value(1), buffer->mid(headerEnd + 4, length)};
+                const std::optional<ForumServer::Request> parsed =
+                    ForumServer::readRequest(*buffer);
+                if (!parsed) return;
+                Request request{parsed->method, parsed->target, parsed->body};
                 requested_.append(request.path);
                 *answered = true;
                 const Reply reply = handler_(request);

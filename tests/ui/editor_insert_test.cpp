@@ -230,22 +230,22 @@ void EditorInsertTest::insertSubmitAndWatch_data() {
         << u"[name=post]"_s << u"sceditor"_s
         << u"Fresh deals at "_s + htmlLink + u"\\s*every day.*Come and see\\."_s << topic;
     QTest::newRow("TinyMCE 6, html")
-        << u"tinymce6.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
+        << u"community.html?editor=tinymce"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
         << u"<p>Fresh deals at "_s + htmlLink + u"\\s*every day<br>\\s*Come and see\\.</p>"_s
         << topic;
     QTest::newRow("TinyMCE 6, ubb arrives as text")
-        << u"tinymce6.html"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
+        << u"community.html?editor=tinymce"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
         << u"^<p>Fresh deals at "_s + asText + u"every day<br>\\s*Come and see\\.</p>$"_s << topic;
     QTest::newRow("CKEditor 4, html")
-        << u"ckeditor4.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor4"_s
+        << u"community.html?editor=ckeditor4"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor4"_s
         << u"<p>Fresh deals at "_s + htmlLink + u"\\s*every day<br ?/?>\\s*Come and see\\.</p>"_s
         << topic;
     QTest::newRow("CKEditor 5 classic, html")
-        << u"ckeditor5.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor5"_s
+        << u"community.html?editor=ckeditor5"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor5"_s
         << u"<p>Fresh deals at "_s + htmlLink + u"\\s*every day<br>\\s*Come and see\\.</p>"_s
         << topic;
     QTest::newRow("Quill, html")
-        << u"quill.html"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"quill"_s
+        << u"community.html?editor=quill"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"quill"_s
         << u"Fresh deals at "_s + htmlLink + u"\\s*every day.*Come and see\\."_s << topic;
     QTest::newRow("vBulletin 3, design-mode frame, html")
         << u"vbulletin3.html"_s << u"html"_s << u"message"_s << u"#vB_Editor_001_save"_s
@@ -315,7 +315,7 @@ void EditorInsertTest::insertSubmitAndWatch() {
 
 void EditorInsertTest::threadWithoutThePostIsNotWatched() {
     showPost_ = false;
-    QVERIFY(openForum(u"tinymce6.html"_s));
+    QVERIFY(openForum(u"community.html?editor=tinymce"_s));
     const std::optional<InsertResult> result = insert(u"html"_s);
     QVERIFY(result && result->written);
     QSignalSpy loaded(panel_->webEngine().view(), &QWebEngineView::loadFinished);

@@ -108,6 +108,27 @@ QList<ForumServer::Request> ForumServer::posts() const {
     return posted;
 }
 
+std::optional<ForumServer::Request> ForumServer::readRequest(const QByteArray& received) {
+    const qsizetype headerEnd = received.indexOf("\r\n\r\n");
+    if (headerEnd < 0) return std::nullopt;
+    Request request;
+    qsizetype length = 0;
+    const QList<QByteArray> lines = received.left(headerEnd).split('\n');
+    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+    request.method = first.value(0);
+    request.target = first.value(1);
+    for (const QByteArray& line : lines.mid(1)) {
+        const qsizetype colon = line.indexOf(':');
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        if (name == "content-length") length = value.toLongLong();
+        if (name == "content-type") request.contentType = value;
+    }
+    if (received.size() < headerEnd + 4 + length) return std::nullopt;
+    request.body = received.mid(headerEnd + 4, length);
+    return request;
+}
+
 void ForumServer::accept() {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
         auto buffer = std::make_shared<QByteArray>();
@@ -115,26 +136,11 @@ void ForumServer::accept() {
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, answered] {
             buffer->append(socket->readAll());
             if (*answered) return;
-            const qsizetype headerEnd = buffer->indexOf("\r\n\r\n");
-            if (headerEnd < 0) return;
-            Request request;
-            qsizetype length = 0;
-            const QList<QByteArray> lines = buffer->left(headerEnd).split('\n');
-            const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-            request.method = first.value(0);
-            request.target = first.value(1);
-            for (const QByteArray& line : lines.mid(1)) {
-                const qsizetype colon = line.indexOf(':');
-                const QByteArray name = line.left(colon).trimmed().toLower();
-                const QByteArray value = line.mid(colon + 1).trimmed();
-                if (name == "content-length") length = value.toLongLong();
-                if (name == "content-type") request.contentType = value;
-            }
-            if (buffer->size() < headerEnd + 4 + length) return;
-            request.body = buffer->mid(headerEnd + 4, length);
+            const std::optional<Request> request = readRequest(*buffer);
+            if (!request) return;
             *answered = true;
-            requests_.append(request);
-            answer(socket, request);
+            requests_.append(*request);
+            answer(socket, *request);
         });
     }
 }

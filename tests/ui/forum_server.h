@@ -37,6 +37,9 @@ public:
 
     ForumServer(QString libraryFolder, QString pagesFolder);
 
+    // The request at the start of what a connection sent, once all of it has arrived.
+    static std::optional<Request> readRequest(const QByteArray& received);
+
     QString url(const QString& path) const;
     void setHandler(Handler handler) { handler_ = std::move(handler); }
     const QList<Request>& requests() const { return requests_; }
