@@ -1,6 +1,8 @@
 #include "net/page_probe.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 
 namespace boardcast {
@@ -10,23 +12,100 @@ namespace {
 constexpr std::string_view kHttp = "http://";
 constexpr std::string_view kHttps = "https://";
 constexpr std::string_view kBlankLine = "\r\n\r\n";
+constexpr std::string_view kChunkedEnd = "0\r\n\r\n";
 
-// The header's number: the text after the line's first space, blanks around it allowed.
+constexpr std::string_view kCutOff = "the page was cut off";
+constexpr std::string_view kTooManyRedirections = "too many redirections";
+constexpr std::string_view kTooLarge = "page too large";
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool startsWithCi(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (lower(text[i]) != lower(prefix[i])) return false;
+    }
+    return true;
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+template <typename Int>
+std::optional<Int> parseNumber(std::string_view text) {
+    Int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+// The progress text's number: the text after the line's first space, blanks around it
+// allowed, from the first line that holds "Content-Length" anywhere.
 std::int32_t parseContentLength(std::string_view line) {
     size_t space = line.find(' ');
     if (space == std::string_view::npos) return 0;
-    std::string_view text = line.substr(space + 1);
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    std::int32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty() ? value : 0;
+    return parseNumber<std::int32_t>(trimmed(line.substr(space + 1))).value_or(0);
 }
 
-std::string timeoutText(int ms) {
-    std::string amount = ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds"
-                                        : std::to_string(ms) + " milliseconds";
-    return "the server did not answer for " + amount;
+std::string duration(int ms) {
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds"
+                          : std::to_string(ms) + " milliseconds";
+}
+
+std::string timeoutText(int ms) { return "the server did not answer for " + duration(ms); }
+
+std::string deadlineText(int ms) { return "the page took longer than " + duration(ms); }
+
+// Bytes that cannot stand in a request line go out percent-encoded.
+std::string encodeTarget(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c <= 0x20 || c >= 0x7F) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+// Splits "host:port" and "[v6]:port"; a port that is not a number stays in the host.
+void splitPort(ProbeTarget& target) {
+    std::string_view host = target.host;
+    size_t colon = host.rfind(':');
+    const bool bracketed = host.starts_with('[');
+    if (bracketed) {
+        const size_t close = host.find(']');
+        if (close == std::string_view::npos) colon = std::string_view::npos;
+        if (close != std::string_view::npos && colon != close + 1) colon = std::string_view::npos;
+    } else if (colon != std::string_view::npos && host.find(':') != colon) {
+        colon = std::string_view::npos;  // a bare v6 address has no port
+    }
+    std::string_view name = host;
+    if (colon != std::string_view::npos) {
+        auto port = parseNumber<std::uint16_t>(host.substr(colon + 1));
+        if (port && *port != 0) {
+            target.port = *port;
+            name = host.substr(0, colon);
+        }
+    }
+    if (bracketed && name.size() >= 2 && name.back() == ']') name = name.substr(1, name.size() - 2);
+    target.connectHost = std::string(name);
+}
+
+// "scheme://host" of an address the probe can fetch.
+std::string originOf(std::string_view url) {
+    const size_t schemeEnd = url.find("://");
+    const size_t hostEnd = url.find('/', schemeEnd + 3);
+    return std::string(url.substr(0, hostEnd));
 }
 
 }  // namespace
@@ -46,13 +125,41 @@ ProbeTarget parseProbeUrl(std::string_view url) {
         slash = u.size() - 1;
     }
     target.host = u.substr(0, slash);
-    target.path = u.substr(slash);
+    // The fragment belongs to the browser, not to the request.
+    std::string_view path = std::string_view(u).substr(slash);
+    path = path.substr(0, path.find('#'));
+    target.path = encodeTarget(path);
+    splitPort(target);
     return target;
 }
 
 std::string requestText(const ProbeTarget& target) {
     return "GET " + target.path + " HTTP/1.1\r\nHost: " + target.host +
            "\r\nConnection: close\r\nAccept: */*\r\n\r\n";
+}
+
+std::string resolveLocation(std::string_view base, std::string_view location) {
+    location = trimmed(location);
+    if (startsWithCi(location, kHttp)) return std::string(kHttp) + std::string(location.substr(7));
+    if (startsWithCi(location, kHttps)) {
+        return std::string(kHttps) + std::string(location.substr(8));
+    }
+    const size_t colon = location.find(':');
+    const size_t firstSlash = location.find('/');
+    if (colon != std::string_view::npos && (firstSlash == std::string_view::npos || colon < firstSlash)) {
+        return {};  // another scheme
+    }
+    const std::string scheme = base.starts_with(kHttps) ? "https:" : "http:";
+    if (location.starts_with("//")) return scheme + std::string(location);
+    const std::string origin = originOf(base);
+    if (location.starts_with('/')) return origin + std::string(location);
+    std::string_view path = base.substr(std::min(origin.size(), base.size()));
+    path = path.substr(0, path.find('#'));
+    if (location.starts_with('?')) return origin + std::string(path.substr(0, path.find('?'))) + std::string(location);
+    path = path.substr(0, path.find('?'));
+    const size_t lastSlash = path.rfind('/');
+    const std::string_view directory = lastSlash == std::string_view::npos ? "/" : path.substr(0, lastSlash + 1);
+    return origin + std::string(directory) + std::string(location);
 }
 
 std::optional<std::string> progressText(std::int64_t bodyBytes, std::int32_t contentLength) {
@@ -65,8 +172,16 @@ std::optional<std::string> progressText(std::int64_t bodyBytes, std::int32_t con
            " (" + std::to_string(static_cast<int>(percent)) + "%)";
 }
 
-PageProbe::PageProbe(Socket& socket, StatusPanels& status, ProbePorts ports, int timeoutMs)
-    : socket_(socket), status_(status), ports_(ports), timeoutMs_(timeoutMs) {
+PageProbe::PageProbe(Socket& socket, StatusPanels& status, ProbePorts ports, ProbeLimits limits,
+                     ProbeClock clock)
+    : socket_(socket), status_(status), ports_(ports), limits_(limits), clock_(std::move(clock)) {
+    if (!clock_) {
+        clock_ = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+    }
     socket_.setEvents(this);
 }
 
@@ -78,6 +193,26 @@ PageProbe::~PageProbe() {
 
 void PageProbe::start(const std::string& url) {
     url_ = url;
+    visited_.clear();
+    redirects_ = 0;
+    pendingFailure_.clear();
+    startedMs_ = clock_();
+    status_.setPanelText(3, "");
+    if (url.find_first_of("\r\n") != std::string::npos) {
+        // Such an address would split the request; it fails as soon as the timer fires.
+        socket_.close();
+        state_ = State::Connecting;
+        pendingFailure_ = "the address holds a line break";
+        socket_.startIdleTimer(0);
+        return;
+    }
+    connectTo(url);
+}
+
+// One exchange: the first, or the next after a redirection.
+void PageProbe::connectTo(const std::string& url) {
+    current_ = url;
+    visited_.push_back(url);
     target_ = parseProbeUrl(url);
     headerSeen_ = false;
     contentLength_ = 0;
@@ -86,12 +221,18 @@ void PageProbe::start(const std::string& url) {
     contentLengthLineSeen_ = false;
     headerContentLength_ = 0;
     endMatch_ = 0;
-    status_.setPanelText(3, "");
+    lineIndex_ = 0;
+    statusCode_ = 0;
+    location_.clear();
+    declaredLength_.reset();
+    chunked_ = false;
+    bodyTail_.clear();
     socket_.close();  // an exchange still running is dropped and reports nothing
     status_.setPanelText(2, "Connecting to the web server");
     state_ = State::Connecting;
     touch();
-    socket_.connect(target_.host, target_.tls ? ports_.https : ports_.http, target_.tls);
+    const std::uint16_t port = target_.port ? *target_.port : target_.tls ? ports_.https : ports_.http;
+    socket_.connect(target_.connectHost, port, target_.tls);
 }
 
 bool PageProbe::active() const {
@@ -99,10 +240,14 @@ bool PageProbe::active() const {
            state_ == State::ReceivingHeader || state_ == State::ReceivingBody;
 }
 
-void PageProbe::touch() { socket_.startIdleTimer(timeoutMs_); }
+// Restarts the silence timer, but never past the page's deadline.
+void PageProbe::touch() {
+    const std::int64_t left = startedMs_ + limits_.pageMs - clock_();
+    socket_.startIdleTimer(static_cast<int>(std::clamp<std::int64_t>(left, 0, limits_.silenceMs)));
+}
 
 void PageProbe::onConnected() {
-    if (state_ != State::Connecting) return;
+    if (state_ != State::Connecting || !pendingFailure_.empty()) return;
     touch();
     state_ = State::Sending;
     socket_.send(requestText(target_));
@@ -122,10 +267,13 @@ void PageProbe::onSendComplete() {
 
 void PageProbe::onDataArrival(std::string_view bytes) {
     if (!active() || state_ == State::Connecting) return;
+    if (clock_() - startedMs_ >= limits_.pageMs) return fail(deadlineText(limits_.pageMs));
     touch();
     status_.setPanelText(2, "Receiving response");
     if (headerSeen_) {
         bodyBytes_ += static_cast<std::int64_t>(bytes.size());
+        countBody(bytes);
+        if (state_ != State::ReceivingBody) return;
         if (auto text = progressText(bodyBytes_, contentLength_)) status_.setPanelText(3, *text);
         return;
     }
@@ -134,6 +282,7 @@ void PageProbe::onDataArrival(std::string_view bytes) {
     if (headerEnd == std::string_view::npos) {
         // Until the header end is found every byte counts.
         bodyBytes_ += static_cast<std::int64_t>(bytes.size());
+        if (bodyBytes_ > limits_.maxBodyBytes) fail(std::string(kTooLarge));
         return;
     }
     // The header end lies in this chunk: what follows it is the body received so far. No
@@ -141,9 +290,44 @@ void PageProbe::onDataArrival(std::string_view bytes) {
     headerSeen_ = true;
     contentLength_ = headerContentLength_;
     state_ = State::ReceivingBody;
-    bodyBytes_ = static_cast<std::int64_t>(bytes.size() - headerEnd);
     line_.clear();
     line_.shrink_to_fit();
+    bodyBytes_ = static_cast<std::int64_t>(bytes.size() - headerEnd);
+    headerEnded();
+    if (state_ == State::ReceivingBody) countBody(bytes.substr(headerEnd));
+}
+
+// At the header's end: a redirection is followed at once.
+void PageProbe::headerEnded() {
+    const bool redirect = statusCode_ == 301 || statusCode_ == 302 || statusCode_ == 303 ||
+                          statusCode_ == 307 || statusCode_ == 308;
+    if (!redirect || location_.empty()) return;
+    const std::string next = resolveLocation(current_, location_);
+    if (next.empty()) return fail("the page moved to " + location_ + ", which cannot be fetched");
+    if (redirects_ >= limits_.maxRedirects ||
+        std::find(visited_.begin(), visited_.end(), next) != visited_.end()) {
+        return fail(std::string(kTooManyRedirections));
+    }
+    ++redirects_;
+    connectTo(next);
+}
+
+// Body bytes (bodyBytes_ already counts them): the size cap, the end of a Content-Length,
+// and the last bytes of a chunked body.
+void PageProbe::countBody(std::string_view body) {
+    if (bodyBytes_ > limits_.maxBodyBytes) return fail(std::string(kTooLarge));
+    if (chunked_) {
+        bodyTail_ += body.substr(body.size() - std::min(body.size(), kChunkedEnd.size()));
+        if (bodyTail_.size() > kChunkedEnd.size()) {
+            bodyTail_.erase(0, bodyTail_.size() - kChunkedEnd.size());
+        }
+        return;
+    }
+    if (declaredLength_ && bodyBytes_ >= *declaredLength_) {
+        // The whole body is in; the server may keep the connection open.
+        bodyBytes_ = *declaredLength_;
+        complete();
+    }
 }
 
 // Feeds header bytes through the blank-line matcher and the line splitter. Returns the
@@ -171,7 +355,33 @@ size_t PageProbe::scanHeader(std::string_view bytes) {
 }
 
 void PageProbe::headerLineEnded() {
-    // The first line that holds "Content-Length" anywhere decides, readable or not.
+    if (lineIndex_++ == 0) {
+        // "HTTP/1.1 301 Moved Permanently"
+        const size_t space = line_.find(' ');
+        if (line_.starts_with("HTTP/") && space != std::string::npos) {
+            statusCode_ = parseNumber<int>(std::string_view(line_).substr(space + 1, 3)).value_or(0);
+        }
+    }
+    const size_t colon = line_.find(':');
+    if (colon != std::string::npos) {
+        const std::string_view name = trimmed(std::string_view(line_).substr(0, colon));
+        const std::string_view value = trimmed(std::string_view(line_).substr(colon + 1));
+        auto is = [name](std::string_view wanted) {
+            return name.size() == wanted.size() && startsWithCi(name, wanted);
+        };
+        if (is("location") && location_.empty()) location_ = std::string(value);
+        if (is("content-length") && !declaredLength_) {
+            auto length = parseNumber<std::int64_t>(value);
+            if (length && *length >= 0) declaredLength_ = length;
+        }
+        if (is("transfer-encoding")) {
+            std::string codings(value);
+            std::transform(codings.begin(), codings.end(), codings.begin(), lower);
+            chunked_ = codings.find("chunked") != std::string::npos;
+        }
+    }
+    // The first line that holds "Content-Length" anywhere decides the progress text,
+    // readable or not.
     if (contentLengthLineSeen_ || line_.find("Content-Length") == std::string::npos) return;
     contentLengthLineSeen_ = true;
     headerContentLength_ = parseContentLength(line_);
@@ -179,6 +389,17 @@ void PageProbe::headerLineEnded() {
 
 void PageProbe::onClosedByServer() {
     if (!active()) return;
+    if (headerSeen_) {
+        // A message whose length is known must have arrived whole.
+        if (chunked_ && bodyTail_ != kChunkedEnd) return fail(std::string(kCutOff));
+        if (!chunked_ && declaredLength_ && bodyBytes_ < *declaredLength_) {
+            return fail(std::string(kCutOff));
+        }
+    }
+    complete();
+}
+
+void PageProbe::complete() {
     socket_.stopIdleTimer();
     state_ = State::Done;
     socket_.close();
@@ -192,7 +413,9 @@ void PageProbe::onError(const std::string& text) {
 
 void PageProbe::onTimeout() {
     if (!active()) return;
-    fail(timeoutText(timeoutMs_));
+    if (!pendingFailure_.empty()) return fail(pendingFailure_);
+    if (clock_() - startedMs_ >= limits_.pageMs) return fail(deadlineText(limits_.pageMs));
+    fail(timeoutText(limits_.silenceMs));
 }
 
 void PageProbe::fail(const std::string& reason) {

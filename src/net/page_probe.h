@@ -1,7 +1,11 @@
 #pragma once
 // A page probe: one HTTP/1.1 GET, and a count of the body bytes the server sends after the
-// blank line that ends the header, until the server closes the connection. The body is
-// counted, never stored, and is neither decoded nor interpreted.
+// blank line that ends the header. The body is counted, never stored, and is neither decoded
+// nor interpreted; chunk framing counts as body. It ends when the server closes the
+// connection, or as soon as a Content-Length's worth of body has arrived; a close short of
+// the Content-Length, or of a chunked body's last chunk, is a failure. Redirections (301,
+// 302, 303, 307, 308 with a Location) are followed up to five times and the final page is
+// measured. No page takes longer than a set time or grows beyond a set size.
 //
 // A state machine fed from outside: the socket adapter calls the SocketEvents methods; the
 // probe calls the Socket, writes its phase texts to panel 2 and its progress to panel 3,
@@ -9,9 +13,11 @@
 // further events until it is started again.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/measurement.h"
 #include "net/socket.h"
@@ -19,15 +25,24 @@
 namespace boardcast {
 
 struct ProbeTarget {
-    std::string host;  // also the Host header and, for TLS, the server name
-    std::string path;  // always begins with "/"
+    std::string host;  // the Host header's text, ":port" included
+    std::string path;  // the request target: begins with "/", encoded, without a fragment
     bool tls = false;
+    std::string connectHost;         // the host to connect to, and for TLS the server name
+    std::optional<std::uint16_t> port;  // from ":port"; else the scheme's port
 };
 
 // "http://" (exact case) is cut off and "https://" (exact case) asks for TLS; any other
-// scheme or letter case stays in the host. Without a "/" the path is "/". Nothing else is
-// split off: a ":port", a user part, a query or a fragment stays in host or path.
+// scheme or letter case stays in the host. Without a "/" the path is "/". The path stops
+// before the first "#", and a space, control characters and non-ASCII bytes in it are
+// percent-encoded. A ":port" after the host (also "[v6]:port") is the port to connect to;
+// the Host header keeps the text as it is.
 ProbeTarget parseProbeUrl(std::string_view url);
+
+// The address a redirection's Location names, resolved against the address that answered
+// it: absolute (http or https, any letter case), scheme-relative, absolute-path, query-only
+// or relative. Empty when it names another scheme.
+std::string resolveLocation(std::string_view base, std::string_view location);
 
 std::string requestText(const ProbeTarget& target);
 
@@ -41,20 +56,33 @@ struct ProbePorts {
     std::uint16_t https = 443;
 };
 
+// How long and how large a page may be, so that no server holds a probe for ever.
+struct ProbeLimits {
+    int silenceMs = 30000;    // no event from the connection for this long
+    int pageMs = 120000;      // one page, redirections included, from start to last byte
+    std::int64_t maxBodyBytes = std::int64_t{64} << 20;
+    int maxRedirects = 5;
+};
+
+// Milliseconds on a steady clock; the probe only compares two readings.
+using ProbeClock = std::function<std::int64_t()>;
+
 class PageProbe final : public PageMeasurer, public SocketEvents {
 public:
     static constexpr int kDefaultTimeoutMs = 30000;
 
     // Takes over the socket's events. The socket and the status panels must outlive the
-    // probe; a probe that goes away closes its connection and stops reporting.
+    // probe; a probe that goes away closes its connection and stops reporting. Without a
+    // clock the system's steady clock is used.
     PageProbe(Socket& socket, StatusPanels& status, ProbePorts ports = {},
-              int timeoutMs = kDefaultTimeoutMs);
+              ProbeLimits limits = {}, ProbeClock clock = {});
     ~PageProbe() override;
 
     void setClient(MeasurementClient* client) override { client_ = client; }
     void startMeasuring(const std::string& url) override { start(url); }
 
-    // Drops any exchange still running (it reports nothing) and starts a new one.
+    // Drops any exchange still running (it reports nothing) and starts a new one. An
+    // address holding a line break fails (from the timer, never inside this call).
     void start(const std::string& url);
 
     enum class State { Idle, Connecting, Sending, ReceivingHeader, ReceivingBody, Done, Failed };
@@ -63,6 +91,7 @@ public:
     std::int32_t contentLength() const { return contentLength_; }
     std::int64_t bodyBytes() const { return bodyBytes_; }
     const ProbeTarget& target() const { return target_; }
+    int redirects() const { return redirects_; }
 
     void onConnected() override;
     void onSendProgress() override;
@@ -75,22 +104,40 @@ public:
 private:
     bool active() const;
     void touch();
+    void connectTo(const std::string& url);
     void fail(const std::string& reason);
+    void complete();
+    void headerEnded();
+    void countBody(std::string_view body);
     size_t scanHeader(std::string_view bytes);
     void headerLineEnded();
 
     Socket& socket_;
     StatusPanels& status_;
     ProbePorts ports_;
-    int timeoutMs_;
+    ProbeLimits limits_;
+    ProbeClock clock_;
     MeasurementClient* client_ = nullptr;
 
     State state_ = State::Idle;
-    std::string url_;
+    std::string url_;      // as the caller gave it, for the texts
+    std::string current_;  // the address being fetched, after redirections
+    std::vector<std::string> visited_;
+    int redirects_ = 0;
+    std::int64_t startedMs_ = 0;
+    std::string pendingFailure_;  // reported when the timer fires
     ProbeTarget target_;
     bool headerSeen_ = false;
     std::int32_t contentLength_ = 0;
     std::int64_t bodyBytes_ = 0;
+
+    // What the header says beyond the Content-Length of the progress text.
+    int lineIndex_ = 0;
+    int statusCode_ = 0;
+    std::string location_;
+    std::optional<std::int64_t> declaredLength_;  // a readable Content-Length header
+    bool chunked_ = false;
+    std::string bodyTail_;  // the body's last bytes, to see a chunked body's end
 
     // Header scanning keeps only the line being read (up to kMaxHeaderLine bytes of it) and
     // how much of the blank line has been matched, so memory stays flat whatever the server

@@ -153,7 +153,10 @@ std::string LocalNginx::start() {
         "  fastcgi_temp_path " + d + "/tmp/fastcgi;\n  uwsgi_temp_path " + d + "/tmp/uwsgi;\n" +
         "  scgi_temp_path " + d + "/tmp/scgi;\n" +
         "  default_type application/octet-stream;\n  root " + d + "/www;\n" +
-        "  server { listen 127.0.0.1:" + std::to_string(httpPort) + "; }\n" +
+        // /moved: a page that moved on the same server; /secure: the page over https.
+        "  server { listen 127.0.0.1:" + std::to_string(httpPort) +
+        "; location = /moved { return 301 /file; } location = /secure { return 301 "
+        "https://localhost:" + std::to_string(trustedPort) + "/file; } }\n" +
         tlsServer(trustedPort, "trusted") + tlsServer(untrustedPort, "untrusted") +
         tlsServer(otherNamePort, "othername") + "}\n";
     QFile conf(path(QStringLiteral("nginx.conf")));

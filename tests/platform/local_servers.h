@@ -67,7 +67,8 @@ private:
 
 // nginx serving one file from a temporary folder: over http on one port, and over https on
 // three, with certificates "trusted" and "untrusted" (localhost and 127.0.0.1) and
-// "othername" (localhost only). Which of them the process trusts is the caller's choice.
+// "othername" (localhost only). Over http, /moved answers 301 to /file and /secure 301 to
+// the file over https on the trusted port. Which of them the process trusts is the caller's choice.
 // The destructor kills it.
 class LocalNginx {
 public:
