@@ -10,7 +10,7 @@ namespace boardcast {
 
 int runConvert(const CommandLine& line);
 int runWatch(const std::string& folder, const std::string& url);
-int runCheck(const std::string& folder);
+int runCheck(const std::string& folder, int jobs);
 int runPosts(const std::string& folder);
 int runForums(const std::string& folder);
 

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     auto parsed = parseCommandLine(args);
     if (!parsed) {
         std::cerr << "boardcast: " << parsed.error().text << "\n\n" << usageText();
-        return 2;
+        return kExitUsage;
     }
     const CommandLine& line = parsed.value();
     if (line.command == Command::Help) {
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
         case Command::Desktop: return runDesktop(folder, line.dataDir.has_value());
         case Command::Convert: return runConvert(line);
         case Command::Watch: return runWatch(folder, line.url);
-        case Command::Check: return runCheck(folder);
+        case Command::Check: return runCheck(folder, line.jobs);
         case Command::Posts: return runPosts(folder);
         case Command::Forums: return runForums(folder);
         case Command::Help: break;

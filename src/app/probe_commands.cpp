@@ -2,12 +2,16 @@
 // its probe has reported, with the real socket adapter.
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <set>
+#include <vector>
 
 #include "app/headless_commands.h"
+#include "core/parallel_check.h"
 #include "core/post_watcher.h"
 #include "core/program_lists.h"
 #include "core/reply_check.h"
@@ -18,17 +22,30 @@ namespace boardcast {
 
 namespace {
 
-// Status panels on standard error: the chosen panels, and every failure of a probe.
+// Status panels on standard error: the chosen panels, progress at most one line a second (a
+// large page reports every piece it receives), and the outcome of a check and every
+// failure of a probe at once.
 class StderrPanels final : public StatusPanels {
 public:
-    explicit StderrPanels(std::set<int> panels) : panels_(std::move(panels)) {}
+    StderrPanels(std::set<int> panels, bool showFailures)
+        : panels_(std::move(panels)), showFailures_(showFailures) {
+        sinceLast_.start();
+    }
     void setPanelText(int panel, const std::string& text) override {
-        bool failure = panel == 2 && text.starts_with("Could not reach ");
-        if (!text.empty() && (panels_.count(panel) != 0 || failure)) std::cerr << text << "\n";
+        const bool failure = panel == 2 && text.starts_with("Could not reach ");
+        if (text.empty() || (failure ? !showFailures_ : panels_.count(panel) == 0)) return;
+        const bool outcome = failure || text.starts_with("finished - ");
+        if (!outcome && printed_ && sinceLast_.elapsed() < 1000) return;
+        std::cerr << text << "\n";
+        printed_ = true;
+        sinceLast_.restart();
     }
 
 private:
     std::set<int> panels_;
+    bool showFailures_;
+    bool printed_ = false;
+    QElapsedTimer sinceLast_;
 };
 
 // Passes a probe's outcome on to its real client, then ends the waiting event loop.
@@ -64,7 +81,7 @@ int runWatch(const std::string& folder, const std::string& url) {
     if (!loadListsOrReport(folder, startup)) return 1;
     ProgramLists& lists = startup.lists;
 
-    StderrPanels panels({2});
+    StderrPanels panels({2}, true);
     QtProbeSocket socket;
     PageProbe probe(socket, panels);
     PostWatcher watcher(lists.posts, probe, panels);
@@ -74,8 +91,13 @@ int runWatch(const std::string& folder, const std::string& url) {
 
     int index = watcher.watchCurrentPage(url);
     if (index < 0) {
-        std::cerr << "boardcast: the list of watched posts is full; " << url << " was not added.\n";
-        return 1;
+        if (std::string reason = PostWatcher::refusedReason(url); !reason.empty()) {
+            std::cerr << "boardcast: " << reason << "; it was not added.\n";
+        } else {
+            std::cerr << "boardcast: the list of watched posts is full; " << url
+                      << " was not added.\n";
+        }
+        return kExitFailure;
     }
     loop.exec();
 
@@ -94,23 +116,33 @@ int runWatch(const std::string& folder, const std::string& url) {
     return status;
 }
 
-int runCheck(const std::string& folder) {
+int runCheck(const std::string& folder, int jobs) {
     StartupLists startup;
-    if (!loadListsOrReport(folder, startup)) return 1;
+    if (!loadListsOrReport(folder, startup)) return kExitFailure;
 
-    StderrPanels panels({1});
-    QtProbeSocket socket;
-    PageProbe probe(socket, panels);
-    ReplyCheck check(startup.lists.posts, probe, panels);
+    // Failures are listed at the end, in list order, rather than as they happen.
+    StderrPanels panels({1}, false);
+    std::vector<std::unique_ptr<QtProbeSocket>> sockets;
+    std::vector<std::unique_ptr<PageProbe>> probes;
+    std::vector<PageMeasurer*> measurers;
+    for (int i = 0; i < jobs; ++i) {
+        sockets.push_back(std::make_unique<QtProbeSocket>());
+        probes.push_back(std::make_unique<PageProbe>(*sockets.back(), panels));
+        measurers.push_back(probes.back().get());
+    }
+    ParallelCheck check(measurers, panels);
     QEventLoop loop;
-    QuitAfter waiter(check, [&check] { return !check.running(); }, loop);
-    probe.setClient(&waiter);
-
-    check.startReplyCheck();
+    check.start(startup.lists.posts, [&loop] { loop.quit(); });
     if (check.running()) loop.exec();
+
     for (const std::string& post : check.newReplies()) std::cout << post << '\n';
     std::cout.flush();
-    return std::cout ? 0 : 1;
+    const std::vector<CheckFailure> failures = check.failures();
+    for (const CheckFailure& f : failures) {
+        std::cerr << "boardcast: could not check " << f.address << ": " << f.reason << "\n";
+    }
+    if (!std::cout) return kExitFailure;
+    return failures.empty() ? 0 : kExitSomeFailed;
 }
 
 }  // namespace boardcast

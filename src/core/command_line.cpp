@@ -1,5 +1,6 @@
 #include "core/command_line.h"
 
+#include <charconv>
 #include <string_view>
 
 namespace boardcast {
@@ -14,6 +15,7 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
     std::optional<std::string> commandWord;
     std::vector<std::string> operands;
+    bool jobsGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         std::optional<std::string> inlineValue;
@@ -36,6 +38,18 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
         if (arg == "--data-dir" || arg == "--format") {
             auto r = takeValue(arg == "--data-dir" ? line.dataDir : line.format);
             if (!r) return r.error();
+        } else if (arg == "--jobs") {
+            std::optional<std::string> value;
+            auto r = takeValue(value);
+            if (!r) return r.error();
+            int jobs = 0;
+            auto [end, ec] = std::from_chars(value->data(), value->data() + value->size(), jobs);
+            if (ec != std::errc() || end != value->data() + value->size() || jobs < 1 ||
+                jobs > kMaxJobs) {
+                return usageError("--jobs takes a number from 1 to " + std::to_string(kMaxJobs) + ".");
+            }
+            line.jobs = jobs;
+            jobsGiven = true;
         } else if (arg == "--bare" && !inlineValue) {
             line.bare = true;
         } else if ((arg == "--help" || arg == "-h") && !inlineValue) {
@@ -72,6 +86,9 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     if (line.command != Command::Convert && (line.format || line.bare)) {
         return usageError("--format and --bare belong to the convert command.");
     }
+    if (jobsGiven && line.command != Command::Check) {
+        return usageError("--jobs belongs to the check command.");
+    }
     if (line.dataDir && line.dataDir->empty()) {
         return usageError("--data-dir needs a folder name.");
     }
@@ -91,9 +108,11 @@ std::string usageText() {
            "  watch URL\n"
            "      Watches the page at URL: adds it to the watched posts, measures its\n"
            "      size as the baseline and saves the lists.\n"
-           "  check\n"
+           "  check [--jobs N]\n"
            "      Fetches every watched post again and prints those with new replies\n"
-           "      (grown by more than 500 bytes); progress goes to standard error.\n"
+           "      (grown by more than 500 bytes), in list order; progress and the posts\n"
+           "      that could not be fetched go to standard error. N pages (1 to 16,\n"
+           "      default 1) are fetched at once, at most 2 from one host.\n"
            "  posts\n"
            "      Prints each watched post: address, tab, baseline size.\n"
            "  forums\n"
@@ -101,7 +120,11 @@ std::string usageText() {
            "\n"
            "Options:\n"
            "  --data-dir DIR   the folder that holds the data files\n"
-           "  --help           shows this text\n";
+           "  --help           shows this text\n"
+           "\n"
+           "Exit status: 0 done; 1 the command could not do its work (a list could not be\n"
+           "read or written, watch could not measure the page); 2 a wrong command line;\n"
+           "3 check: some posts could not be checked (the others are printed).\n";
 }
 
 }  // namespace boardcast

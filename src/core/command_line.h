@@ -17,7 +17,15 @@ struct CommandLine {
     std::optional<std::string> format;   // convert --format NAME
     bool bare = false;                   // convert --bare
     std::string url;                     // watch URL
+    int jobs = 1;                        // check --jobs N: pages fetched at once
 };
+
+inline constexpr int kMaxJobs = 16;
+
+// Exit statuses of the headless commands.
+inline constexpr int kExitFailure = 1;      // the command could not do its work
+inline constexpr int kExitUsage = 2;        // the command line was wrong
+inline constexpr int kExitSomeFailed = 3;   // check: some posts could not be checked
 
 // args excludes the program name. Options may stand before or after the command, as
 // "--name value" or "--name=value".

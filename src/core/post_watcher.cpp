@@ -7,7 +7,16 @@ PostWatcher::PostWatcher(WatchList& posts, PageMeasurer& sizeProbe, StatusPanels
     probe_.setClient(this);
 }
 
+std::string PostWatcher::refusedReason(const std::string& address) {
+    if (address.find_first_of("\r\n") != std::string::npos) return "the address holds a line break";
+    return {};
+}
+
 int PostWatcher::watchCurrentPage(const std::string& address) {
+    if (std::string reason = refusedReason(address); !reason.empty()) {
+        lastFailure_ = std::move(reason);
+        return -1;
+    }
     // A new post gets its "not measured" entry now rather than when the probe answers, so a
     // probe that fails or is dropped cannot leave the post without a size.
     int index = posts_.indexOfWatched(address);
@@ -32,6 +41,7 @@ void PostWatcher::onMeasured(std::int64_t bodyBytes) {
     // By address: posts added or removed meanwhile must not shift the size onto another post.
     posts_.setSizeOf(address_, bodyBytes);
     status_.setPanelText(2, "Response completed");
+    if (outcome_) outcome_(address_, {});
 }
 
 void PostWatcher::onMeasureFailed(const std::string& reason) {
@@ -40,6 +50,7 @@ void PostWatcher::onMeasureFailed(const std::string& reason) {
     // The post keeps what it had: "not measured", or the baseline of an earlier measurement.
     // The probe has shown the reason in the status bar already.
     lastFailure_ = reason;
+    if (outcome_) outcome_(address_, reason);
 }
 
 }  // namespace boardcast

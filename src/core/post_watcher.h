@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/measurement.h"
+#include "core/reply_check.h"
 #include "core/watch_lists.h"
 
 namespace boardcast {
@@ -18,8 +19,15 @@ public:
     // Watches the page at address: a new post is appended at once with its size reading
     // "not measured"; an already watched one stays where it is. Either way the page is
     // measured, and the result becomes the post's baseline when it arrives. Returns the
-    // post's index, or -1 when the list is full (nothing is then measured).
+    // post's index, or -1 when the list is full or the address cannot be fetched (nothing is
+    // then added or measured; refusedReason() says why).
     int watchCurrentPage(const std::string& address);
+
+    // Why an address cannot be watched (it holds a line break, which would split the
+    // request); empty when it can.
+    static std::string refusedReason(const std::string& address);
+
+    void setPostOutcomeCallback(PostOutcome outcome) { outcome_ = std::move(outcome); }
 
     // Removes the post at the selected index with its size; -1 or out of range does nothing.
     void removeWatch(int selectedIndex);
@@ -41,6 +49,7 @@ private:
     StatusPanels& status_;
     std::string address_;
     std::string lastFailure_;
+    PostOutcome outcome_;
     bool measuring_ = false;
 };
 

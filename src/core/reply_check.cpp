@@ -11,6 +11,17 @@ bool hasNewReplies(std::int64_t bodyBytes, const std::string& baseline) {
     return bodyBytes > static_cast<std::int64_t>(*base) + kNewReplyThreshold;
 }
 
+std::string checkSummary(int newReplies, int failed) {
+    std::string text = "finished - " + std::to_string(newReplies) + " new replies found";
+    if (failed > 0) text += " (" + std::to_string(failed) + " could not be checked)";
+    return text;
+}
+
+std::string lastFailureText(const std::vector<CheckFailure>& failures) {
+    if (failures.empty()) return {};
+    return "Could not reach " + failures.back().address + ": " + failures.back().reason;
+}
+
 ReplyCheck::ReplyCheck(const WatchList& posts, PageMeasurer& replyProbe, StatusPanels& status)
     : posts_(posts), probe_(replyProbe), status_(status) {
     probe_.setClient(this);
@@ -18,6 +29,7 @@ ReplyCheck::ReplyCheck(const WatchList& posts, PageMeasurer& replyProbe, StatusP
 
 void ReplyCheck::startReplyCheck() {
     newReplies_.clear();
+    failures_.clear();
     runIndex_ = 0;
     newReplyCount_ = 0;
     running_ = true;
@@ -28,8 +40,9 @@ void ReplyCheck::startReplyCheck() {
 void ReplyCheck::checkNextPost() {
     status_.setPanelText(1, "checking post " + std::to_string(runIndex_ + 1));
     if (runIndex_ > posts_.count() - 1) {
-        status_.setPanelText(1,
-                             "finished - " + std::to_string(newReplyCount_) + " new replies found");
+        status_.setPanelText(1, checkSummary(newReplyCount_, static_cast<int>(failures_.size())));
+        // The last failure stays readable, rather than the last phase of a later post.
+        status_.setPanelText(2, lastFailureText(failures_));
         running_ = false;
         notify();
         return;
@@ -43,6 +56,7 @@ void ReplyCheck::onMeasured(std::int64_t bodyBytes) {
     // The list is read now, not when the fetch started: the post may have been removed.
     const bool exists = runIndex_ < posts_.count();
     const std::string baseline = exists ? posts_.at(runIndex_).size : std::string();
+    if (exists && outcome_) outcome_(posts_.at(runIndex_).address, {});
     if (hasNewReplies(bodyBytes, baseline) && exists) {
         newReplies_.push_back(posts_.at(runIndex_).address);
         ++newReplyCount_;
@@ -51,9 +65,15 @@ void ReplyCheck::onMeasured(std::int64_t bodyBytes) {
     advance();
 }
 
-void ReplyCheck::onMeasureFailed(const std::string& /*reason*/) {
+void ReplyCheck::onMeasureFailed(const std::string& reason) {
     if (!running_) return;
-    // An unreachable post is not listed, and it must not stall the rest of the run.
+    // An unreachable post is not listed, and it must not stall the rest of the run; it is
+    // counted and named.
+    if (runIndex_ < posts_.count()) {
+        const std::string& address = posts_.at(runIndex_).address;
+        failures_.push_back({address, reason});
+        if (outcome_) outcome_(address, reason);
+    }
     advance();
 }
 

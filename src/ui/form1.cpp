@@ -132,6 +132,17 @@ Form1::Form1(std::string appFolder, SettingsStore& settings, std::string homePag
     watcher_ = std::make_unique<PostWatcher>(lists_.posts, *wscSizes, *this);
     replyCheck_ = std::make_unique<ReplyCheck>(lists_.posts, *wscPosts, *this);
     replyCheck_->setChangedCallback([this] { refreshNewReplies(); });
+    // A post that could not be fetched is marked in the list until it is fetched again.
+    auto noteOutcome = [this](const std::string& address, const std::string& failure) {
+        if (failure.empty()) {
+            unreachable_.erase(address);
+        } else {
+            unreachable_[address] = failure;
+        }
+        refreshPosts();
+    };
+    watcher_->setPostOutcomeCallback(noteOutcome);
+    replyCheck_->setPostOutcomeCallback(noteOutcome);
 
     buildMenus();
     addStatusPanels(*this, panels_);

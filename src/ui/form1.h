@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -121,6 +122,7 @@ private:
     std::unique_ptr<PageProbe> wscPosts;
     std::unique_ptr<PostWatcher> watcher_;
     std::unique_ptr<ReplyCheck> replyCheck_;
+    std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
 
     QToolButton* cmdMessage = nullptr;
     QComboBox* cmbConvert = nullptr;

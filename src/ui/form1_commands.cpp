@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QWindowStateChangeEvent>
 
@@ -81,7 +82,12 @@ void Form1::exitWithoutSaving() {
 void Form1::pasteIntoPage(int index) { browserPanel_->pasteIntoPage(index); }
 
 void Form1::watchThisPost() {
-    watcher_->watchCurrentPage(browserPanel_->currentAddress());
+    const std::string address = browserPanel_->currentAddress();
+    if (watcher_->watchCurrentPage(address) < 0) {
+        if (std::string reason = PostWatcher::refusedReason(address); !reason.empty()) {
+            setPanelText(2, "Could not watch " + address + ": " + reason);
+        }
+    }
     refreshPosts();
 }
 
@@ -162,6 +168,15 @@ void Form1::selectPanelTab(int index) {
 
 void Form1::refreshPosts() {
     refill(lstPosts, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
+    // The entry's text stays the address; the mark is a picture and the reason its tip.
+    const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int row = 0; row < lstPosts->count() && row < lists_.posts.count(); ++row) {
+        auto it = unreachable_.find(lists_.posts.at(row).address);
+        if (it == unreachable_.end()) continue;
+        QListWidgetItem* item = lstPosts->item(row);
+        item->setIcon(mark);
+        item->setToolTip(QStringLiteral("Could not be fetched: ") + toQString(it->second));
+    }
 }
 
 void Form1::refreshNewReplies() {

@@ -1,10 +1,14 @@
-# Starts nginx on 127.0.0.1 port 80 serving a folder, with its config, pid and logs in a
-# folder of its own; sets nginx_pid. Returns 1 when port 80 cannot be had.
+# Starts nginx on 127.0.0.1 serving a folder, with its config, pid and logs in a folder of
+# its own, on the first free port it finds; sets nginx_pid and nginx_port. /moved answers
+# 301 to /grows.html. Returns 1 when nginx does not start.
 # Usage: start_loopback_nginx STATE-FOLDER WWW-FOLDER
 start_loopback_nginx() {
     local state=$1 www=$2
     mkdir -p "$state"
-    cat >"$state/nginx.conf" <<CONF
+    for _ in $(seq 10); do
+        nginx_port=$((20000 + RANDOM % 30000))
+        (exec 3<>/dev/tcp/127.0.0.1/$nginx_port) 2>/dev/null && continue
+        cat >"$state/nginx.conf" <<CONF
 daemon off;
 master_process off;
 user root;
@@ -18,16 +22,23 @@ http {
     fastcgi_temp_path $state/fastcgi;
     uwsgi_temp_path $state/uwsgi;
     scgi_temp_path $state/scgi;
-    server { listen 127.0.0.1:80; root $www; }
+    server {
+        listen 127.0.0.1:$nginx_port;
+        root $www;
+        location = /moved { return 301 /grows.html; }
+    }
 }
 CONF
-    /usr/sbin/nginx -p "$state" -c "$state/nginx.conf" 2>"$state/start.log" &
-    nginx_pid=$!
-    for _ in $(seq 50); do
-        (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && return 0
-        kill -0 "$nginx_pid" 2>/dev/null || { cat "$state/start.log" >&2; return 1; }
-        sleep 0.1
+        /usr/sbin/nginx -p "$state" -c "$state/nginx.conf" 2>"$state/start.log" &
+        nginx_pid=$!
+        for _ in $(seq 50); do
+            (exec 3<>/dev/tcp/127.0.0.1/$nginx_port) 2>/dev/null && return 0
+            kill -0 "$nginx_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$nginx_pid" 2>/dev/null
     done
+    cat "$state/start.log" >&2
     return 1
 }
 

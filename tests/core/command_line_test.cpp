@@ -40,6 +40,9 @@ TEST(CommandLine, AcceptedForms) {
         EXPECT_EQ(parsed.value().bare, r.bare);
     }
     EXPECT_EQ(parseCommandLine({"watch", "--data-dir", "d", "http://a/"}).value().url, "http://a/");
+    EXPECT_EQ(parseCommandLine({"check"}).value().jobs, 1);
+    EXPECT_EQ(parseCommandLine({"check", "--jobs", "8"}).value().jobs, 8);
+    EXPECT_EQ(parseCommandLine({"--jobs=16", "check"}).value().jobs, 16);
 }
 
 TEST(CommandLine, RejectedForms) {
@@ -49,7 +52,9 @@ TEST(CommandLine, RejectedForms) {
         {"--bare"},               {"convert", "--nope"},  {"--bare=1", "convert"},
         {"-x"},                   {"posts", "--bare"},    {"forums", "--format", "html"},
         {"posts", "forums"},      {"watch"},              {"watch", "a", "b"},
-        {"check", "x"},
+        {"check", "x"},           {"check", "--jobs"},    {"check", "--jobs", "0"},
+        {"check", "--jobs=17"},   {"check", "--jobs=2x"}, {"check", "--jobs", "-1"},
+        {"posts", "--jobs", "2"},
     };
     for (const Args& args : rows) {
         auto parsed = parseCommandLine(args);

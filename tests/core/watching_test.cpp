@@ -90,13 +90,57 @@ TEST(ReplyCheck, RunWalksEveryPostAndListsTheGrownOnes) {
         for (const WatchedPost& p : r.posts) addresses.push_back(p.address);
         for (size_t i = 0; i <= r.posts.size(); ++i)
             panel1.push_back("checking post " + std::to_string(i + 1));
-        panel1.push_back("finished - " + std::to_string(r.expected.size()) + " new replies found");
+        int failed = 0;
+        for (const auto& outcome : r.outcomes) failed += outcome ? 0 : 1;
+        panel1.push_back(checkSummary(static_cast<int>(r.expected.size()), failed));
         EXPECT_EQ(check.newReplies(), r.expected);
+        EXPECT_EQ(check.failures().size(), static_cast<size_t>(failed));
+        // Panel 2 ends on the last failure, or is cleared.
+        EXPECT_EQ(panels.texts[2].back(),
+                  failed == 0 ? "" : "Could not reach " + check.failures().back().address +
+                                         ": Connection refused");
         EXPECT_EQ(check.newReplyCount(), static_cast<int>(r.expected.size()));
         EXPECT_EQ(probe.started, addresses);
         EXPECT_EQ(panels.texts[1], panel1);
         EXPECT_EQ(changes, 2 + static_cast<int>(r.expected.size()));  // start, each find, end
     }
+}
+
+TEST(ReplyCheck, SummaryCountsWhatCouldNotBeChecked) {
+    EXPECT_EQ(checkSummary(0, 0), "finished - 0 new replies found");
+    EXPECT_EQ(checkSummary(2, 0), "finished - 2 new replies found");
+    EXPECT_EQ(checkSummary(1, 3), "finished - 1 new replies found (3 could not be checked)");
+    EXPECT_EQ(lastFailureText({}), "");
+    EXPECT_EQ(lastFailureText({{"a", "x"}, {"b", "refused"}}), "Could not reach b: refused");
+}
+
+// Each post dealt with is told, so that a window can mark the ones that failed.
+TEST(ReplyCheck, OutcomesArePerPost) {
+    WatchList list = listOf({{"a", "1"}, {"b", "2"}});
+    FakeProbe probe;
+    FakePanels panels;
+    ReplyCheck check(list, probe, panels);
+    Strings seen;
+    check.setPostOutcomeCallback(
+        [&](const std::string& address, const std::string& failure) { seen.push_back(address + "=" + failure); });
+    check.startReplyCheck();
+    check.onMeasureFailed("refused");
+    check.onMeasured(2);
+    EXPECT_EQ(seen, (Strings{"a=refused", "b="}));
+}
+
+TEST(PostWatcher, AnAddressWithALineBreakIsRefused) {
+    WatchList list;
+    FakeProbe probe;
+    FakePanels panels;
+    PostWatcher watcher(list, probe, panels);
+    for (const char* address : {"http://h/a\r\nHost: x", "http://h/\n", "\r"}) {
+        EXPECT_EQ(watcher.watchCurrentPage(address), -1);
+        EXPECT_EQ(PostWatcher::refusedReason(address), "the address holds a line break");
+    }
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_TRUE(probe.started.empty());
+    EXPECT_EQ(PostWatcher::refusedReason("http://h/a b"), "");
 }
 
 TEST(ReplyCheck, RestartWhileWaitingBeginsAgainAtTheFirstPost) {

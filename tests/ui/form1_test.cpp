@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWebEngineView>
 #include <fstream>
 #include <iterator>
@@ -185,6 +188,63 @@ private Q_SLOTS:
         posts->setCurrentRow(0);
         child<QPushButton>(*form, "cmdDel")->click();
         QCOMPARE(posts->count(), 0);
+    }
+
+    // A post that could not be fetched is marked in the list, with the reason as its tip, and
+    // the check's end says how many could not be checked; a later successful fetch clears
+    // the mark.
+    void unreachablePostsAreMarked() {
+        // One server answers every request with the same small page.
+        QTcpServer server;
+        connect(&server, &QTcpServer::newConnection, &server, [&server] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+                socket->disconnectFromHost();
+            });
+        });
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = server.serverPort();
+        server.close();  // refused until it listens again
+        QTcpServer live;
+        QVERIFY(live.listen(QHostAddress::LocalHost, 0));
+        const QString flaky = QStringLiteral("http://127.0.0.1:%1/t/1").arg(port);
+        const QString other = QStringLiteral("http://127.0.0.1:%1/t/2").arg(live.serverPort());
+        connect(&live, &QTcpServer::newConnection, &live, [&live] {
+            QTcpSocket* socket = live.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+                socket->disconnectFromHost();
+            });
+        });
+        writeFile("posts.txt", toStdString(flaky + QStringLiteral("\r\n\r\n") + other +
+                                           QStringLiteral("\r\n\r\n")));
+        writeFile("sizes.txt", "3\r\n\r\n3\r\n\r\n");
+        auto form = start();
+        auto* posts = child<QListWidget>(*form, "lstPosts");
+        QCOMPARE(posts->count(), 2);
+        QVERIFY(posts->item(0)->icon().isNull());
+        // The browser's start page shares panel 1; it has loaded first.
+        QTRY_COMPARE_WITH_TIMEOUT(panel(*form, 1), QStringLiteral("Complete"), 20000);
+
+        child<QPushButton>(*form, "cmdReplies")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(panel(*form, 1).startsWith(QStringLiteral("finished")), 20000);
+        QCOMPARE(panel(*form, 1),
+                 QStringLiteral("finished - 0 new replies found (1 could not be checked)"));
+        QVERIFY(panel(*form, 2).startsWith(QStringLiteral("Could not reach ") + flaky));
+        QCOMPARE(posts->item(0)->text(), flaky);  // the entry is still the address
+        QVERIFY(!posts->item(0)->icon().isNull());
+        QVERIFY(posts->item(0)->toolTip().contains(QStringLiteral("refused")));
+        QVERIFY(posts->item(1)->icon().isNull());
+
+        // The page answers again: the mark goes.
+        QVERIFY(server.listen(QHostAddress::LocalHost, port));
+        child<QPushButton>(*form, "cmdReplies")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(panel(*form, 1), QStringLiteral("finished - 0 new replies found"),
+                                  20000);
+        QCOMPARE(panel(*form, 2), QString());
+        QVERIFY(posts->item(0)->icon().isNull());
+        QVERIFY(posts->item(0)->toolTip().isEmpty());
     }
 
     void layoutKeepsItsMinimumAndSurvivesMinimizing() {
