@@ -243,6 +243,8 @@ bool PageProbe::active() const {
 // Restarts the silence timer, but never past the page's deadline.
 void PageProbe::touch() {
     const std::int64_t left = startedMs_ + limits_.pageMs - clock_();
+    // Timers may fire a little early, so which limit the timer stands for is kept.
+    timerIsDeadline_ = left <= limits_.silenceMs;
     socket_.startIdleTimer(static_cast<int>(std::clamp<std::int64_t>(left, 0, limits_.silenceMs)));
 }
 
@@ -414,7 +416,7 @@ void PageProbe::onError(const std::string& text) {
 void PageProbe::onTimeout() {
     if (!active()) return;
     if (!pendingFailure_.empty()) return fail(pendingFailure_);
-    if (clock_() - startedMs_ >= limits_.pageMs) return fail(deadlineText(limits_.pageMs));
+    if (timerIsDeadline_) return fail(deadlineText(limits_.pageMs));
     fail(timeoutText(limits_.silenceMs));
 }
 

@@ -125,6 +125,7 @@ private:
     std::vector<std::string> visited_;
     int redirects_ = 0;
     std::int64_t startedMs_ = 0;
+    bool timerIsDeadline_ = false;  // the timer runs to the page's deadline, not a silence
     std::string pendingFailure_;  // reported when the timer fires
     ProbeTarget target_;
     bool headerSeen_ = false;
