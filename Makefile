@@ -1,6 +1,7 @@
 # Two commands for a newcomer: `make run` and `make test`. Both install what is missing first.
 # `make test SANITIZE=1` builds the pure libraries and their tests with ASan and UBSan.
-# `make fuzz` runs the RTF reader's fuzz target for FUZZ_SECONDS (clang, libFuzzer).
+# `make fuzz` runs the RTF reader's and the page probe's fuzz targets for FUZZ_SECONDS each
+# (clang, libFuzzer).
 
 JOBS ?= $(shell nproc)
 BUILD_TYPE ?= RelWithDebInfo
@@ -50,12 +51,17 @@ fuzz:
 	@scripts/install-deps.sh clang
 	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DBOARDCAST_PURE_ONLY=ON -DBOARDCAST_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target rtf_reader_fuzz
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target rtf_reader_fuzz page_probe_fuzz
 	@mkdir -p $(FUZZ_DIR)/artifacts
 	@corpus=$$(mktemp -d) && trap 'rm -rf "$$corpus"' EXIT && \
 		cp tests/core/fixtures/rtf/*.rtf src/ui/resources/help/Help.rtf "$$corpus"/ && \
 		$(FUZZ_DIR)/fuzz/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 			-rss_limit_mb=2048 -max_len=65536 -dict=fuzz/rtf.dict \
+			-artifact_prefix=$(FUZZ_DIR)/artifacts/ "$$corpus"
+	@corpus=$$(mktemp -d) && trap 'rm -rf "$$corpus"' EXIT && \
+		cp fuzz/probe_seeds/* "$$corpus"/ && \
+		$(FUZZ_DIR)/fuzz/page_probe_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+			-rss_limit_mb=2048 -max_len=8192 -dict=fuzz/probe.dict \
 			-artifact_prefix=$(FUZZ_DIR)/artifacts/ "$$corpus"
 
 format:

@@ -1,34 +1,72 @@
 #!/usr/bin/env bash
-# Times `boardcast check` over 1,000 watched posts served by nginx on 127.0.0.1 port 80,
-# beside a sequential curl loop fetching the same addresses. Not part of `make test`.
+# Times `boardcast check`. Not part of `make test`.
+# 1. Throughput: 1,000 watched posts served by nginx on 127.0.0.1, beside a sequential curl
+#    loop fetching the same addresses.
+# 2. Latency: 200 posts on 8 loopback hosts (127.0.0.1 to 127.0.0.8) whose server waits
+#    300 ms before each answer, with --jobs 1 and --jobs 8, and urlwatch (Debian's, when
+#    installed) with its default workers on the same pages.
 # Usage: bench/check_bench.sh [build/boardcast] [count]
 set -euo pipefail
-bin=${1:-build/boardcast}
+bin=$(realpath "${1:-build/boardcast}")
 count=${2:-1000}
 tmp=$(mktemp -d)
 www=$tmp/www
-mkdir -p "$www" "$tmp/data"
+mkdir -p "$www" "$tmp/data" "$tmp/slow"
 source "$(dirname "$0")/../tests/app/loopback_nginx.sh"
-trap 'stop_loopback_nginx; rm -rf "$tmp"' EXIT
+slow_pid=
+trap 'stop_loopback_nginx; [[ -n $slow_pid ]] && kill $slow_pid; rm -rf "$tmp"' EXIT
 start_loopback_nginx "$tmp/nginx" "$www"
+export XDG_CONFIG_HOME=$tmp/config
+
+seconds() { awk "BEGIN { printf \"%.2f\", $2 - $1 }"; }
 
 page=$(head -c 20000 /dev/zero | tr '\0' 'p')
 : >"$tmp/data/posts.txt"
 : >"$tmp/data/sizes.txt"
 for i in $(seq "$count"); do
     printf '%s' "$page" >"$www/t$i.html"
-    printf 'http://127.0.0.1/t%d.html\r\n\r\n' "$i" >>"$tmp/data/posts.txt"
+    printf 'http://127.0.0.1:%d/t%d.html\r\n\r\n' "$nginx_port" "$i" >>"$tmp/data/posts.txt"
     printf '20000\r\n\r\n' >>"$tmp/data/sizes.txt"
 done
-export XDG_CONFIG_HOME=$tmp/config
 
 start=$(date +%s.%N)
 "$bin" check --data-dir "$tmp/data" >/dev/null 2>"$tmp/check.err"
 end=$(date +%s.%N)
 tail -1 "$tmp/check.err"
-printf 'boardcast check, %d posts: %.2f s\n' "$count" "$(awk "BEGIN { print $end - $start }")"
+echo "boardcast check, $count posts: $(seconds "$start" "$end") s"
 
 start=$(date +%s.%N)
-for i in $(seq "$count"); do curl -s -o /dev/null "http://127.0.0.1/t$i.html"; done
+for i in $(seq "$count"); do curl -s -o /dev/null "http://127.0.0.1:$nginx_port/t$i.html"; done
 end=$(date +%s.%N)
-printf 'sequential curl, %d posts: %.2f s\n' "$count" "$(awk "BEGIN { print $end - $start }")"
+echo "sequential curl, $count posts: $(seconds "$start" "$end") s"
+
+# The latency case.
+slow_port=$((20000 + RANDOM % 30000))
+python3 "$(dirname "$0")/slow_server.py" "$slow_port" 0.3 8 >"$tmp/slow.out" &
+slow_pid=$!
+for _ in $(seq 50); do grep -q ready "$tmp/slow.out" 2>/dev/null && break; sleep 0.1; done
+: >"$tmp/slow/posts.txt"
+: >"$tmp/slow/sizes.txt"
+: >"$tmp/urls.yaml"
+for i in $(seq 200); do
+    url="http://127.0.0.$(( (i - 1) % 8 + 1 )):$slow_port/t/$i"
+    printf '%s\r\n\r\n' "$url" >>"$tmp/slow/posts.txt"
+    printf '20000\r\n\r\n' >>"$tmp/slow/sizes.txt"
+    printf -- '---\nurl: %s\n' "$url" >>"$tmp/urls.yaml"
+done
+for jobs in 1 8; do
+    start=$(date +%s.%N)
+    "$bin" check --jobs "$jobs" --data-dir "$tmp/slow" >/dev/null 2>"$tmp/check.err"
+    end=$(date +%s.%N)
+    echo "boardcast check --jobs $jobs, 200 posts 300 ms away: $(seconds "$start" "$end") s ($(tail -1 "$tmp/check.err"))"
+done
+if command -v urlwatch >/dev/null; then
+    printf 'report:\n  text:\n    enabled: false\n  stdout:\n    enabled: false\n' >"$tmp/urlwatch.yaml"
+    start=$(date +%s.%N)
+    HOME=$tmp urlwatch --urls "$tmp/urls.yaml" --config "$tmp/urlwatch.yaml" \
+        --cache "$tmp/urlwatch.db" >/dev/null 2>&1 || true
+    end=$(date +%s.%N)
+    echo "urlwatch (default workers), 200 posts 300 ms away: $(seconds "$start" "$end") s"
+else
+    echo "urlwatch is not installed (apt-get install urlwatch): skipped"
+fi
