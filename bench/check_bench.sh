@@ -41,10 +41,10 @@ end=$(date +%s.%N)
 echo "sequential curl, $count posts: $(seconds "$start" "$end") s"
 
 # The latency case.
-slow_port=$((20000 + RANDOM % 30000))
-python3 "$(dirname "$0")/slow_server.py" "$slow_port" 0.3 8 >"$tmp/slow.out" &
+python3 "$(dirname "$0")/slow_server.py" 0.3 8 >"$tmp/slow.out" &
 slow_pid=$!
 for _ in $(seq 50); do grep -q ready "$tmp/slow.out" 2>/dev/null && break; sleep 0.1; done
+slow_port=$(awk '{ print $2 }' "$tmp/slow.out")
 : >"$tmp/slow/posts.txt"
 : >"$tmp/slow/sizes.txt"
 : >"$tmp/urls.yaml"

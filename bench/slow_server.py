@@ -1,12 +1,13 @@
 """Serves a 20,000-byte page for every path after a delay, on 127.0.0.1 to 127.0.0.N at one
-port, each address a host of its own, as far-away forums would be. Runs until killed.
-Usage: slow_server.py PORT DELAY_SECONDS HOSTS"""
+port, each address a host of its own, as far-away forums would be. Prints "ready PORT" once
+it listens, then runs until killed.
+Usage: slow_server.py DELAY_SECONDS HOSTS"""
 import http.server
 import sys
 import threading
 import time
 
-port, delay, hosts = int(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3])
+delay, hosts = float(sys.argv[1]), int(sys.argv[2])
 PAGE = b"p" * 20000
 
 
@@ -25,9 +26,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
 
+port = 0  # the first address picks a free port; the others take the same
 for n in range(1, hosts + 1):
     server = http.server.ThreadingHTTPServer((f"127.0.0.{n}", port), Handler)
+    port = server.server_address[1]
     threading.Thread(target=server.serve_forever, daemon=True).start()
-print("ready", flush=True)
+print("ready", port, flush=True)
 while True:
     time.sleep(3600)
