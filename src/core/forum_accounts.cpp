@@ -8,31 +8,13 @@ namespace {
 
 constexpr std::string_view kNewUsername = "Enter Username";
 
-// "|" has no escape. An empty text has no fields at all; otherwise every "|" starts a new
-// field, so "|" alone gives two empty ones.
-std::vector<std::string_view> splitFields(std::string_view text) {
-    std::vector<std::string_view> fields;
-    if (text.empty()) return fields;
-    while (true) {
-        size_t bar = text.find('|');
-        fields.push_back(text.substr(0, bar));
-        if (bar == std::string_view::npos) break;
-        text.remove_prefix(bar + 1);
-    }
-    return fields;
-}
-
-// The login entry of a file line's fields after the address. Lines with fewer than three
-// fields still get one, so the forums and their logins stay paired; one with exactly two is
-// what saving a forum with a one-field login writes, and reads back as that login again.
-std::string loginFromFields(const std::vector<std::string_view>& fields) {
-    if (fields.size() < 2) return {};
-    std::string login(fields[1]);
-    if (fields.size() >= 3) {
-        login += '|';
-        login += fields[2];
-    }
-    return login;
+// The login entry of a file line: what follows the address's "|". A username holds no "|",
+// so the entry's first "|" ends it and everything after it, further "|" included, is the
+// password. A line without a "|" gets an empty entry, so the forums and their logins stay
+// paired.
+std::string loginOfLine(std::string_view line) {
+    const size_t bar = line.find('|');
+    return bar == std::string_view::npos ? std::string() : std::string(line.substr(bar + 1));
 }
 
 }  // namespace
@@ -43,18 +25,21 @@ void ForumAccounts::selectForum(int index) {
     fieldsEnabled_ = true;
     // Copied: the assignments below store into the very entry being split.
     std::string login = forums_[static_cast<size_t>(index)].login;
-    std::vector<std::string_view> fields = splitFields(login);
-    if (fields.empty()) return;
-    setUsernameField(std::string(fields[0]));
-    setPasswordField(fields.size() > 1 ? std::string(fields[1]) : std::string());
+    if (login.empty()) return;
+    // The username ends at the first "|"; the password is all the rest.
+    const size_t bar = login.find('|');
+    setUsernameField(login.substr(0, bar));
+    setPasswordField(bar == std::string::npos ? std::string() : login.substr(bar + 1));
 }
 
 // A field only reports a change of its text, so assigning the text it already holds stores
 // nothing; that keeps a loaded one-field login as it was when its forum is selected.
-void ForumAccounts::setUsernameField(std::string text) {
-    if (text == username_) return;
+bool ForumAccounts::setUsernameField(std::string text) {
+    if (text.find('|') != std::string::npos) return false;
+    if (text == username_) return true;
     username_ = std::move(text);
     storeLogin();
+    return true;
 }
 
 void ForumAccounts::setPasswordField(std::string text) {
@@ -106,8 +91,10 @@ Result<LoadedForums> loadForums(const std::string& folder) {
     long long dropped = 0;
     for (const std::string& line : lines.value()) {
         if (line.empty() || line == " ") continue;
-        std::vector<std::string_view> fields = splitFields(line);
-        if (!loaded.accounts.append({std::string(fields[0]), loginFromFields(fields)})) ++dropped;
+        const std::string_view text = line;
+        if (!loaded.accounts.append({std::string(text.substr(0, text.find('|'))), loginOfLine(text)})) {
+            ++dropped;
+        }
     }
     if (dropped > 0) {
         loaded.notices.push_back(path + " holds more than " + std::to_string(kMaxListEntries) +

@@ -36,14 +36,15 @@ public:
     const std::string& currentPassword() const { return password_; }
 
     // Selects forum index (out of range: nothing happens), enables the fields and fills
-    // them from its login entry: the first field into the username, then the second (empty
-    // when there is none) into the password. An entry with no fields leaves them as they
-    // are. Each field change stores the login, as an edit would.
+    // them from its login entry: up to its first "|" into the username, all after it (further
+    // "|" included; empty when there is none) into the password. An empty entry leaves them
+    // as they are. Each field change stores the login, as an edit would.
     void selectForum(int index);
 
     // An edit of a field: the selected forum's login becomes username "|" password. Nothing
-    // is stored while no forum is selected.
-    void setUsernameField(std::string text);
+    // is stored while no forum is selected. A username holding "|" is refused (false): the
+    // first "|" of a login ends the username.
+    bool setUsernameField(std::string text);
     void setPasswordField(std::string text);
 
     // "Add Current URL": nothing when the address is already listed (exact comparison) or
@@ -74,10 +75,10 @@ struct LoadedForums {
     std::vector<std::string> notices;  // what was not loaded (more than 32767 forums)
 };
 
-// Reads posts2.txt of the folder. Lines that are empty or a single space are skipped; any
-// other line is split at "|": the first field is the address, the second and third the
-// username and password (fields after the third are dropped). A line with fewer fields still
-// gets a login entry from the fields it has.
+// Reads posts2.txt of the folder. Lines that are empty or a single space are skipped; in any
+// other line the address runs to the first "|", the username from there to the second "|",
+// and the password is everything after that (its own "|" included). A line with fewer
+// fields still gets a login entry from what it has.
 Result<LoadedForums> loadForums(const std::string& folder);
 
 // Writes posts2.txt, owner-only (0600) since it holds passwords: for each forum its address,

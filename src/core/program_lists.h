@@ -15,7 +15,8 @@ struct ProgramLists {
     WatchList posts;       // lstPosts with lstSizes
     ForumAccounts forums;  // lstPosts2 with lstLogins
     // A list whose files could not be read starts empty and is not written back, so that
-    // its files stay as they were instead of being replaced by nothing.
+    // its files stay as they were instead of being replaced by nothing; a list cut at
+    // kMaxListEntries is shown but not written back either.
     bool postsLoaded = false;
     bool forumsLoaded = false;
 };

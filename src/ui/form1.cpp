@@ -14,6 +14,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTabBar>
+#include <QToolTip>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -256,7 +257,14 @@ void Form1::buildForumsPanel(QWidget* area) {
         browserPanel_->navigate(toStdString(item->text()));
     });
     connect(txtUsername, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!syncingFields_) lists_.forums.setUsernameField(toStdString(text));
+        if (syncingFields_ || lists_.forums.setUsernameField(toStdString(text))) return;
+        // The first "|" of a login ends the username, so a username cannot hold one.
+        const QSignalBlocker block(txtUsername);
+        const int cursor = txtUsername->cursorPosition();
+        txtUsername->setText(toQString(lists_.forums.usernameField()));
+        txtUsername->setCursorPosition(std::max(0, cursor - 1));
+        QToolTip::showText(txtUsername->mapToGlobal(QPoint(0, txtUsername->height())),
+                           QStringLiteral("A username cannot contain \"|\"."), txtUsername);
     });
     connect(txtPassword, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!syncingFields_) lists_.forums.setPasswordField(toStdString(text));

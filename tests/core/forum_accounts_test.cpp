@@ -42,7 +42,9 @@ TEST_F(ForumFiles, LoadSplitsLinesIntoAddressAndLogin) {
     };
     const Row rows[] = {
         {"a|u|p\r\n\r\n", {{"a", "u|p"}}},
-        {"a|u|p|extra|more\r\n", {{"a", "u|p"}}},
+        // The password is everything after the second "|", its own "|" included.
+        {"a|u|p|extra|more\r\n", {{"a", "u|p|extra|more"}}},
+        {"a|u|p|\r\n", {{"a", "u|p|"}}},
         {"a|u\r\n", {{"a", "u"}}},
         {"a\r\n", {{"a", ""}}},
         {"|\r\n", {{"", ""}}},
@@ -190,8 +192,9 @@ TEST(ForumAccounts, SelectFillsTheFieldsFromTheLogin) {
         {{"u", ""}, "u", {"u", ""}, "u"},
         // No fields at all: the fields keep their text.
         {{"x", "y"}, "", {"x", "y"}, ""},
-        // Username first, while the password field still holds "y", then the password.
-        {{"x", "y"}, "a|b|c", {"a", "b"}, "a|b"},
+        // The username ends at the first "|"; the password keeps every "|" after it.
+        {{"x", "y"}, "a|b|c", {"a", "b|c"}, "a|b|c"},
+        {{"x", "y"}, "a||", {"a", "|"}, "a||"},
     };
     for (const Row& r : rows) {
         ForumAccounts accounts = selectedWithFields(r.before, r.login);
@@ -203,6 +206,34 @@ TEST(ForumAccounts, SelectFillsTheFieldsFromTheLogin) {
         EXPECT_EQ(accounts.at(1).login, r.loginAfter);
         EXPECT_EQ(accounts.at(0).login, "o|q");
     }
+}
+
+TEST(ForumAccounts, AUsernameCannotHoldABar) {
+    ForumAccounts accounts;
+    accounts.addCurrentForum("http://f/");
+    EXPECT_TRUE(accounts.setUsernameField("ann"));
+    accounts.setPasswordField("p|a|ss");
+    EXPECT_FALSE(accounts.setUsernameField("an|n"));
+    EXPECT_EQ(accounts.usernameField(), "ann");
+    EXPECT_EQ(accounts.at(0).login, "ann|p|a|ss");
+}
+
+TEST_F(ForumFiles, PasswordsWithBarsSurviveSelectSaveAndReload) {
+    ForumAccounts accounts;
+    accounts.addCurrentForum("http://f/1");
+    accounts.setUsernameField("ann");
+    accounts.setPasswordField("|pa|ss|");
+    accounts.addCurrentForum("http://f/2");
+    accounts.selectForum(0);
+    EXPECT_EQ(accounts.passwordField(), "|pa|ss|");
+    ASSERT_TRUE(saveForums(dir_, accounts).ok());
+    auto loaded = loadForums(dir_);
+    ASSERT_TRUE(loaded.ok());
+    ForumAccounts again = loaded.value().accounts;
+    again.selectForum(0);
+    EXPECT_EQ(again.usernameField(), "ann");
+    EXPECT_EQ(again.passwordField(), "|pa|ss|");
+    EXPECT_EQ(again.at(0).login, "ann||pa|ss|");
 }
 
 TEST(ForumAccounts, EditsStoreIntoTheSelectedForumOnly) {

@@ -51,6 +51,35 @@ TEST(ProgramLists, UnreadableListsAreReportedAndNotSavedOver) {
     EXPECT_EQ(dir.read("posts2.txt"), "");
 }
 
+// A list over the cap is shown cut, and never written back: that would delete the rest.
+TEST(ProgramLists, ListsCutAtTheCapAreNotSavedOver) {
+    TempFolder dir;
+    ASSERT_TRUE(prepareAppFolder(dir.path()));
+    std::string posts, sizes, forums;
+    for (int i = 0; i < kMaxListEntries + 3; ++i) {
+        posts += "http://p/" + std::to_string(i) + "\r\n\r\n";
+        sizes += "1\r\n\r\n";
+        forums += "http://f/" + std::to_string(i) + "|u|p\r\n\r\n";
+    }
+    dir.write("posts.txt", posts);
+    dir.write("sizes.txt", sizes);
+    dir.write("posts2.txt", forums);
+
+    StartupLists startup = loadProgramLists(dir.path());
+    EXPECT_EQ(startup.lists.posts.count(), kMaxListEntries);
+    EXPECT_EQ(startup.lists.forums.count(), kMaxListEntries);
+    EXPECT_FALSE(startup.lists.postsLoaded);
+    EXPECT_FALSE(startup.lists.forumsLoaded);
+    ASSERT_EQ(startup.problems.size(), 2u);
+    for (const std::string& problem : startup.problems) {
+        EXPECT_NE(problem.find("not stored"), std::string::npos) << problem;
+    }
+    startup.lists.posts.removeAt(0);
+    EXPECT_TRUE(saveProgramLists(dir.path(), startup.lists).empty());
+    EXPECT_EQ(dir.read("posts.txt"), posts);
+    EXPECT_EQ(dir.read("posts2.txt"), forums);
+}
+
 TEST(ProgramLists, WriteFailuresAreNamedInOneMessage) {
     TempFolder dir;
     ASSERT_TRUE(prepareAppFolder(dir.path()));
