@@ -2,11 +2,21 @@
 // Commands that run without a display. Each returns the process exit status; results go to
 // standard output, problems and progress to standard error.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/command_line.h"
+#include "core/folder_lock.h"
 
 namespace boardcast {
+
+// How long a command that changes the lists waits for another one to let go of the folder.
+inline constexpr int kFolderWaitMs = 5000;
+
+// Takes the data folder for a change by holder ("watch", "desktop"), waiting up to
+// kFolderWaitMs, and finishes what a crashed writer left; says on standard error why not.
+std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::string_view holder);
 
 int runConvert(const CommandLine& line);
 int runWatch(const std::string& folder, const std::string& url);

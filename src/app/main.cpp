@@ -3,6 +3,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -11,6 +15,8 @@
 #include "app/headless_commands.h"
 #include "core/command_line.h"
 #include "core/data_files.h"
+#include "core/folder_lock.h"
+#include "core/text_file.h"
 #include "core/product_identity.h"
 #include "platform/app_folder.h"
 #include "platform/browser_profile.h"
@@ -18,6 +24,7 @@
 #include "platform/qt_settings_store.h"
 #include "ui/form1.h"
 #include "ui/frm_splash.h"
+#include "ui/message_box.h"
 #include "ui/secondary_windows.h"
 #include "ui/resources.h"
 
@@ -33,9 +40,44 @@ std::string makersWebSite() {
 // The splash opens first; when its timer has run, the main window is created, loads and
 // shows, and the splash hides. The program ends when the secondary windows say so: at once
 // when the main window closes, or later when the website window was still open.
+// The local socket by which a second start on the same data folder finds the first.
+QString instanceName(const std::string& folder) {
+    const QByteArray key = QCryptographicHash::hash(QFileInfo(toQString(folder)).absoluteFilePath().toUtf8(),
+                                                    QCryptographicHash::Sha1);
+    return QStringLiteral("boardcast-") + QString::fromLatin1(key.toHex().left(16));
+}
+
+// Asks the program that has the folder open to bring its window to the front.
+bool raiseOpenWindow(const std::string& folder) {
+    QLocalSocket socket;
+    socket.connectToServer(instanceName(folder));
+    if (!socket.waitForConnected(2000)) return false;
+    socket.write("raise\n");
+    return socket.waitForBytesWritten(2000);
+}
+
 int runDesktop(const std::string& folder, bool folderGiven) {
     initUiResources();
     QApplication::setQuitOnLastWindowClosed(false);
+    // One desktop program per data folder; a command that is changing it is waited for.
+    auto lock = FolderLock::acquire(folder, "desktop", 0);
+    if (!lock && !FolderLock::holderOf(folder).starts_with("desktop")) {
+        lock = FolderLock::acquire(folder, "desktop", kFolderWaitMs);
+    }
+    if (!lock) {
+        if (FolderLock::holderOf(folder).starts_with("desktop")) {
+            std::cerr << "boardcast: Boardcast is already open on the data folder " << folder << ".\n";
+            if (raiseOpenWindow(folder)) return 0;
+            MessageBox::show(nullptr, toQString(productIdentity().productName),
+                             QStringLiteral("Boardcast is already open."), MessageBox::Icon::Information);
+        } else {
+            std::cerr << "boardcast: " << lock.error().text << "\n";
+            MessageBox::show(nullptr, toQString(productIdentity().productName),
+                             toQString(lock.error().text), MessageBox::Icon::Warning);
+        }
+        return kExitBusy;
+    }
+    if (Status s = recoverDataFolder(folder); !s) std::cerr << "boardcast: " << s.error().text << "\n";
     QtSettingsStore settings;
     // Every browser of the program keeps its cookies and cache here; it goes last.
     const BrowserFolders browserData = browserFolders(folder, folderGiven);
@@ -43,6 +85,19 @@ int runDesktop(const std::string& folder, bool folderGiven) {
     frmSplash splash;
     std::unique_ptr<Form1> form;
     std::unique_ptr<SecondaryWindows> windows;
+    QLocalServer instance;
+    QLocalServer::removeServer(instanceName(folder));  // one left by a crashed program
+    QObject::connect(&instance, &QLocalServer::newConnection, &instance, [&] {
+        while (QLocalSocket* peer = instance.nextPendingConnection()) {
+            QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+            if (!form) continue;
+            form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
+            form->show();
+            form->raise();
+            form->activateWindow();
+        }
+    });
+    instance.listen(instanceName(folder));
     QObject::connect(&splash, &frmSplash::finished, &splash, [&] {
         form = std::make_unique<Form1>(folder, settings, std::string(kHomePage));
         windows = std::make_unique<SecondaryWindows>(

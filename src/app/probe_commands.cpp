@@ -7,10 +7,12 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
 #include "app/headless_commands.h"
+#include "core/folder_lock.h"
 #include "core/parallel_check.h"
 #include "core/post_watcher.h"
 #include "core/program_lists.h"
@@ -48,25 +50,24 @@ private:
     QElapsedTimer sinceLast_;
 };
 
-// Passes a probe's outcome on to its real client, then ends the waiting event loop.
-class QuitAfter final : public MeasurementClient {
-public:
-    QuitAfter(MeasurementClient& inner, std::function<bool()> done, QEventLoop& loop)
-        : inner_(inner), done_(std::move(done)), loop_(loop) {}
-    void onMeasured(std::int64_t bytes) override {
-        inner_.onMeasured(bytes);
-        if (done_()) loop_.quit();
-    }
-    void onMeasureFailed(const std::string& reason) override {
-        inner_.onMeasureFailed(reason);
-        if (done_()) loop_.quit();
-    }
+}  // namespace
 
-private:
-    MeasurementClient& inner_;
-    std::function<bool()> done_;
-    QEventLoop& loop_;
-};
+std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::string_view holder) {
+    auto lock = FolderLock::acquire(folder, holder, kFolderWaitMs);
+    if (!lock) {
+        if (FolderLock::holderOf(folder).starts_with("desktop")) {
+            std::cerr << "boardcast: Boardcast is open on the data folder " << folder
+                      << "; use \"Watch This Post\" there, or close it and try again.\n";
+        } else {
+            std::cerr << "boardcast: " << lock.error().text << " Try again in a moment.\n";
+        }
+        return std::nullopt;
+    }
+    if (Status s = recoverDataFolder(folder); !s) std::cerr << "boardcast: " << s.error().text << "\n";
+    return std::move(lock.value());
+}
+
+namespace {
 
 bool loadListsOrReport(const std::string& folder, StartupLists& startup) {
     startup = loadProgramLists(folder);
@@ -77,43 +78,62 @@ bool loadListsOrReport(const std::string& folder, StartupLists& startup) {
 }  // namespace
 
 int runWatch(const std::string& folder, const std::string& url) {
-    StartupLists startup;
-    if (!loadListsOrReport(folder, startup)) return 1;
-    ProgramLists& lists = startup.lists;
+    if (std::string reason = PostWatcher::refusedReason(url); !reason.empty()) {
+        std::cerr << "boardcast: " << reason << "; it was not added.\n";
+        return kExitFailure;
+    }
+    // The folder is held only while the lists change, not while the page is fetched, so
+    // that another command waiting for it is not kept long.
+    auto change = [&](const std::function<int(ProgramLists&)>& edit) {
+        auto lock = takeFolderForChange(folder, "watch");
+        if (!lock) return kExitBusy;
+        StartupLists startup;
+        if (!loadListsOrReport(folder, startup)) return kExitFailure;
+        if (int status = edit(startup.lists); status != 0) return status;
+        for (const Error& e : saveWatchLists(folder, startup.lists.posts)) {
+            std::cerr << "boardcast: " << e.text << "\n";
+            return kExitFailure;
+        }
+        return 0;
+    };
+    int status = change([&](ProgramLists& lists) {
+        if (lists.posts.isWatched(url) || lists.posts.append(url) >= 0) return 0;
+        std::cerr << "boardcast: the list of watched posts is full; " << url << " was not added.\n";
+        return kExitFailure;
+    });
+    if (status != 0) return status;
 
     StderrPanels panels({2}, true);
     QtProbeSocket socket;
     PageProbe probe(socket, panels);
-    PostWatcher watcher(lists.posts, probe, panels);
     QEventLoop loop;
-    QuitAfter waiter(watcher, [] { return true; }, loop);
-    probe.setClient(&waiter);
-
-    int index = watcher.watchCurrentPage(url);
-    if (index < 0) {
-        if (std::string reason = PostWatcher::refusedReason(url); !reason.empty()) {
-            std::cerr << "boardcast: " << reason << "; it was not added.\n";
-        } else {
-            std::cerr << "boardcast: the list of watched posts is full; " << url
-                      << " was not added.\n";
-        }
+    struct Outcome final : MeasurementClient {
+        explicit Outcome(QEventLoop& loop) : loop(loop) {}
+        void onMeasured(std::int64_t bytes) override { size = bytes, loop.quit(); }
+        void onMeasureFailed(const std::string& reason) override { failure = reason, loop.quit(); }
+        QEventLoop& loop;
+        std::optional<std::int64_t> size;
+        std::string failure;
+    } outcome(loop);
+    probe.setClient(&outcome);
+    probe.start(url);
+    loop.exec();
+    if (!outcome.size) {
+        std::cerr << "boardcast: " << url << " was added but could not be measured: "
+                  << outcome.failure << "\n";
         return kExitFailure;
     }
-    loop.exec();
-
-    int status = 0;
-    for (const Error& e : saveProgramLists(folder, lists)) {
-        std::cerr << "boardcast: " << e.text << "\n";
-        status = 1;
-    }
-    if (!watcher.lastFailure().empty()) {
-        std::cerr << "boardcast: " << url << " was added but could not be measured: "
-                  << watcher.lastFailure() << "\n";
-        return 1;
-    }
-    int now = lists.posts.indexOfWatched(url);
-    if (now >= 0) std::cout << url << '\t' << lists.posts.at(now).size << '\n';
-    return status;
+    // By address, in the lists as they are now: others may have changed them meanwhile.
+    std::string stored;
+    status = change([&](ProgramLists& lists) {
+        lists.posts.setSizeOf(url, *outcome.size);
+        const int index = lists.posts.indexOfWatched(url);
+        if (index >= 0) stored = lists.posts.at(index).size;
+        return 0;
+    });
+    if (status != 0) return status;
+    if (!stored.empty()) std::cout << url << '\t' << stored << '\n';
+    return 0;
 }
 
 int runCheck(const std::string& folder, int jobs) {

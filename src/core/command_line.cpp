@@ -124,7 +124,9 @@ std::string usageText() {
            "\n"
            "Exit status: 0 done; 1 the command could not do its work (a list could not be\n"
            "read or written, watch could not measure the page); 2 a wrong command line;\n"
-           "3 check: some posts could not be checked (the others are printed).\n";
+           "3 check: some posts could not be checked (the others are printed); 4 watch: the\n"
+           "data folder is held by the desktop program (use Watch This Post there) or, for\n"
+           "more than 5 seconds, by another command.\n";
 }
 
 }  // namespace boardcast

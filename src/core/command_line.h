@@ -26,6 +26,7 @@ inline constexpr int kMaxJobs = 16;
 inline constexpr int kExitFailure = 1;      // the command could not do its work
 inline constexpr int kExitUsage = 2;        // the command line was wrong
 inline constexpr int kExitSomeFailed = 3;   // check: some posts could not be checked
+inline constexpr int kExitBusy = 4;         // watch: another program holds the data folder
 
 // args excludes the program name. Options may stand before or after the command, as
 // "--name value" or "--name=value".

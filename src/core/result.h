@@ -16,6 +16,7 @@ enum class ErrorCode {
     Limit,       // a size or count limit was reached
     Network,     // a connection failed or timed out
     Usage,       // a command line or argument was wrong
+    Busy,        // another program holds what the operation needs
 };
 
 struct Error {

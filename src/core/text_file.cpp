@@ -1,5 +1,6 @@
 #include "core/text_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,8 +106,28 @@ Result<std::vector<std::string>> readLines(const std::string& path, size_t maxBy
     return splitLines(bytes.value());
 }
 
-Status writeFileAtomic(const std::string& path, std::string_view bytes,
-                       std::optional<mode_t> mode) {
+namespace {
+
+constexpr std::string_view kTempMarker = ".tmp-";
+constexpr std::string_view kCommitFile = ".commit";
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// Makes renames and removals in the folder durable.
+void syncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Writes bytes to a new temporary file beside path, flushed to disk, with the mode the file
+// is to have. Returns the temporary file's path.
+Result<std::string> writeTemporary(const std::string& path, std::string_view bytes,
+                                   std::optional<mode_t> mode) {
     struct stat old{};
     bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) {
@@ -115,28 +136,122 @@ Status writeFileAtomic(const std::string& path, std::string_view bytes,
     mode_t newMode = mode ? *mode : (exists ? (old.st_mode & 07777) : defaultFileMode());
 
     // The temporary file lies beside the target so that the rename stays on one file system.
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = folder + "/." + name + ".tmp-XXXXXX";
+    std::string temp = folderOf(path) + "/." + fileNameOfPath(path) + std::string(kTempMarker) + "XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return ioError("Could not write", path, errno);
     FdCloser closer{fd};
-    auto fail = [&](int err) -> Status {
+    auto fail = [&](int err) -> Error {
         ::unlink(temp.c_str());
         return ioError("Could not write", path, err);
     };
     if (::fchmod(fd, newMode) != 0) return fail(errno);
     if (!writeAll(fd, bytes)) return fail(errno);
     if (::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        closer.fd = -1;
-        return fail(errno);
-    }
     closer.fd = -1;
-    if (beforeRenameHook()) beforeRenameHook()();
-    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+    if (::close(fd) != 0) return fail(errno);
+    return temp;
+}
+
+}  // namespace
+
+namespace {
+
+Status replaceFile(const std::string& path, std::string_view bytes, std::optional<mode_t> mode,
+                   bool runHook) {
+    auto temp = writeTemporary(path, bytes, mode);
+    if (!temp) return temp.error();
+    if (runHook && beforeRenameHook()) beforeRenameHook()();
+    if (::rename(temp.value().c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.value().c_str());
+        return ioError("Could not write", path, err);
+    }
     return {};
+}
+
+}  // namespace
+
+Status writeFileAtomic(const std::string& path, std::string_view bytes,
+                       std::optional<mode_t> mode) {
+    return replaceFile(path, bytes, mode, true);
+}
+
+// All temporary files first; then a commit file that names them, written atomically; then
+// the renames; then the commit file goes. A crash before the commit file stands leaves the
+// old files and stray temporary ones; after it, recoverDataFolder finishes the renames.
+Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite>& files) {
+    std::vector<std::string> temps;
+    auto discard = [&] {
+        for (const std::string& t : temps) ::unlink(t.c_str());
+    };
+    std::string commit;
+    for (const FileWrite& f : files) {
+        const std::string path = joinPath(folder, f.name);
+        auto temp = writeTemporary(path, f.bytes, f.mode);
+        if (!temp) {
+            discard();
+            return temp.error();
+        }
+        temps.push_back(temp.value());
+        commit += fileNameOfPath(temp.value()) + "\t" + f.name + "\n";
+    }
+    const std::string commitPath = joinPath(folder, kCommitFile);
+    if (Status s = replaceFile(commitPath, commit, std::nullopt, false); !s) {
+        discard();
+        return s;
+    }
+    syncFolder(folder);
+    if (beforeRenameHook()) beforeRenameHook()();
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (::rename(temps[i].c_str(), joinPath(folder, files[i].name).c_str()) != 0) {
+            // Left to the next start, which finishes what the commit file names.
+            return ioError("Could not write", joinPath(folder, files[i].name), errno);
+        }
+    }
+    syncFolder(folder);
+    ::unlink(commitPath.c_str());
+    syncFolder(folder);
+    return {};
+}
+
+Status recoverDataFolder(const std::string& folder) {
+    Status result;
+    const std::string commitPath = joinPath(folder, kCommitFile);
+    if (auto commit = readFileBytes(commitPath)) {
+        // A group write stood committed when it was cut short: finish its renames.
+        std::string_view text = commit.value();
+        while (!text.empty()) {
+            const size_t end = text.find('\n');
+            const std::string_view line = text.substr(0, end);
+            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+            const size_t tab = line.find('\t');
+            if (tab == std::string_view::npos) continue;
+            const std::string temp = joinPath(folder, line.substr(0, tab));
+            const std::string name(line.substr(tab + 1));
+            // Only our own names: no folder part, so nothing outside the folder is touched.
+            if (name.find('/') != std::string::npos || line.substr(0, tab).find('/') != std::string_view::npos) continue;
+            if (::access(temp.c_str(), F_OK) == 0 && ::rename(temp.c_str(), joinPath(folder, name).c_str()) != 0) {
+                result = ioError("Could not finish writing", joinPath(folder, name), errno);
+            }
+        }
+        if (result) ::unlink(commitPath.c_str());
+        syncFolder(folder);
+    }
+    // Temporary files of writes that were killed (some hold passwords) go.
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return result;
+    std::vector<std::string> stale;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        const size_t marker = name.rfind(kTempMarker);
+        if (name.starts_with('.') && marker != std::string_view::npos &&
+            name.size() == marker + kTempMarker.size() + 6) {
+            stale.emplace_back(name);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& name : stale) ::unlink(joinPath(folder, name).c_str());
+    return result;
 }
 
 bool fileExists(const std::string& path) {

@@ -41,6 +41,23 @@ Result<std::vector<std::string>> readLines(const std::string& path,
 Status writeFileAtomic(const std::string& path, std::string_view bytes,
                        std::optional<mode_t> mode = std::nullopt);
 
+// One file of a group write: its name in the folder, its bytes, its mode as above.
+struct FileWrite {
+    std::string name;
+    std::string bytes;
+    std::optional<mode_t> mode;
+};
+
+// Replaces several files of one folder together: after a crash at any moment either all
+// of them hold the new bytes or all the old (once recoverDataFolder has run). A failure
+// before the commit leaves every file as it was.
+Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite>& files);
+
+// For the program that takes the folder, before it reads the lists: finishes a group write
+// that a crash cut short after its commit, and removes the temporary files that killed
+// writes left behind.
+Status recoverDataFolder(const std::string& folder);
+
 // True when a plain, non-hidden file of exactly this path exists. A name holding a wildcard
 // character ("*" or "?") never counts, and any error of the file system yields false.
 bool fileExists(const std::string& path);

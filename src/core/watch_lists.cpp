@@ -109,15 +109,12 @@ Result<LoadedWatchList> loadWatchLists(const std::string& folder) {
 }
 
 std::vector<Error> saveWatchLists(const std::string& folder, const WatchList& list) {
-    std::vector<Error> errors;
-    // The second file is written even when the first fails: each holds what it can.
-    Status posts =
-        writeFileAtomic(joinPath(folder, kPostsFile), fileBytes(list, &WatchedPost::address));
-    if (!posts) errors.push_back(posts.error());
-    Status sizes =
-        writeFileAtomic(joinPath(folder, kSizesFile), fileBytes(list, &WatchedPost::size));
-    if (!sizes) errors.push_back(sizes.error());
-    return errors;
+    // The two files change together, so that a crash can never shift the baselines.
+    Status s = writeFilesTogether(
+        folder, {{std::string(kPostsFile), fileBytes(list, &WatchedPost::address), {}},
+                 {std::string(kSizesFile), fileBytes(list, &WatchedPost::size), {}}});
+    if (!s) return {s.error()};
+    return {};
 }
 
 }  // namespace boardcast

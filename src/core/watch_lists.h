@@ -70,9 +70,9 @@ struct LoadedWatchList {
 // either file cannot be read.
 Result<LoadedWatchList> loadWatchLists(const std::string& folder);
 
-// Writes posts.txt and sizes.txt: each entry followed by CR LF CR LF; an empty list gives
-// empty files. Both files are attempted; returns one error per file that could not be
-// written (empty when both were).
+// Writes posts.txt and sizes.txt together (both or neither, also across a crash): each
+// entry followed by CR LF CR LF; an empty list gives empty files. Returns the error when
+// they could not be written (empty when they were).
 std::vector<Error> saveWatchLists(const std::string& folder, const WatchList& list);
 
 }  // namespace boardcast

@@ -142,7 +142,11 @@ Form1::Form1(std::string appFolder, SettingsStore& settings, std::string homePag
         }
         refreshPosts();
     };
-    watcher_->setPostOutcomeCallback(noteOutcome);
+    watcher_->setPostOutcomeCallback(
+        [this, noteOutcome](const std::string& address, const std::string& failure) {
+            noteOutcome(address, failure);
+            if (failure.empty()) storePosts();  // the measured baseline
+        });
     replyCheck_->setPostOutcomeCallback(noteOutcome);
 
     buildMenus();
@@ -209,10 +213,18 @@ void Form1::buildMessageEditor(QWidget* area) {
     txtMessage->setPlainText(toQString(std::string(kIntroductoryMessage)).replace(
         QStringLiteral("\r\n"), QStringLiteral("\n")));
 
-    // Every change of the subject, typed or set by the program, is stored at once.
+    // Every change of the subject, typed or set by the program, is stored at once; the
+    // message a second after the typing stops, so that a crash loses at most that second.
     connect(txtSubject, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (Status s = storeSubject(settings_, toStdString(text)); !s) setPanelText(2, s.error().text);
     });
+    messageStore_ = new QTimer(this);
+    messageStore_->setSingleShot(true);
+    messageStore_->setInterval(kMessageStoreDelayMs);
+    connect(messageStore_, &QTimer::timeout, this, [this] {
+        if (Status s = storeMessage(settings_, messageText()); !s) setPanelText(2, s.error().text);
+    });
+    connect(txtMessage, &QPlainTextEdit::textChanged, messageStore_, qOverload<>(&QTimer::start));
 }
 
 void Form1::buildForumsPanel(QWidget* area) {
@@ -252,12 +264,20 @@ void Form1::buildForumsPanel(QWidget* area) {
     connect(TabStrip2Tabs, &QTabBar::currentChanged, this, &Form1::selectPanelTab);
     connect(cmdAdd2, &QPushButton::clicked, this, &Form1::addCurrentForum);
     connect(cmdDel2, &QPushButton::clicked, this, &Form1::removeForum);
-    connect(lstPosts2, &QListWidget::currentRowChanged, this, &Form1::forumClicked);
+    // A forum counts as chosen when the user selects it, not when tabbing makes it current.
+    connect(lstPosts2, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = lstPosts2->selectedItems();
+        if (!selected.isEmpty()) forumClicked(lstPosts2->row(selected.front()));
+    });
     connect(lstPosts2, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         browserPanel_->navigate(toStdString(item->text()));
     });
     connect(txtUsername, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (syncingFields_ || lists_.forums.setUsernameField(toStdString(text))) return;
+        if (syncingFields_) return;
+        if (lists_.forums.setUsernameField(toStdString(text))) {
+            storeForums();
+            return;
+        }
         // The first "|" of a login ends the username, so a username cannot hold one.
         const QSignalBlocker block(txtUsername);
         const int cursor = txtUsername->cursorPosition();
@@ -267,7 +287,9 @@ void Form1::buildForumsPanel(QWidget* area) {
                            QStringLiteral("A username cannot contain \"|\"."), txtUsername);
     });
     connect(txtPassword, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!syncingFields_) lists_.forums.setPasswordField(toStdString(text));
+        if (syncingFields_) return;
+        lists_.forums.setPasswordField(toStdString(text));
+        storeForums();
     });
     for (int i = 0; i < 4; ++i) {
         connect(cmdPaste[static_cast<size_t>(i)], &QPushButton::clicked, this,

@@ -21,6 +21,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QTimer;
 class QPlainTextEdit;
 class QPushButton;
 class QTabBar;
@@ -103,6 +104,9 @@ private:
     std::string chooserText() const;
     std::string pasteText(int index) const;
     void refreshPosts();
+    // Every change of a list is written at once, so that a crash or "E&xit" loses nothing.
+    void storePosts();
+    void storeForums();
     void refreshNewReplies();
     void refreshForums();
     void showLoginFields();
@@ -122,7 +126,9 @@ private:
     std::unique_ptr<PageProbe> wscPosts;
     std::unique_ptr<PostWatcher> watcher_;
     std::unique_ptr<ReplyCheck> replyCheck_;
-    std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
+    std::map<std::string, std::string> unreachable_;
+    static constexpr int kMessageStoreDelayMs = 1000;
+    QTimer* messageStore_ = nullptr;  // stores the message once the typing pauses  // address -> why it could not be fetched
 
     QToolButton* cmdMessage = nullptr;
     QComboBox* cmbConvert = nullptr;

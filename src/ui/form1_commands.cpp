@@ -31,6 +31,18 @@ namespace boardcast {
 
 namespace {
 
+// The row of the entry the user selected, or -1: the current row alone does not count.
+int selectedRow(const QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+void clearSelection(QListWidget* list) {
+    QSignalBlocker block(list);
+    list->clearSelection();
+    list->setCurrentRow(-1);
+}
+
 // Refills a list widget from texts, keeping the selected row where it can.
 template <class Range, class Text>
 void refill(QListWidget* list, const Range& items, Text text) {
@@ -87,13 +99,21 @@ void Form1::watchThisPost() {
         if (std::string reason = PostWatcher::refusedReason(address); !reason.empty()) {
             setPanelText(2, "Could not watch " + address + ": " + reason);
         }
+        return;
     }
     refreshPosts();
+    storePosts();
 }
 
 void Form1::removeWatchedPost() {
-    watcher_->removeWatch(lstPosts->currentRow());
+    // Only an entry the user selected; tabbing into the list makes a row current without
+    // selecting it.
+    const int row = selectedRow(lstPosts);
+    if (row < 0) return;
+    watcher_->removeWatch(row);
     refreshPosts();
+    clearSelection(lstPosts);
+    storePosts();
 }
 
 void Form1::checkForNewReplies() { replyCheck_->startReplyCheck(); }
@@ -101,18 +121,33 @@ void Form1::checkForNewReplies() { replyCheck_->startReplyCheck(); }
 void Form1::addCurrentForum() {
     if (!lists_.forums.addCurrentForum(browserPanel_->currentAddress())) return;
     refreshForums();
-    QSignalBlocker block(lstPosts2);
-    lstPosts2->setCurrentRow(lists_.forums.selectedIndex());
+    {
+        QSignalBlocker block(lstPosts2);
+        lstPosts2->setCurrentRow(lists_.forums.selectedIndex());
+    }
     setPanelText(2, lists_.forums.at(lists_.forums.selectedIndex()).address);
     showLoginFields();
+    storeForums();
 }
 
 void Form1::removeForum() {
+    const int row = selectedRow(lstPosts2);
+    if (row < 0) return;
+    if (lists_.forums.selectedIndex() != row) lists_.forums.selectForum(row);
     lists_.forums.removeForum();
     refreshForums();
-    QSignalBlocker block(lstPosts2);
-    lstPosts2->setCurrentRow(-1);
-    lstPosts2->clearSelection();
+    clearSelection(lstPosts2);
+    storeForums();
+}
+
+void Form1::storePosts() {
+    if (!lists_.postsLoaded) return;  // its files stay as they are (unreadable or cut)
+    for (const Error& e : saveWatchLists(folder_, lists_.posts)) setPanelText(2, e.text);
+}
+
+void Form1::storeForums() {
+    if (!lists_.forumsLoaded) return;
+    if (Status s = saveForums(folder_, lists_.forums); !s) setPanelText(2, s.error().text);
 }
 
 void Form1::forumClicked(int row) {

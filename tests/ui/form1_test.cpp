@@ -353,17 +353,54 @@ private Q_SLOTS:
     }
 
     // Last: the exit request stays pending in this process, which has no running event loop.
-    void exitAfterWatchingLosesThePost() {
+    // Every change is on disk when it is made: "E&xit" writes nothing more, and loses nothing.
+    void changesAreStoredAsTheyAreMade() {
         {
             auto form = start();
             loadPage(*form, QStringLiteral("<p>x</p>"), QStringLiteral("http://127.0.0.1/t/9"));
             form->watchThisPost();
-            QCOMPARE(form->lists().posts.count(), 1);
-            action(*form, "mnuFile_3")->trigger();  // E&xit: nothing is written
+            QCOMPARE(readFile("posts.txt"), std::string("http://127.0.0.1/t/9\r\n\r\n"));
+            child<QPushButton>(*form, "cmdAdd2")->click();
+            auto* password = child<QLineEdit>(*form, "txtPassword");
+            QTest::keyClicks(password, QStringLiteral("p|w"));
+            QCOMPARE(readFile("posts2.txt"),
+                     std::string("http://127.0.0.1/t/9|Enter Username|p|w\r\n\r\n"));
+            // A username cannot hold "|": the key is refused.
+            auto* username = child<QLineEdit>(*form, "txtUsername");
+            username->clear();
+            QTest::keyClicks(username, QStringLiteral("a|n"));
+            QCOMPARE(username->text(), QStringLiteral("an"));
+            QCOMPARE(readFile("posts2.txt"), std::string("http://127.0.0.1/t/9|an|p|w\r\n\r\n"));
+            // The message a moment after the typing stops.
+            auto* message = child<QPlainTextEdit>(*form, "txtMessage");
+            message->setPlainText(QStringLiteral("draft one"));
+            QTRY_COMPARE_WITH_TIMEOUT(readSetting(*settings_, keys::lastMessage), std::string("draft one"), 5000);
+            action(*form, "mnuFile_3")->trigger();  // E&xit
         }
-        QCOMPARE(readFile("posts.txt"), std::string("\r\n"));
         auto again = start();
-        QCOMPARE(again->lists().posts.count(), 0);
+        QCOMPARE(again->lists().posts.count(), 1);
+        QCOMPARE(again->lists().forums.at(0).login, std::string("an|p|w"));
+    }
+
+    // Remove acts on the entry the user selected, never on a row made current by tabbing.
+    void removeTakesOnlyTheSelectedEntry() {
+        writeFile("posts.txt", "http://a/1\r\n\r\nhttp://a/2\r\n\r\n");
+        writeFile("sizes.txt", "1\r\n\r\n2\r\n\r\n");
+        auto form = start();
+        child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(1);
+        auto* posts = child<QListWidget>(*form, "lstPosts");
+        posts->setCurrentRow(0, QItemSelectionModel::NoUpdate);  // as tabbing in does
+        child<QPushButton>(*form, "cmdDel")->click();
+        QCOMPARE(posts->count(), 2);
+        posts->setCurrentRow(1);
+        child<QPushButton>(*form, "cmdDel")->click();
+        QCOMPARE(posts->count(), 1);
+        QCOMPARE(posts->item(0)->text(), QStringLiteral("http://a/1"));
+        QVERIFY(posts->selectedItems().isEmpty());
+        child<QPushButton>(*form, "cmdDel")->click();  // nothing selected: nothing removed
+        QCOMPARE(posts->count(), 1);
+        QCOMPARE(readFile("posts.txt"), std::string("http://a/1\r\n\r\n"));
+        QCOMPARE(readFile("sizes.txt"), std::string("1\r\n\r\n"));
     }
 };
 
