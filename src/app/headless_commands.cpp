@@ -72,7 +72,7 @@ int runPosts(const std::string& folder) {
     if (!loaded) return failWith(loaded.error());
     printNotices(loaded.value().notices);
     for (const WatchedPost& post : loaded.value().list.posts()) {
-        std::cout << post.address << '\t' << post.size << '\n';
+        std::cout << escapedField(post.address) << '\t' << post.size << '\n';
     }
     return finishOutput();
 }
@@ -83,7 +83,8 @@ int runForums(const std::string& folder) {
     printNotices(loaded.value().notices);
     for (const Forum& forum : loaded.value().accounts.forums()) {
         // The login entry is username "|" password: print the username alone.
-        std::cout << forum.address << '\t' << forum.login.substr(0, forum.login.find('|')) << '\n';
+        std::cout << escapedField(forum.address) << '\t'
+                  << escapedField(forum.login.substr(0, forum.login.find('|'))) << '\n';
     }
     return finishOutput();
 }

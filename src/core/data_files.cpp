@@ -1,5 +1,7 @@
 #include "core/data_files.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -7,6 +9,17 @@
 #include "core/text_file.h"
 
 namespace boardcast {
+
+namespace {
+
+void restrictToOwner(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 0077) != 0) {
+        ::chmod(path.c_str(), st.st_mode & 0700);
+    }
+}
+
+}  // namespace
 
 Status prepareAppFolder(const std::string& folder) {
     std::error_code ec;
@@ -18,7 +31,11 @@ Status prepareAppFolder(const std::string& folder) {
     std::string failures;
     for (std::string_view name : kDataFiles) {
         const std::string path = joinPath(folder, name);
-        if (fileExists(path)) continue;
+        if (fileExists(path)) {
+            // A file once made more open (an older version, a copy) is closed again.
+            if (name == kForumsFile || name == "htmltemp.txt") restrictToOwner(path);
+            continue;
+        }
         std::optional<mode_t> mode;
         // Logins and the scanned pages (sessions, form tokens) are the user's alone.
         if (name == kForumsFile || name == "htmltemp.txt") mode = 0600;

@@ -9,6 +9,8 @@ PostWatcher::PostWatcher(WatchList& posts, PageMeasurer& sizeProbe, StatusPanels
 
 std::string PostWatcher::refusedReason(const std::string& address) {
     if (address.find_first_of("\r\n") != std::string::npos) return "the address holds a line break";
+    // A blank line in posts.txt is skipped on reading, which would shift every later size.
+    if (address.find_first_not_of(" \t") == std::string::npos) return "the address is empty";
     return {};
 }
 

@@ -23,8 +23,9 @@ public:
     // then added or measured; refusedReason() says why).
     int watchCurrentPage(const std::string& address);
 
-    // Why an address cannot be watched (it holds a line break, which would split the
-    // request); empty when it can.
+    // Why an address cannot be watched: it is blank (a blank line is no entry in
+    // posts.txt), or it holds a line break (which would split the request and the file's
+    // lines); empty when it can.
     static std::string refusedReason(const std::string& address);
 
     void setPostOutcomeCallback(PostOutcome outcome) { outcome_ = std::move(outcome); }

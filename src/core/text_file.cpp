@@ -268,6 +268,21 @@ std::string fileNameOfPath(std::string_view path) {
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+std::string escapedField(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            case '\\': out += "\\\\"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
 std::string joinPath(std::string_view folder, std::string_view name) {
     std::string path(folder);
     if (!path.empty() && path.back() != '/') path += '/';

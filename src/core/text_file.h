@@ -65,6 +65,10 @@ bool fileExists(const std::string& path);
 // The text after the last "/" of a path; the whole path when it has none.
 std::string fileNameOfPath(std::string_view path);
 
+// A field for tab-separated output: tab, CR, LF and backslash written as \t, \r, \n and \\,
+// so that every entry stays one line of two fields.
+std::string escapedField(std::string_view text);
+
 // folder + "/" + name.
 std::string joinPath(std::string_view folder, std::string_view name);
 

@@ -141,6 +141,11 @@ TEST(PostWatcher, AnAddressWithALineBreakIsRefused) {
     EXPECT_EQ(list.count(), 0);
     EXPECT_TRUE(probe.started.empty());
     EXPECT_EQ(PostWatcher::refusedReason("http://h/a b"), "");
+    for (const char* blank : {"", " ", " \t "}) {
+        EXPECT_EQ(watcher.watchCurrentPage(blank), -1);
+        EXPECT_EQ(PostWatcher::refusedReason(blank), "the address is empty");
+    }
+    EXPECT_EQ(list.count(), 0);
 }
 
 TEST(ReplyCheck, RestartWhileWaitingBeginsAgainAtTheFirstPost) {
