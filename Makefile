@@ -1,7 +1,7 @@
 # Two commands for a newcomer: `make run` and `make test`. Both install what is missing first.
 # `make test SANITIZE=1` builds the pure libraries and their tests with ASan and UBSan.
-# `make fuzz` runs the RTF reader's and the page probe's fuzz targets for FUZZ_SECONDS each
-# (clang, libFuzzer).
+# `make fuzz` runs the fuzz targets (RTF reader, page probe, data-file loaders, conversion) for
+# FUZZ_SECONDS each (clang, libFuzzer).
 
 JOBS ?= $(shell nproc)
 BUILD_TYPE ?= RelWithDebInfo
@@ -51,7 +51,8 @@ fuzz:
 	@scripts/install-deps.sh clang
 	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DBOARDCAST_PURE_ONLY=ON -DBOARDCAST_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target rtf_reader_fuzz page_probe_fuzz
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target rtf_reader_fuzz page_probe_fuzz data_files_fuzz \
+		conversion_fuzz
 	@mkdir -p $(FUZZ_DIR)/artifacts
 	@corpus=$$(mktemp -d) && trap 'rm -rf "$$corpus"' EXIT && \
 		cp tests/core/fixtures/rtf/*.rtf src/ui/resources/help/Help.rtf "$$corpus"/ && \
@@ -63,6 +64,12 @@ fuzz:
 		$(FUZZ_DIR)/fuzz/page_probe_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 			-rss_limit_mb=2048 -max_len=8192 -dict=fuzz/probe.dict \
 			-artifact_prefix=$(FUZZ_DIR)/artifacts/ "$$corpus"
+	@for target in data_files_fuzz conversion_fuzz; do \
+		corpus=$$(mktemp -d) && cp fuzz/data_seeds/* "$$corpus"/ && \
+		$(FUZZ_DIR)/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+			-rss_limit_mb=2048 -max_len=16384 -artifact_prefix=$(FUZZ_DIR)/artifacts/ "$$corpus"; \
+		status=$$?; rm -rf "$$corpus"; [ $$status -eq 0 ] || exit $$status; \
+	done
 
 format:
 	@find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
