@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QShortcut>
 #include <QToolButton>
 #include <QWebEngineView>
 
@@ -79,6 +80,16 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     grid->setColumnStretch(1, 1);
     grid->setRowMinimumHeight(1, kNavButtonSide + 4);
 
+    // The browser's usual keys: back, forward, reload, and Ctrl+L for the address box.
+    Command4->setShortcut(QKeySequence::Back);
+    Command5->setShortcut(QKeySequence::Forward);
+    Command7->setShortcut(QKeySequence::Refresh);
+    auto* toAddress = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    toAddress->setContext(Qt::WindowShortcut);
+    connect(toAddress, &QShortcut::activated, this, [this] {
+        Text5->setFocus(Qt::ShortcutFocusReason);
+        Text5->selectAll();
+    });
     connect(Command3, &QToolButton::clicked, this, &BrowserPanel::openEnteredAddress);
     connect(Text5, &QLineEdit::returnPressed, this, &BrowserPanel::openEnteredAddress);
 

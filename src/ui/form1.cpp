@@ -15,6 +15,7 @@
 #include <QStylePainter>
 #include <QTabBar>
 #include <QToolTip>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -332,6 +333,7 @@ void Form1::buildMenus() {
     struct Entry {
         const char* text;
         std::function<void()> run;
+        QKeySequence::StandardKey key = QKeySequence::UnknownKey;  // shown in the menu
     };
     auto addMenu = [this](const char* title, const char* prefix, std::vector<Entry> entries) {
         QMenu* menu = menuBar()->addMenu(QLatin1String(title));
@@ -340,14 +342,16 @@ void Form1::buildMenus() {
         for (Entry& e : entries) {
             QAction* action = menu->addAction(QLatin1String(e.text));
             action->setObjectName(QLatin1String(prefix) + QLatin1Char('_') + QString::number(index++));
+            if (e.key != QKeySequence::UnknownKey) action->setShortcuts(e.key);
             connect(action, &QAction::triggered, this, [run = std::move(e.run)] { run(); });
         }
     };
     addMenu("&File", "mnuFile",
-            {{"&New Message", [this] { newMessage(); }},
-             {"&Save Message", [this] { saveCurrentMessage(); }},
-             {"&Load Message", [this] { Q_EMIT savedMessagesRequested(); }},
-             {"E&xit", [this] { exitWithoutSaving(); }}});
+            {{"&New Message", [this] { newMessage(); }, QKeySequence::New},
+             {"&Save Message", [this] { saveCurrentMessage(); }, QKeySequence::Save},
+             {"&Load Message", [this] { Q_EMIT savedMessagesRequested(); }, QKeySequence::Open},
+             // Every change is on disk as it is made, so the platform's Quit may end at once.
+             {"E&xit", [this] { exitWithoutSaving(); }, QKeySequence::Quit}});
     addMenu("&Tools", "mnuTools",
             {{"&Preview", [this] { preview(); }},
              {"Auto &Insert", [this] { autoInsert(); }},
@@ -366,7 +370,8 @@ void Form1::buildMenus() {
              {"&All posts", [this] { selectPostsTab(0); }},
              {"&Replies", [this] { selectPostsTab(1); }},
              {"&Templates", [this] { Q_EMIT templateEditorRequested(); }}});
-    addMenu("&Help", "mnuHelp", {{"View &Help", [this] { Q_EMIT helpRequested(); }}});
+    addMenu("&Help", "mnuHelp",
+            {{"View &Help", [this] { Q_EMIT helpRequested(); }, QKeySequence::HelpContents}});
     addMenu("About", "mnuAbout", {{"About this software", [this] { Q_EMIT aboutRequested(); }}});
 }
 
@@ -392,6 +397,10 @@ void Form1::load(const std::string& homePage) {
     setSubjectText(restoredSubject(settings_));
     std::vector<std::string> entries = formatChooserEntries(templates_);
     cmbConvert->setCurrentIndex(restoredChooserIndex(settings_, entries));
+
+    // Typing starts in the message, not on "Auto-Insert", which Space or Enter would fire.
+    txtMessage->setFocus();
+    setFocusProxy(txtMessage);
 
     skinWindow(*this, {{centralWidget(), QStringLiteral("SkinLabel1")},
                        {Frame1, QStringLiteral("SkinLabel2")},
@@ -422,12 +431,23 @@ void Form1::setPanelText(int panel, const std::string& text) {
     if (panel >= 1 && panel <= 3) panels_[static_cast<size_t>(panel - 1)]->setText(toQString(text));
 }
 
+// The box's raw text keeps what toPlainText() would change (a no-break space turns into a
+// space there). Its own paragraph separators are the line breaks, CR LF; a line separator
+// stands for a lone CR that was put into it.
 std::string Form1::messageText() const {
-    return toStdString(txtMessage->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    QString text = txtMessage->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    text.replace(QChar::LineSeparator, QLatin1Char('\r'));
+    return toStdString(text);
 }
 
 void Form1::setMessageText(const std::string& text) {
-    txtMessage->setPlainText(toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // CR LF is a line break of the box; a lone CR would become one too and come back as
+    // CR LF, so it goes in as a line separator, shown as a break within the paragraph.
+    QString shown = toQString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    txtMessage->setPlainText(shown);
 }
 
 std::string Form1::subjectText() const { return toStdString(txtSubject->text()); }

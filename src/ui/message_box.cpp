@@ -27,6 +27,8 @@ void MessageBox::show(QWidget* parent, const QString& title, const QString& text
                     : icon == Icon::Information ? QMessageBox::Information
                                                 : QMessageBox::NoIcon,
                     title, text, QMessageBox::Ok, parent);
+    // Our boxes show texts as they are: markup in a message or a page's text is not drawn.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Every message box of the program goes through here: modal, an OK button only. Tests
-// switch to recording, so a box never blocks them and its texts can be read back.
+// Every message box of the program goes through here: modal, an OK button only, its text
+// shown as plain text, exactly. Tests switch to recording, so a box never blocks them and
+// its texts can be read back.
 
 #include <QString>
 #include <QStringList>

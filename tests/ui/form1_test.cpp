@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QMessageBox>
+#include <QTimer>
+#include <QApplication>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -25,6 +28,7 @@
 #include <iterator>
 #include <memory>
 
+#include "core/link_templates.h"
 #include "core/message_output.h"
 #include "core/settings_keys.h"
 #include "platform/qt_strings.h"
@@ -279,6 +283,83 @@ private Q_SLOTS:
         child<QToolButton>(*form, "cmdSave")->click();
         QCOMPARE(readFile("messages.txt"), std::string("See http://a.com.|S\r\n"));
         QCOMPARE(panel(*form, 1), QStringLiteral("MESSAGE SAVED"));
+    }
+
+    // The preview box shows the outgoing text as it is, markup included, for every format:
+    // read from the real box on screen, not from the text handed to it.
+    void previewShowsTheTextItself_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("text") << 0;
+        QTest::newRow("html, an address on the first line") << 1;
+        QTest::newRow("ubb") << 2;
+    }
+    void previewShowsTheTextItself() {
+        QFETCH(int, format);
+        auto form = start();
+        form->setMessageText("http://a.com/x <b>bold</b> &amp;\r\nsecond line");
+        child<QComboBox>(*form, "cmbConvert")->setCurrentIndex(format);
+        const QString outgoing = toQString(outgoingText(form->messageText(), toStdString(
+            child<QComboBox>(*form, "cmbConvert")->currentText()), defaultTemplates()));
+        MessageBox::setRecording(false);
+        QString shown;
+        Qt::TextFormat textFormat = Qt::AutoText;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label);
+            shown = label->text();
+            textFormat = label->textFormat();
+            box->accept();
+        });
+        child<QToolButton>(*form, "cmdPreview")->click();
+        MessageBox::setRecording(true);
+        QCOMPARE(textFormat, Qt::PlainText);
+        QCOMPARE(shown, outgoing);
+    }
+
+    void statusPanelsShowMarkupAsText() {
+        auto form = start();
+        form->setPanelText(2, "<b>x</b> &amp;");
+        auto* label = child<QLabel>(*form, "StatusPanel2");
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->text(), QStringLiteral("<b>x</b> &amp;"));
+    }
+
+    // What goes into the message box comes back exactly; only its own line breaks are CR LF.
+    void messageBoxKeepsTheTextExactly() {
+        auto form = start();
+        const std::string texts[] = {
+            "no\xC2\xA0" "break space", "lone\rcr", "cr lf\r\nand\r\n\r\nblank", "",
+            "tab\there \xE2\x80\x8B" " zero width", "ends with a break\r\n",
+        };
+        for (const std::string& text : texts) {
+            form->setMessageText(text);
+            QVERIFY2(form->messageText() == text,
+                     (QByteArray::fromStdString(form->messageText()).toHex(' ') + " / " +
+                      QByteArray::fromStdString(text).toHex(' ')).constData());
+        }
+        // Typed text: Enter gives CR LF.
+        auto* box = child<QPlainTextEdit>(*form, "txtMessage");
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("a"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClicks(box, QStringLiteral("b"));
+        QCOMPARE(form->messageText(), std::string("a\r\nb"));
+    }
+
+    // Typing starts in the message; the menus offer the platform's shortcuts.
+    void focusAndShortcuts() {
+        auto form = start();
+        QCOMPARE(form->focusWidget(), child<QPlainTextEdit>(*form, "txtMessage"));
+        QCOMPARE(action(*form, "mnuFile_0")->shortcut(), QKeySequence(QKeySequence::New));
+        QCOMPARE(action(*form, "mnuFile_1")->shortcut(), QKeySequence(QKeySequence::Save));
+        QCOMPARE(action(*form, "mnuFile_2")->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(action(*form, "mnuFile_3")->shortcut(), QKeySequence(QKeySequence::Quit));
+        QCOMPARE(action(*form, "mnuHelp_0")->shortcut(), QKeySequence(QKeySequence::HelpContents));
+        QCOMPARE(child<QToolButton>(*form, "Command4")->shortcut(), QKeySequence(QKeySequence::Back));
+        QCOMPARE(child<QToolButton>(*form, "Command7")->shortcut(), QKeySequence(QKeySequence::Refresh));
     }
 
     void saveFailureIsShown() {
