@@ -154,4 +154,42 @@ char32_t decodeCodePageByte(int codePage, unsigned char byte) {
     return page->high[byte - 0x80];
 }
 
+namespace {
+
+bool validUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const size_t n = b < 0x80 ? 1 : b >= 0xF5 ? 0 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        for (size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string textFromBytes(std::string_view bytes) {
+    if (validUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char c : bytes) appendUtf8(out, decodeCodePageByte(1252, static_cast<unsigned char>(c)));
+    return out;
+}
+
 }  // namespace boardcast

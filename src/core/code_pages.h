@@ -3,9 +3,16 @@
 // (given as 10000). Bytes below 0x80 are ASCII in each of them. A byte that a page leaves
 // undefined decodes as U+FFFD; a page that is not supported decodes as Windows 1252.
 
+#include <string>
+#include <string_view>
+
 namespace boardcast {
 
 char32_t decodeCodePageByte(int codePage, unsigned char byte);
 bool isSupportedCodePage(int codePage);
+
+// Text of a data-file line for showing: UTF-8 as it is; anything else read as Windows 1252,
+// the code page older files of the program were written in.
+std::string textFromBytes(std::string_view bytes);
 
 }  // namespace boardcast

@@ -87,6 +87,8 @@ Q_SIGNALS:
     void aboutRequested();
     // The orderly shutdown has written everything; secondary windows should close.
     void closing();
+    // messages.txt changed (a message was saved).
+    void messagesChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

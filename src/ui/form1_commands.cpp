@@ -79,6 +79,7 @@ void Form1::saveCurrentMessage() {
         return;
     }
     setPanelText(1, "MESSAGE SAVED");
+    Q_EMIT messagesChanged();
 }
 
 void Form1::newMessage() {

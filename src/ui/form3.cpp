@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 
 #include "core/main_window_layout.h"
+#include "core/code_pages.h"
 #include "core/message_library.h"
 #include "core/product_identity.h"
 #include "platform/qt_strings.h"
@@ -80,6 +81,8 @@ Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(
     // A double click anywhere in the list loads the selected entry, if any.
     List1->viewport()->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &Form3::deleteSelectedMessage);
+    // A message saved in the main window shows here at once.
+    connect(&main_, &Form1::messagesChanged, this, &Form3::refillList);
 
     auto lines = loadMessageList(main_.appFolder());
     if (lines) {
@@ -114,27 +117,28 @@ int Form3::selectedRow() const {
 
 void Form3::previewEntry(int row) {
     if (row < 0 || row >= List1->count()) return;
-    const std::string line = toStdString(List1->item(row)->text());
+    const std::string& line = rows_.at(static_cast<size_t>(row));
     if (line.empty()) return;
     const DecodedRecord record = decodeRecord(line);
-    Text1->setPlainText(forDisplay(record.message));
-    if (record.subject) txtSubject->setText(toQString(*record.subject));
+    Text1->setPlainText(forDisplay(textFromBytes(record.message)));
+    if (record.subject) txtSubject->setText(toQString(textFromBytes(*record.subject)));
 }
 
 void Form3::insertEntry(int row) {
     DecodedRecord record;  // blank unless a row is given
-    if (row >= 0 && row < List1->count()) record = decodeRecord(toStdString(List1->item(row)->text()));
+    if (row >= 0 && row < List1->count()) record = decodeRecord(rows_.at(static_cast<size_t>(row)));
     if (record.blank) {
         MessageBox::show(this, productTitle(), QStringLiteral("cannot insert a blank message"));
         return;
     }
-    main_.setMessageText(record.message);
-    if (record.subject) main_.setSubjectText(*record.subject);
+    main_.setMessageText(textFromBytes(record.message));
+    if (record.subject) main_.setSubjectText(textFromBytes(*record.subject));
 }
 
 void Form3::deleteSelectedMessage() {
     const int row = selectedRow();
-    const std::string entry = row < 0 ? std::string() : toStdString(List1->item(row)->text());
+    // The row's bytes, so that a line the display had to decode is still matched exactly.
+    const std::string entry = row < 0 ? std::string() : rows_.at(static_cast<size_t>(row));
     if (Status s = deleteMessage(main_.appFolder(), entry); !s) {
         showError(QStringLiteral("The message was not deleted. ") + toQString(s.error().text));
         return;
@@ -156,7 +160,8 @@ void Form3::fillList(const std::vector<std::string>& lines) {
     // The preview and subject boxes keep what they show; refilling selects nothing.
     QSignalBlocker block(List1);
     List1->clear();
-    for (const std::string& line : lines) List1->addItem(toQString(line));
+    rows_ = lines;
+    for (const std::string& line : lines) List1->addItem(toQString(textFromBytes(line)));
 }
 
 void Form3::resizeEvent(QResizeEvent* event) {

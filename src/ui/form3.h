@@ -3,8 +3,9 @@
 // record decoded, puts a double-clicked record into the main window and deletes records.
 // It is a top-level, non-modal window that deletes itself when closed with its close box;
 // the opener keeps a QPointer and creates a fresh one (which reads the file again) next time.
-// The list is read only when the window is created and after a delete, so a message saved
-// in the main window meanwhile shows only in a new window.
+// Each row keeps its line's bytes as the file holds them: the list, the preview and the main
+// window get the text decoded (UTF-8, else Windows 1252), and delete compares the bytes. The
+// list is read again whenever the main window saves a message.
 
 #include <QWidget>
 #include <string>
@@ -53,6 +54,7 @@ private:
     void showError(const QString& text);
 
     Form1& main_;
+    std::vector<std::string> rows_;  // the lines of messages.txt, byte for byte
     QLabel* Label2 = nullptr;
     QLabel* Label1_0 = nullptr;
     QLabel* Label1_1 = nullptr;

@@ -257,21 +257,35 @@ private Q_SLOTS:
         QCOMPARE(list()->count(), 0);
     }
 
-    void aSaveMeanwhileShowsOnlyInANewWindow() {
+    void aSaveMeanwhileShowsAtOnce() {
         writeMessages("old|O\r\n");
         open();
         main_->setMessageText("new one");
         main_->setSubjectText("N");
         main_->saveCurrentMessage();
         QCOMPARE(readMessages(), std::string("old|O\r\nnew one|N\r\n"));
-        QCOMPARE(entries(), QStringList{QStringLiteral("old|O")});
-        doubleClick(0);
-        QCOMPARE(main_->messageText(), std::string("old"));
-
-        form_->close();
-        QTRY_VERIFY(form_.isNull());
-        open();
         QCOMPARE(entries(), (QStringList{QStringLiteral("old|O"), QStringLiteral("new one|N")}));
+        doubleClick(1);
+        QCOMPARE(main_->messageText(), std::string("new one"));
+    }
+
+    // A line of an older file in Windows 1252 is shown decoded, loaded decoded, and deleted
+    // by its own bytes.
+    void legacyLinesAreShownLoadedAndDeleted() {
+        writeMessages("caf\xE9 \x93quoted\x94[br]line|Men\xFC\r\nutf8 caf\xC3\xA9|S\r\n");
+        open();
+        QCOMPARE(entries(), (QStringList{QStringLiteral("caf\u00e9 \u201cquoted\u201d[br]line|Men\u00fc"),
+                                         QStringLiteral("utf8 caf\u00e9|S")}));
+        click(0);
+        QCOMPARE(child<QPlainTextEdit>("Text1")->toPlainText(),
+                 QStringLiteral("caf\u00e9 \u201cquoted\u201d\nline"));
+        QCOMPARE(child<QLineEdit>("txtSubject")->text(), QStringLiteral("Men\u00fc"));
+        doubleClick(0);
+        QCOMPARE(main_->messageText(), std::string("caf\xC3\xA9 \xE2\x80\x9Cquoted\xE2\x80\x9D\r\nline"));
+        click(0);
+        child<QPushButton>("Command1")->click();
+        QCOMPARE(readMessages(), std::string("utf8 caf\xC3\xA9|S\r\n\r\n"));
+        QVERIFY(MessageBox::recorded().isEmpty());
     }
 
     void keepsTheDesignPositionsAndGrowsThePreview() {
