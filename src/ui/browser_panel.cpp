@@ -1,8 +1,6 @@
 #include "ui/browser_panel.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -10,6 +8,7 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
+#include "core/main_window_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/message_box.h"
@@ -20,10 +19,11 @@ namespace boardcast {
 
 namespace {
 
-// Sizes of the design, in pixels.
+// Sizes of the design, in pixels (435 and 795 by 315 twips); the address row's top in twips.
 constexpr int kNavButtonSide = 29;
 constexpr QSize kGoButtonSize(53, 21);
-constexpr int kNavButtonGap = 3;
+constexpr int kRowTop = 240;
+constexpr int kFrameMargin = 4;  // inside the frame's lower border
 
 constexpr int kDownloadPanel = 1;
 constexpr int kStatusTextPanel = 2;
@@ -59,26 +59,27 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     Check1 = new QCheckBox(QStringLiteral("No Popups"), this);
     Check1->setObjectName(QStringLiteral("Check1"));
 
-    // The navigation row starts under the address box, as in the design.
-    auto* navRow = new QHBoxLayout;
-    navRow->setSpacing(kNavButtonGap);
-    for (QToolButton* button : {Command4, Command5, Command6, Command7}) navRow->addWidget(button);
-    navRow->addSpacing(4);
-    navRow->addWidget(Check1, 0, Qt::AlignBottom);
-    navRow->addStretch();
-
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(8, 4, 8, 8);
-    grid->setHorizontalSpacing(3);
-    grid->setVerticalSpacing(3);
-    grid->addWidget(urlLabel, 0, 0);
-    grid->addWidget(Text5, 0, 1);
-    grid->addWidget(Command3, 0, 2);
-    grid->addLayout(navRow, 1, 1, 1, 2);
-    grid->addWidget(view, 2, 0, 1, 3);
-    grid->setRowStretch(2, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setRowMinimumHeight(1, kNavButtonSide + 4);
+    // The design positions inside Frame2, in twips; applyLayout sizes the address box, the
+    // go button's place and the browser.
+    auto place = [](QWidget* w, int left, int top) {
+        w->move(left / kTwipsPerPixel, top / kTwipsPerPixel);
+    };
+    place(urlLabel, 120, 300);
+    urlLabel->adjustSize();
+    place(Text5, design::kAddressLeft, kRowTop);
+    Text5->resize(4875 / kTwipsPerPixel, kGoButtonSize.height());
+    Command3->setFixedSize(kGoButtonSize);
+    place(Command3, 5460, kRowTop);
+    int navLeft = design::kAddressLeft;
+    for (QToolButton* button : {Command4, Command5, Command6, Command7}) {
+        button->setFixedSize(kNavButtonSide, kNavButtonSide);
+        place(button, navLeft, 600);
+        navLeft += 480;
+    }
+    place(Check1, 2520, 780);
+    Check1->adjustSize();
+    place(view, 120, design::kBrowserTop);
+    view->resize(6135 / kTwipsPerPixel, 5595 / kTwipsPerPixel);
 
     // The browser's usual keys: back, forward, reload, and Ctrl+L for the address box.
     Command4->setShortcut(QKeySequence::Back);
@@ -97,6 +98,17 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     QPointer<QCheckBox> noPopups = Check1;
     browser_->setPopupFactory(popupWindows([noPopups] { return noPopups && noPopups->isChecked(); }));
     browser_->setEvents(this);
+}
+
+void BrowserPanel::applyLayout(const MainWindowLayout& layout) {
+    const int px = kTwipsPerPixel;
+    Text5->resize(layout.addressWidth / px, Text5->height());
+    Command3->move(layout.goLeft / px, Command3->y());
+    // Near the minimum size the rules (taking absolute values) ask for more height than the
+    // frame has; the browser then ends inside the frame, above the status bar.
+    QWebEngineView* view = browser_->view();
+    const int room = height() - view->y() - kFrameMargin;
+    view->resize(layout.browserWidth / px, std::min(layout.browserHeight / px, std::max(room, 0)));
 }
 
 BrowserPanel::~BrowserPanel() {

@@ -21,6 +21,7 @@ class QToolButton;
 namespace boardcast {
 
 class WebEngineBrowser;
+struct MainWindowLayout;
 
 class BrowserPanel final : public QGroupBox, public BrowserEvents {
     Q_OBJECT
@@ -40,6 +41,10 @@ public:
     Browser& browser();
     WebEngineBrowser& webEngine();
     AutoInsert& autoInsert();
+
+    // The window's resize rules for the panel's inside: the address box's width, the go
+    // button's place and the browser's size; the rest keeps its design place.
+    void applyLayout(const MainWindowLayout& layout);
 
     // Auto-insert of the outgoing text; a failure shows "Auto-Insert Error".
     void autoInsertMessage(InsertRequest request);

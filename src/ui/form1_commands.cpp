@@ -259,8 +259,11 @@ void Form1::layoutMainWindow() {
     Frame4->resize(Frame4->width(), px(l->frame4Height));
     lstPosts2->resize(lstPosts2->width(), px(l->listForumsHeight));
     lstNew->resize(lstNew->width(), px(l->listNewHeight));
-    // The browser panel lays out its address box, go button and browser inside itself.
-    browserPanel_->resize(px(l->frame2Width), px(l->frame2Height));
+    // Frame2 keeps to the rules, but never reaches under the status bar (the rules measure
+    // the window's outer height, title and menu included).
+    const int roomBelow = centralWidget()->height() - browserPanel_->y();
+    browserPanel_->resize(px(l->frame2Width), std::min(px(l->frame2Height), roomBelow));
+    browserPanel_->applyLayout(*l);
     panels_[0]->setFixedWidth(px(l->panel1Width));
     panels_[1]->setFixedWidth(px(l->panel2Width));
     panels_[2]->setFixedWidth(px(l->panel3Width));

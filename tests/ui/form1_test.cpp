@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <QApplication>
 #include <QHostAddress>
@@ -360,6 +361,51 @@ private Q_SLOTS:
         QCOMPARE(action(*form, "mnuHelp_0")->shortcut(), QKeySequence(QKeySequence::HelpContents));
         QCOMPARE(child<QToolButton>(*form, "Command4")->shortcut(), QKeySequence(QKeySequence::Back));
         QCOMPARE(child<QToolButton>(*form, "Command7")->shortcut(), QKeySequence(QKeySequence::Refresh));
+    }
+
+    // The browser panel by the window's rules 10 and 12, worked out by hand in twips (15 to a
+    // pixel; offscreen windows have no frame, so the outer size is the window's size), and
+    // nothing of it under the status bar.
+    void browserPanelFollowsTheRules_data() {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<int>("browserWidth");
+        QTest::addColumn<int>("browserHeightPlusStatusBar");  // -1: whatever fits the frame
+        QTest::addColumn<int>("addressWidth");
+        QTest::addColumn<int>("goLeft");
+        // W 12000, H 9000: Frame2 width 12000-3840-240 = 7920; browser 7920-240 = 7680 (512);
+        // browser height 900+4155+(9000-sb-6150)-1140-1000 = 5765-sb (384-sb); address box
+        // 7920-540-795-200 = 6385 (425); go button 7920-795-100 = 7025 (468).
+        QTest::newRow("800 by 600") << QSize(800, 600) << 512 << 384 << 425 << 468;
+        // W 19200, H 12000: 15120; 14880 (992); 8765-sb (584-sb); 13585 (905); 14225 (948).
+        QTest::newRow("1280 by 800") << QSize(1280, 800) << 992 << 584 << 905 << 948;
+        // The smallest window: 466 by 333 inside, 470 by 337 with the offscreen frame, so W
+        // 7050 and H 5055: 2970; 2730 (182); the height rules take absolute values and ask
+        // for more than the window has, so the browser ends inside its frame; 1435 (95);
+        // 2075 (138).
+        QTest::newRow("the minimum") << QSize(470, 337) << 182 << -1 << 95 << 138;
+    }
+    void browserPanelFollowsTheRules() {
+        QFETCH(QSize, window);
+        QFETCH(int, browserWidth);
+        QFETCH(int, browserHeightPlusStatusBar);
+        QFETCH(int, addressWidth);
+        QFETCH(int, goLeft);
+        auto form = start();
+        // The rules measure the outer size, frame included.
+        form->resize(window - (form->frameGeometry().size() - form->size()));
+        QTRY_COMPARE(form->frameGeometry().size(), window);
+        auto* view = child<QWebEngineView>(*form, "WebBrowser1");
+        const int statusBar = form->statusBar()->height();
+        QCOMPARE(view->width(), browserWidth);
+        if (browserHeightPlusStatusBar >= 0) {
+            QCOMPARE(view->height(), browserHeightPlusStatusBar - statusBar);
+        }
+        QCOMPARE(child<QLineEdit>(*form, "Text5")->width(), addressWidth);
+        QCOMPARE(child<QToolButton>(*form, "Command3")->x(), goLeft);
+        const int statusTop = form->statusBar()->mapTo(form.get(), QPoint(0, 0)).y();
+        auto* frame = child<QGroupBox>(*form, "Frame2");
+        QVERIFY(frame->mapTo(form.get(), QPoint(0, frame->height())).y() <= statusTop);
+        QVERIFY(view->mapTo(form.get(), QPoint(0, view->height())).y() <= statusTop);
     }
 
     void saveFailureIsShown() {
