@@ -32,10 +32,8 @@ namespace {
 
 using namespace boardcast;
 
-// The makers' web site, which the website window opens.
-std::string makersWebSite() {
-    return "https://" + std::string(productIdentity().webSiteText) + "/";
-}
+// What the website window opens: the makers' page built into the program.
+std::string makersWebSite() { return std::string(kWebsitePage); }
 
 // The splash opens first; when its timer has run, the main window is created, loads and
 // shows, and the splash hides. The program ends when the secondary windows say so: at once

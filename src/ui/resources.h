@@ -9,6 +9,10 @@ namespace boardcast {
 // program, so that start-up never waits for the network.
 inline constexpr std::string_view kHomePage = "qrc:/home/index.html";
 
+// The page the website window opens: the makers and the product, built into the program
+// (there is no site to reach).
+inline constexpr std::string_view kWebsitePage = "qrc:/website/index.html";
+
 // The help text built into the program, shown when the application folder holds none.
 inline constexpr std::string_view kBuiltInHelpFile = ":/help/Help.rtf";
 

@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include "core/product_identity.h"
+#include "platform/qt_strings.h"
 #include "ui/command_icons.h"
 #include "ui/frm_splash.h"
 #include "ui/resources.h"
@@ -26,6 +28,7 @@ private Q_SLOTS:
     void finishesOnceAfterSeventyFiveTicks();
     void homePageIsBuiltInAndNamesTheControls();
     void homePageLoadsInTheBrowser();
+    void websitePageIsBuiltInWithTheProductIdentity();
     void commandIconsAreDistinctPictures();
 
 private:
@@ -101,6 +104,36 @@ void SplashTest::homePageLoadsInTheBrowser() {
     QVERIFY(loaded.wait(20000));
     QVERIFY(loaded.first().first().toBool());
     QCOMPARE(view.title(), u"Welcome to Boardcast"_s);
+}
+
+// The website window's page presents the makers and the product with the identity's texts,
+// and loads without the network.
+void SplashTest::websitePageIsBuiltInWithTheProductIdentity() {
+    const QUrl url(QString::fromLatin1(kWebsitePage));
+    QCOMPARE(url.scheme(), u"qrc"_s);
+    QFile file(u":"_s + url.path());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    static const QRegularExpression external(
+        uR"((src|href)\s*=\s*["']?\s*(https?:|//|file:)|url\s*\(|@import)"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    QVERIFY2(!page.contains(external), qPrintable(external.match(page).captured()));
+    const ProductIdentity& identity = productIdentity();
+    const QString version = QStringLiteral("%1 %2.%3")
+                                .arg(toQString(identity.productName))
+                                .arg(identity.versionMajor)
+                                .arg(identity.versionMinor);
+    for (const QString& text : {toQString(identity.productName), toQString(identity.companyName),
+                                toQString(identity.webSiteText), version}) {
+        QVERIFY2(page.contains(text), qPrintable(text));
+    }
+    QWebEngineView view;
+    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    view.load(url);
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(loaded.first().first().toBool());
+    QCOMPARE(view.title(), toQString(identity.companyName) + u" - makers of "_s +
+                               toQString(identity.productName));
 }
 
 void SplashTest::commandIconsAreDistinctPictures() {
