@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/command_line.h"
+#include "app/command_line.h"
 #include "core/folder_lock.h"
 
 namespace boardcast {
@@ -20,7 +20,8 @@ std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::st
 
 int runConvert(const CommandLine& line);
 int runWatch(const std::string& folder, const std::string& url);
-int runCheck(const std::string& folder, int jobs);
+// notify: also a desktop notification naming the posts with new replies.
+int runCheck(const std::string& folder, int jobs, bool notify);
 int runPosts(const std::string& folder);
 int runForums(const std::string& folder);
 

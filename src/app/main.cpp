@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/headless_commands.h"
-#include "core/command_line.h"
 #include "core/data_files.h"
 #include "core/folder_lock.h"
 #include "core/text_file.h"
@@ -23,6 +23,8 @@
 #include "platform/qt_strings.h"
 #include "platform/qt_settings_store.h"
 #include "ui/form1.h"
+#include "ui/browser_panel.h"
+#include "ui/emblem.h"
 #include "ui/frm_splash.h"
 #include "ui/message_box.h"
 #include "ui/secondary_windows.h"
@@ -45,17 +47,45 @@ QString instanceName(const std::string& folder) {
     return QStringLiteral("boardcast-") + QString::fromLatin1(key.toHex().left(16));
 }
 
-// Asks the program that has the folder open to bring its window to the front.
-bool raiseOpenWindow(const std::string& folder) {
+// Asks the program that has the folder open to bring its window to the front and open the
+// addresses: one line "open ADDRESS" each, in UTF-8.
+bool handOverToOpenWindow(const std::string& folder, const std::vector<std::string>& addresses) {
     QLocalSocket socket;
     socket.connectToServer(instanceName(folder));
     if (!socket.waitForConnected(2000)) return false;
-    socket.write("raise\n");
-    return socket.waitForBytesWritten(2000);
+    QByteArray request = "raise\n";
+    for (const std::string& address : addresses) {
+        request += "open " + QString::fromLocal8Bit(address).toUtf8() + "\n";
+    }
+    socket.write(request);
+    if (!socket.waitForBytesWritten(2000)) return false;
+    socket.disconnectFromServer();
+    return true;
 }
 
-int runDesktop(const std::string& folder, bool folderGiven) {
+// Opens the addresses the command line gave: the first in the main window, each further one
+// in a browser window of its own.
+void openAddresses(Form1& form, const std::vector<std::string>& addresses, bool mainWindowToo) {
+    for (size_t i = 0; i < addresses.size(); ++i) {
+        if (i == 0 && mainWindowToo) {
+            form.browserPanel().navigate(addresses[i]);
+        } else {
+            form.browserPanel().openInNewWindow(addresses[i]);
+        }
+    }
+}
+
+void bringToFront(Form1& form) {
+    form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
+int runDesktop(const std::string& folder, bool folderGiven, const std::vector<std::string>& addresses) {
     initUiResources();
+    QGuiApplication::setDesktopFileName(toQString(productIdentity().appId));
+    QApplication::setWindowIcon(programIcon(toQString(productIdentity().appId)));
     QApplication::setQuitOnLastWindowClosed(false);
     // One desktop program per data folder; a command that is changing it is waited for.
     auto lock = FolderLock::acquire(folder, "desktop", 0);
@@ -65,7 +95,7 @@ int runDesktop(const std::string& folder, bool folderGiven) {
     if (!lock) {
         if (FolderLock::holderOf(folder).starts_with("desktop")) {
             std::cerr << "boardcast: Boardcast is already open on the data folder " << folder << ".\n";
-            if (raiseOpenWindow(folder)) return 0;
+            if (handOverToOpenWindow(folder, addresses)) return 0;
             MessageBox::show(nullptr, toQString(productIdentity().productName),
                              QStringLiteral("Boardcast is already open."), MessageBox::Icon::Information);
         } else {
@@ -84,26 +114,45 @@ int runDesktop(const std::string& folder, bool folderGiven) {
     std::unique_ptr<Form1> form;
     std::unique_ptr<SecondaryWindows> windows;
     QLocalServer instance;
+    std::vector<std::string> waiting;  // addresses handed over before the main window exists
     QLocalServer::removeServer(instanceName(folder));  // one left by a crashed program
     QObject::connect(&instance, &QLocalServer::newConnection, &instance, [&] {
         while (QLocalSocket* peer = instance.nextPendingConnection()) {
             QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-            if (!form) continue;
-            form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
-            form->show();
-            form->raise();
-            form->activateWindow();
+            // Each request's first address goes to the main window, like a start's.
+            auto lines = std::make_shared<std::vector<std::string>>();
+            QObject::connect(peer, &QLocalSocket::readyRead, peer, [&form, &waiting, peer, lines] {
+                while (peer->canReadLine()) {
+                    const QByteArray line = peer->readLine().chopped(1);
+                    if (line.startsWith("open ")) {
+                        const std::string address =
+                            QString::fromUtf8(line.mid(5)).toLocal8Bit().toStdString();
+                        if (form) {
+                            openAddresses(*form, {address}, lines->empty());
+                        } else {
+                            waiting.push_back(address);  // opened when the window is made
+                        }
+                        lines->push_back(address);
+                    } else if (line == "raise" && form) {
+                        bringToFront(*form);
+                    }
+                }
+            });
         }
     });
     instance.listen(instanceName(folder));
     QObject::connect(&splash, &frmSplash::finished, &splash, [&] {
-        form = std::make_unique<Form1>(folder, settings, std::string(kHomePage));
+        form = std::make_unique<Form1>(folder, settings,
+                                       addresses.empty() ? std::string(kHomePage) : addresses[0]);
         windows = std::make_unique<SecondaryWindows>(
             *form, settings, SecondaryWindows::Places{makersWebSite(), helpFileCandidates(folder)},
             &splash);
         QObject::connect(windows.get(), &SecondaryWindows::finished, windows.get(),
                          &QCoreApplication::quit);
         form->show();
+        if (addresses.size() > 1) waiting.insert(waiting.begin(), addresses.begin() + 1, addresses.end());
+        openAddresses(*form, waiting, false);
+        waiting.clear();
     });
     splash.start();
     const int result = QCoreApplication::exec();
@@ -115,15 +164,20 @@ int runDesktop(const std::string& folder, bool folderGiven) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     auto parsed = parseCommandLine(args);
     if (!parsed) {
-        std::cerr << "boardcast: " << parsed.error().text << "\n\n" << usageText();
+        std::cerr << "boardcast: " << parsed.error().text << "\n\n" << helpText();
         return kExitUsage;
     }
     const CommandLine& line = parsed.value();
     if (line.command == Command::Help) {
-        std::cout << usageText();
+        std::cout << helpText(line.helpFor);
+        return 0;
+    }
+    if (line.command == Command::Version) {
+        std::cout << versionText();
         return 0;
     }
 
@@ -143,13 +197,14 @@ int main(int argc, char** argv) {
     }
 
     switch (line.command) {
-        case Command::Desktop: return runDesktop(folder, line.dataDir.has_value());
+        case Command::Desktop: return runDesktop(folder, line.dataDir.has_value(), line.addresses);
         case Command::Convert: return runConvert(line);
         case Command::Watch: return runWatch(folder, line.url);
-        case Command::Check: return runCheck(folder, line.jobs);
+        case Command::Check: return runCheck(folder, line.jobs, line.notify);
         case Command::Posts: return runPosts(folder);
         case Command::Forums: return runForums(folder);
-        case Command::Help: break;
+        case Command::Help:
+        case Command::Version: break;
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+#include "app/desktop_notification.h"
 #include "app/headless_commands.h"
 #include "core/folder_lock.h"
 #include "core/parallel_check.h"
@@ -136,7 +137,7 @@ int runWatch(const std::string& folder, const std::string& url) {
     return 0;
 }
 
-int runCheck(const std::string& folder, int jobs) {
+int runCheck(const std::string& folder, int jobs, bool notify) {
     StartupLists startup;
     if (!loadListsOrReport(folder, startup)) return kExitFailure;
 
@@ -160,6 +161,11 @@ int runCheck(const std::string& folder, int jobs) {
     const std::vector<CheckFailure> failures = check.failures();
     for (const CheckFailure& f : failures) {
         std::cerr << "boardcast: could not check " << f.address << ": " << f.reason << "\n";
+    }
+    if (notify) {
+        if (Status shown = notifyNewReplies(check.newReplies()); !shown) {
+            std::cerr << "boardcast: " << shown.error().text << "\n";
+        }
     }
     if (!std::cout) return kExitFailure;
     return failures.empty() ? 0 : kExitSomeFailed;

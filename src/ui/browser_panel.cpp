@@ -95,8 +95,7 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     connect(Text5, &QLineEdit::returnPressed, this, &BrowserPanel::openEnteredAddress);
 
     // Windows that pages open get a browser window of ours, unless "No Popups" is ticked.
-    QPointer<QCheckBox> noPopups = Check1;
-    browser_->setPopupFactory(popupWindows([noPopups] { return noPopups && noPopups->isChecked(); }));
+    browser_->setPopupFactory(popupWindows(popupRule()));
     browser_->setEvents(this);
 }
 
@@ -147,6 +146,15 @@ void BrowserPanel::pasteIntoPage(int index) {
 
 void BrowserPanel::navigate(const std::string& address) {
     browser_->navigate(address);
+}
+
+std::function<bool()> BrowserPanel::popupRule() const {
+    QPointer<QCheckBox> noPopups = Check1;
+    return [noPopups] { return noPopups && noPopups->isChecked(); };
+}
+
+void BrowserPanel::openInNewWindow(const std::string& address) {
+    popupWindows(popupRule())(browser_->profile())->navigate(address);
 }
 
 std::string BrowserPanel::currentAddress() const {

@@ -51,6 +51,8 @@ public:
     // Paste index 0 to 3; any other index does nothing.
     void pasteIntoPage(int index);
     void navigate(const std::string& address);
+    // Opens address in a browser window of its own, like a window a page opens.
+    void openInNewWindow(const std::string& address);
     std::string currentAddress() const;
 
     // BrowserEvents
@@ -63,6 +65,8 @@ public:
 
 private:
     void openEnteredAddress();
+    // Whether a page's request for a new window is refused: while "No Popups" is ticked.
+    std::function<bool()> popupRule() const;
 
     StatusPanels& status_;
     Services services_;

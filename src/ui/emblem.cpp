@@ -25,10 +25,8 @@ void paintEmblem(QPainter& p) {
     for (int r : {14, 25, 36}) p.drawArc(QRectF(138 - r, 94 - r, 2 * r, 2 * r), -40 * 16, 80 * 16);
 }
 
-QPixmap emblemPicture(int side) {
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+void paintEmblemSquare(QPainter& p, double side) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, side);
     sky.setColorAt(0, kEmblemSky);
@@ -41,7 +39,21 @@ QPixmap emblemPicture(int side) {
     p.translate(side / 2.0 - 102 * scale, side / 2.0 - 104 * scale);
     p.scale(scale, scale);
     paintEmblem(p);
+    p.restore();
+}
+
+QPixmap emblemPicture(int side) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    paintEmblemSquare(p, side);
     return pixmap;
+}
+
+QIcon programIcon(const QString& appId) {
+    QIcon drawn;
+    for (int side : {16, 24, 32, 48, 64, 128, 256}) drawn.addPixmap(emblemPicture(side));
+    return QIcon::fromTheme(appId, drawn);
 }
 
 }  // namespace boardcast

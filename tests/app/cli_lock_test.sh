@@ -35,16 +35,24 @@ if [[ $lost -eq 0 ]]; then pass "racing watch commands keep both posts (10 round
 # The desktop program holds the folder.
 d=$tmp/desk
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox"
-"$bin" --data-dir "$d" >"$tmp/desk.out" 2>&1 &
+# wait_for_request PATH: whether nginx was asked for PATH within 20 seconds.
+wait_for_request() {
+    for _ in $(seq 200); do grep -qF "GET $1 " "$tmp/nginx/access.log" && return 0; sleep 0.1; done
+    return 1
+}
+# Started on an address, as the desktop entry starts it, it opens that page.
+"$bin" --data-dir "$d" "$site/a.html?start" >"$tmp/desk.out" 2>&1 &
 desktop_pid=$!
 for _ in $(seq 100); do grep -q '^desktop' "$d/.lock" 2>/dev/null && break; sleep 0.1; done
+if wait_for_request "/a.html?start"; then pass "the desktop program opens the address it was given"; else fail "address at start not opened"; cat "$tmp/desk.out"; fi
 "$bin" watch --data-dir "$d" "$site/a.html" >"$tmp/out" 2>"$tmp/err"
 rc=$?
 if [[ $rc -eq 4 ]] && grep -q 'Boardcast is open on the data folder' "$tmp/err"; then pass "watch gives way to the desktop program, exit 4"; else fail "watch beside the desktop program (exit $rc)"; cat "$tmp/err"; fi
 start=$(date +%s)
-timeout 20 "$bin" --data-dir "$d" >"$tmp/out" 2>"$tmp/err"
+timeout 20 "$bin" --data-dir "$d" "$site/b.html?handed" "$site/a.html?second" >"$tmp/out" 2>"$tmp/err"
 rc=$?
 if [[ $rc -eq 0 ]] && grep -q 'already open' "$tmp/err" && (( $(date +%s) - start < 10 )); then pass "a second desktop program says it is open and ends"; else fail "second desktop program (exit $rc)"; cat "$tmp/err"; fi
+if wait_for_request "/b.html?handed" && wait_for_request "/a.html?second"; then pass "the open program opens the addresses handed over"; else fail "handed-over addresses not opened"; cat "$tmp/desk.out"; fi
 "$bin" posts --data-dir "$d" >"$tmp/out"
 rc=$?
 if [[ $rc -eq 0 ]]; then pass "read-only commands run beside it"; else fail "posts beside the desktop program (exit $rc)"; fi

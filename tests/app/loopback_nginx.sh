@@ -1,6 +1,6 @@
 # Starts nginx on 127.0.0.1 serving a folder, with its config, pid and logs in a folder of
 # its own, on the first free port it finds; sets nginx_pid and nginx_port. /moved answers
-# 301 to /grows.html. Returns 1 when nginx does not start.
+# 301 to /grows.html. Requests are logged to STATE-FOLDER/access.log. Returns 1 when nginx does not start.
 # Usage: start_loopback_nginx STATE-FOLDER WWW-FOLDER
 start_loopback_nginx() {
     local state=$1 www=$2
@@ -16,7 +16,7 @@ pid $state/nginx.pid;
 error_log $state/error.log;
 events { worker_connections 1024; }
 http {
-    access_log off;
+    access_log $state/access.log;
     client_body_temp_path $state/body;
     proxy_temp_path $state/proxy;
     fastcgi_temp_path $state/fastcgi;

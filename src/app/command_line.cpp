@@ -1,0 +1,262 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QUrl>
+#include <algorithm>
+#include <initializer_list>
+#include <vector>
+
+namespace boardcast {
+
+namespace {
+
+struct CommandInfo {
+    Command command;
+    const char* name;
+    const char* synopsis;     // after "boardcast NAME"
+    const char* summary;      // one line, for the overview
+    const char* description;  // the command's help, wrapped
+    const char* exitStatus;   // the statuses it can end with, wrapped (the first line after
+                              // "Exit status: ")
+};
+
+const CommandInfo kCommands[] = {
+    {Command::Convert, "convert", "[--format NAME] [--bare]",
+     "writes a message from standard input as the outgoing text",
+     "Reads a message from standard input and writes the outgoing text, as Copy makes\n"
+     "it, to standard output, bytes unchanged.",
+     "0 done; 1 the settings could not be read; 2 a wrong command line."},
+    {Command::Watch, "watch", "URL", "watches the page at URL for new replies",
+     "Watches the page at URL, as \"Watch This Post\" does: adds it to the watched\n"
+     "posts, measures its size as the baseline and saves the lists.",
+     "0 done; 1 the page could not be added or measured; 2 a wrong\n"
+     "command line; 4 the data folder is held by the desktop program (use \"Watch This\n"
+     "Post\" there) or, for more than 5 seconds, by another command."},
+    {Command::Check, "check", "[--jobs N] [--notify]",
+     "prints the watched posts that have new replies",
+     "Fetches every watched post again and prints those with new replies (grown by\n"
+     "more than 500 bytes), one a line, in list order. Progress, and each post that\n"
+     "could not be fetched with the reason, go to standard error.",
+     "0 done; 1 the lists could not be read; 2 a wrong command line;\n"
+     "3 some posts could not be checked (the others are printed)."},
+    {Command::Posts, "posts", "", "prints the watched posts",
+     "Prints each watched post: address, tab, baseline size (or \"not measured\").",
+     "0 done; 1 the lists could not be read; 2 a wrong command line."},
+    {Command::Forums, "forums", "", "prints the forums",
+     "Prints each forum: address, tab, username (never the password).",
+     "0 done; 1 the lists could not be read; 2 a wrong command line."},
+};
+
+struct OptionInfo {
+    const char* shortName;  // empty when there is none
+    const char* name;
+    const char* valueName;  // empty for a flag
+    const char* help;   // wrapped at 58 columns
+    std::vector<Command> commands;  // empty: every command and the desktop program
+};
+
+const std::vector<OptionInfo>& options() {
+    static const std::vector<OptionInfo> table{
+        {"", "format", "NAME", "a format chooser entry (default: the remembered choice)",
+         {Command::Convert}},
+        {"", "bare", "", "leaves out the two closing line breaks (as Paste Message)",
+         {Command::Convert}},
+        {"", "jobs", "N",
+         "fetches N pages at once (1 to 16, default 1), at most 2\nfrom one host",
+         {Command::Check}},
+        {"", "notify", "", "also shows a desktop notification naming the posts\nwith new replies",
+         {Command::Check}},
+        {"", "data-dir", "DIR", "the folder that holds the data files", {}},
+        {"h", "help", "", "shows this text", {}},
+        // Taken with any command, but told of in the overview only.
+        {"v", "version", "", "shows the version", {Command::Desktop}},
+    };
+    return table;
+}
+
+const CommandInfo* commandNamed(const QString& word) {
+    for (const CommandInfo& info : kCommands) {
+        if (word == QLatin1String(info.name)) return &info;
+    }
+    return nullptr;
+}
+
+const CommandInfo* infoOf(Command command) {
+    for (const CommandInfo& info : kCommands) {
+        if (info.command == command) return &info;
+    }
+    return nullptr;
+}
+
+bool belongsTo(const OptionInfo& option, Command command) {
+    return option.commands.empty() ||
+           std::find(option.commands.begin(), option.commands.end(), command) !=
+               option.commands.end();
+}
+
+std::string optionLabel(const OptionInfo& option) {
+    std::string label = *option.shortName ? std::string("-") + option.shortName + ", " : "";
+    label += std::string("--") + option.name;
+    if (*option.valueName) label += std::string(" ") + option.valueName;
+    return label;
+}
+
+// The options that apply to command, as an indented two-column list.
+std::string optionList(Command command) {
+    std::string text;
+    for (const OptionInfo& option : options()) {
+        if (!belongsTo(option, command)) continue;
+        std::string label = "  " + optionLabel(option);
+        label.resize(std::max<size_t>(label.size() + 2, 21), ' ');
+        std::string help = option.help;
+        for (size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += 22) {
+            help.insert(at + 1, 21, ' ');
+        }
+        text += label + help + "\n";
+    }
+    return text;
+}
+
+Error usageError(std::string text) { return {ErrorCode::Usage, std::move(text)}; }
+
+std::string toStd(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+}  // namespace
+
+bool isOpenableAddress(const QString& word) {
+    const qsizetype colon = word.indexOf(QLatin1Char(':'));
+    if (colon <= 0) return false;
+    const QString scheme = word.left(colon).toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+           scheme == QLatin1String("file");
+}
+
+Result<CommandLine> parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    for (const OptionInfo& option : options()) {
+        QStringList names{QLatin1String(option.name)};
+        if (*option.shortName) names.prepend(QLatin1String(option.shortName));
+        parser.addOption(QCommandLineOption(names, QString(), QLatin1String(option.valueName)));
+    }
+    // QCommandLineParser would read "-name" as the letters n, a, m, e.
+    for (const QString& word : arguments) {
+        if (word == QLatin1String("--")) break;
+        if (word.size() > 2 && word.startsWith(u'-') && !word.startsWith(QLatin1String("--"))) {
+            return usageError("Unknown option " + toStd(word) + " (long options start with --).");
+        }
+    }
+    if (!parser.parse(QStringList{QStringLiteral("boardcast")} + arguments)) {
+        return usageError(toStd(parser.errorText()));
+    }
+
+    CommandLine line;
+    QStringList operands = parser.positionalArguments();
+    const CommandInfo* info = nullptr;
+    if (!operands.isEmpty()) {
+        info = commandNamed(operands.first());
+        if (info) {
+            operands.removeFirst();
+        } else if (!isOpenableAddress(operands.first())) {
+            const QString word = operands.first();
+            if (word.contains(QStringLiteral("://"))) {
+                return usageError("Cannot open " + toStd(word) +
+                                  ": only http, https and file addresses are opened.");
+            }
+            return usageError("Unknown command " + toStd(word) + ".");
+        }
+    }
+    const Command command = info ? info->command : Command::Desktop;
+
+    if (parser.isSet(QStringLiteral("help"))) {
+        line.command = Command::Help;
+        line.helpFor = command;
+        return line;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        line.command = Command::Version;
+        return line;
+    }
+    line.command = command;
+    for (const OptionInfo& option : options()) {
+        // Only options of one command are refused elsewhere.
+        if (!belongsTo(option, command) && parser.isSet(QLatin1String(option.name))) {
+            return usageError(std::string("--") + option.name + " belongs to the " +
+                              infoOf(option.commands.front())->name + " command.");
+        }
+    }
+
+    if (command == Command::Desktop) {
+        for (const QString& word : operands) {
+            if (!isOpenableAddress(word)) {
+                return usageError("Unexpected argument " + toStd(word) +
+                                  ": only http, https and file addresses are opened.");
+            }
+            line.addresses.push_back(toStd(word));
+        }
+    } else {
+        const qsizetype wanted = command == Command::Watch ? 1 : 0;
+        if (operands.size() > wanted) {
+            return usageError("Unexpected argument " + toStd(operands[wanted]) + ".");
+        }
+        if (operands.size() < wanted) {
+            return usageError("The watch command needs the address of a page.");
+        }
+        if (wanted == 1) line.url = toStd(operands[0]);
+    }
+
+    if (parser.isSet(QStringLiteral("data-dir"))) {
+        line.dataDir = toStd(parser.value(QStringLiteral("data-dir")));
+        if (line.dataDir->empty()) return usageError("--data-dir needs a folder name.");
+    }
+    if (parser.isSet(QStringLiteral("format"))) {
+        line.format = toStd(parser.value(QStringLiteral("format")));
+    }
+    line.bare = parser.isSet(QStringLiteral("bare"));
+    line.notify = parser.isSet(QStringLiteral("notify"));
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        bool number = false;
+        const int jobs = parser.value(QStringLiteral("jobs")).toInt(&number);
+        if (!number || jobs < 1 || jobs > kMaxJobs) {
+            return usageError("--jobs takes a number from 1 to " + std::to_string(kMaxJobs) + ".");
+        }
+        line.jobs = jobs;
+    }
+    return line;
+}
+
+std::string helpText(Command command) {
+    if (const CommandInfo* info = infoOf(command)) {
+        std::string synopsis = info->synopsis;
+        return std::string("Usage: boardcast ") + info->name + (synopsis.empty() ? "" : " ") +
+               synopsis + " [--data-dir DIR]\n\n" + info->description + "\n\nOptions:\n" +
+               optionList(command) + "\nExit status: " + info->exitStatus + "\n";
+    }
+    std::string commands;
+    for (const CommandInfo& c : kCommands) {
+        std::string name = std::string("  ") + c.name;
+        name.resize(12, ' ');
+        commands += name + c.summary + "\n";
+    }
+    return "Usage: boardcast [--data-dir DIR] [URL...]\n"
+           "       boardcast COMMAND [OPTION...]\n"
+           "\n"
+           "Without a command, opens the desktop program; an http, https or file URL is\n"
+           "opened in its browser. When it is already open on the data folder, its window\n"
+           "comes to the front and opens the URL.\n"
+           "\n"
+           "Commands (\"boardcast COMMAND --help\" tells more):\n" +
+           commands +
+           "\n"
+           "Options:\n" +
+           optionList(Command::Desktop) +
+           "\n"
+           "Exit status: 0 done; 1 the command could not do its work; 2 a wrong command\n"
+           "line; 3 check: some posts could not be checked (the others are printed); 4 the\n"
+           "data folder is held by the desktop program or, for more than 5 seconds, by\n"
+           "another command.\n";
+}
+
+std::string versionText() { return std::string("Boardcast ") + BOARDCAST_VERSION + "\n"; }
+
+}  // namespace boardcast

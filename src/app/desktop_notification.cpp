@@ -1,0 +1,60 @@
+#include "app/desktop_notification.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QStringList>
+#include <QVariantMap>
+
+#include "core/product_identity.h"
+#include "core/reply_notice.h"
+
+namespace boardcast {
+
+namespace {
+
+constexpr int kCallTimeoutMs = 5000;
+
+QDBusMessage serviceCall(const QString& method) {
+    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
+                                          QStringLiteral("/org/freedesktop/Notifications"),
+                                          QStringLiteral("org.freedesktop.Notifications"), method);
+}
+
+QString fromStd(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+Status notifyNewReplies(const std::vector<std::string>& posts) {
+    if (posts.empty()) return {};
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return Error{ErrorCode::Network,
+                     "there is no desktop session bus, so no notification was shown."};
+    }
+    // A service that reads the body as markup must get the addresses' "&" as entities; one
+    // that does not would show the entities.
+    const QDBusReply<QStringList> capabilities =
+        bus.call(serviceCall(QStringLiteral("GetCapabilities")), QDBus::Block, kCallTimeoutMs);
+    const bool markup =
+        capabilities.isValid() && capabilities.value().contains(QStringLiteral("body-markup"));
+    const ReplyNotice notice = replyNotice(posts, markup);
+
+    const ProductIdentity& identity = productIdentity();
+    QDBusMessage notify = serviceCall(QStringLiteral("Notify"));
+    QVariantMap hints{{QStringLiteral("desktop-entry"), fromStd(identity.appId)},
+                      {QStringLiteral("category"), QStringLiteral("network")}};
+    notify << fromStd(identity.productName) << uint(0) << fromStd(identity.appId)
+           << QString::fromLocal8Bit(notice.summary) << QString::fromLocal8Bit(notice.body)
+           << QStringList() << hints << int(-1);
+    const QDBusReply<uint> shown = bus.call(notify, QDBus::Block, kCallTimeoutMs);
+    if (!shown.isValid()) {
+        return Error{ErrorCode::Network, "the desktop did not show the notification: " +
+                                             shown.error().message().toStdString()};
+    }
+    return {};
+}
+
+}  // namespace boardcast
