@@ -1,4 +1,6 @@
 # Two commands for a newcomer: `make run` and `make test`. Both install what is missing first.
+# `make install` installs under PREFIX (default /usr/local; DESTDIR honoured); `make package`
+# builds a .deb.
 # `make test SANITIZE=1` builds the pure libraries and their tests with ASan and UBSan.
 # `make fuzz` runs the fuzz targets (RTF reader, page probe, data-file loaders, conversion) for
 # FUZZ_SECONDS each (clang, libFuzzer).
@@ -18,7 +20,10 @@ CMAKE_FLAGS += -DBOARDCAST_SANITIZE=ON -DBOARDCAST_PURE_ONLY=ON
 TEST_SETUP :=
 endif
 
-.PHONY: all deps configure build editors test run bench fuzz clean format
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+.PHONY: all deps configure build editors test run install package bench fuzz clean format
 
 all: build
 
@@ -40,6 +45,14 @@ test: build $(TEST_SETUP)
 
 run: build
 	./$(BUILD_DIR)/boardcast
+
+# Installs under PREFIX (below DESTDIR when set, for staging).
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package, $(BUILD_DIR)/boardcast_VERSION_ARCH.deb.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD_DIR)/boardcast_*.deb
 
 bench: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target bench_convert
