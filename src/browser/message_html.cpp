@@ -3,22 +3,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/html_escape.h"
+
 namespace boardcast {
 
 namespace {
-
-void appendEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
-        }
-    }
-}
 
 // The text's lines; a line ends at CR LF, a lone CR or a lone LF.
 std::vector<std::string_view> linesOf(std::string_view text) {
@@ -52,7 +41,7 @@ std::string messageHtml(const MessageText& message) {
         if (message.markup == Markup::Html) {
             out += line;
         } else {
-            appendEscaped(out, line);
+            appendHtmlEscaped(out, line);
         }
     }
     if (inParagraph) out += "</p>";

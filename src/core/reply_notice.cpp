@@ -1,24 +1,8 @@
 #include "core/reply_notice.h"
 
+#include "core/html_escape.h"
+
 namespace boardcast {
-
-namespace {
-
-std::string escapeMarkup(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 ReplyNotice replyNotice(const std::vector<std::string>& posts, bool bodyMarkup) {
     ReplyNotice notice;
@@ -27,7 +11,11 @@ ReplyNotice replyNotice(const std::vector<std::string>& posts, bool bodyMarkup) 
                                              " watched posts";
     for (size_t i = 0; i < posts.size() && i < kNoticeAddresses; ++i) {
         if (i > 0) notice.body += '\n';
-        notice.body += bodyMarkup ? escapeMarkup(posts[i]) : posts[i];
+        if (bodyMarkup) {
+            appendHtmlEscaped(notice.body, posts[i]);
+        } else {
+            notice.body += posts[i];
+        }
     }
     if (posts.size() > kNoticeAddresses) {
         notice.body += "\nand " + std::to_string(posts.size() - kNoticeAddresses) + " more";

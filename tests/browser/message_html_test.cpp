@@ -18,7 +18,7 @@ TEST(MessageHtml, ParagraphsBreaksAndEscaping) {
          {"one\r\ntwo\r\n\r\n\r\nthree\r\n\r\n"}, "<p>one<br>two</p><p>three</p>"},
         {"plain text and BBCode are shown as text",
          {"[url=http://a.com/?a=1&b=2 ]<x>[/url] \"q\" 'r'"},
-         "<p>[url=http://a.com/?a=1&amp;b=2 ]&lt;x&gt;[/url] &quot;q&quot; &#39;r&#39;</p>"},
+         "<p>[url=http://a.com/?a=1&amp;b=2 ]&lt;x&gt;[/url] &quot;q&quot; &apos;r&apos;</p>"},
         {"HTML keeps its markup",
          {"See <a href='http://a.com '>http://a.com </a>now\r\nbye\r\n\r\n", Markup::Html},
          "<p>See <a href='http://a.com '>http://a.com </a>now<br>bye</p>"},

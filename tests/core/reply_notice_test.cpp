@@ -28,8 +28,8 @@ TEST(ReplyNotice, NamesThePostsAndCountsTheRest) {
          "http://f.example/t3\nhttp://f.example/t4\nhttp://f.example/t5\nhttp://f.example/t6\n"
          "http://f.example/t7\nhttp://f.example/t8\nand 3 more"},
         // Markup is read only by services that say so; others would show the entities.
-        {{"http://f/v?a=1&b=<2>"}, true, "New replies in 1 watched post",
-         "http://f/v?a=1&amp;b=&lt;2&gt;"},
+        {{"http://f/v?a=1&b=<2>&c='3'"}, true, "New replies in 1 watched post",
+         "http://f/v?a=1&amp;b=&lt;2&gt;&amp;c=&apos;3&apos;"},
         {{"http://f/v?a=1&b=<2>"}, false, "New replies in 1 watched post", "http://f/v?a=1&b=<2>"},
     };
     for (const Row& r : rows) {
