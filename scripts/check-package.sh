@@ -28,6 +28,7 @@ for path in ./usr/bin/boardcast \
     ./usr/share/icons/hicolor/48x48/apps/$app_id.png \
     ./usr/share/icons/hicolor/256x256/apps/$app_id.png \
     ./usr/share/man/man1/boardcast.1.gz \
+    ./usr/share/doc/boardcast/copyright \
     ./usr/share/doc/boardcast/examples/boardcast-check.service \
     ./usr/share/doc/boardcast/examples/boardcast-check.timer; do
     grep -qxF "$path" "$tmp/contents" || fail "the package lacks $path"

@@ -124,6 +124,10 @@ std::string toStd(const QString& s) { return s.toLocal8Bit().toStdString(); }
 }  // namespace
 
 bool isOpenableAddress(const QString& word) {
+    // A line break or other control character would let an address carry more than itself.
+    for (QChar c : word) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) return false;
+    }
     const qsizetype colon = word.indexOf(QLatin1Char(':'));
     if (colon <= 0) return false;
     const QString scheme = word.left(colon).toLower();
@@ -139,12 +143,21 @@ Result<CommandLine> parseCommandLine(const QStringList& arguments) {
         if (*option.shortName) names.prepend(QLatin1String(option.shortName));
         parser.addOption(QCommandLineOption(names, QString(), QLatin1String(option.valueName)));
     }
-    // QCommandLineParser would read "-name" as the letters n, a, m, e.
+    // QCommandLineParser would read "-name" as the letters n, a, m, e. An option's value
+    // ("--data-dir -x") is no option.
+    bool valueNext = false;
     for (const QString& word : arguments) {
         if (word == QLatin1String("--")) break;
-        if (word.size() > 2 && word.startsWith(u'-') && !word.startsWith(QLatin1String("--"))) {
+        if (!valueNext && word.size() > 2 && word.startsWith(u'-') &&
+            !word.startsWith(QLatin1String("--"))) {
             return usageError("Unknown option " + toStd(word) + " (long options start with --).");
         }
+        valueNext = !valueNext && std::any_of(options().begin(), options().end(),
+                                              [&word](const OptionInfo& o) {
+                                                  return *o.valueName &&
+                                                         word == QLatin1String("--") +
+                                                                     QLatin1String(o.name);
+                                              });
     }
     if (!parser.parse(QStringList{QStringLiteral("boardcast")} + arguments)) {
         return usageError(toStd(parser.errorText()));
@@ -243,7 +256,7 @@ std::string helpText(Command command) {
            "\n"
            "Without a command, opens the desktop program; an http, https or file URL is\n"
            "opened in its browser. When it is already open on the data folder, its window\n"
-           "comes to the front and opens the URL.\n"
+           "comes to the front and opens the URLs in windows of their own.\n"
            "\n"
            "Commands (\"boardcast COMMAND --help\" tells more):\n" +
            commands +
@@ -254,7 +267,8 @@ std::string helpText(Command command) {
            "Exit status: 0 done; 1 the command could not do its work; 2 a wrong command\n"
            "line; 3 check: some posts could not be checked (the others are printed); 4 the\n"
            "data folder is held by the desktop program or, for more than 5 seconds, by\n"
-           "another command.\n";
+           "another command (the desktop program: by a command, or by a desktop program\n"
+           "that does not answer).\n";
 }
 
 std::string versionText() { return std::string("Boardcast ") + BOARDCAST_VERSION + "\n"; }

@@ -38,7 +38,8 @@ inline constexpr int kExitBusy = 4;         // the data folder is held by anothe
 // "--name value" or "--name=value"; "--" ends them.
 Result<CommandLine> parseCommandLine(const QStringList& arguments);
 
-// Whether a word is an address the desktop program opens: an http, https or file address.
+// Whether a word is an address the desktop program opens: an http, https or file address,
+// without control characters.
 bool isOpenableAddress(const QString& word);
 
 // The overview (Command::Desktop) or one command's help.

@@ -3,10 +3,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QCryptographicHash>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -14,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/headless_commands.h"
+#include "app/instance_channel.h"
 #include "core/data_files.h"
 #include "core/folder_lock.h"
 #include "core/text_file.h"
@@ -37,42 +34,9 @@ using namespace boardcast;
 // What the website window opens: the makers' page built into the program.
 std::string makersWebSite() { return std::string(kWebsitePage); }
 
-// The splash opens first; when its timer has run, the main window is created, loads and
-// shows, and the splash hides. The program ends when the secondary windows say so: at once
-// when the main window closes, or later when the website window was still open.
-// The local socket by which a second start on the same data folder finds the first.
-QString instanceName(const std::string& folder) {
-    const QByteArray key = QCryptographicHash::hash(QFileInfo(toQString(folder)).absoluteFilePath().toUtf8(),
-                                                    QCryptographicHash::Sha1);
-    return QStringLiteral("boardcast-") + QString::fromLatin1(key.toHex().left(16));
-}
-
-// Asks the program that has the folder open to bring its window to the front and open the
-// addresses: one line "open ADDRESS" each, in UTF-8.
-bool handOverToOpenWindow(const std::string& folder, const std::vector<std::string>& addresses) {
-    QLocalSocket socket;
-    socket.connectToServer(instanceName(folder));
-    if (!socket.waitForConnected(2000)) return false;
-    QByteArray request = "raise\n";
-    for (const std::string& address : addresses) {
-        request += "open " + QString::fromLocal8Bit(address).toUtf8() + "\n";
-    }
-    socket.write(request);
-    if (!socket.waitForBytesWritten(2000)) return false;
-    socket.disconnectFromServer();
-    return true;
-}
-
-// Opens the addresses the command line gave: the first in the main window, each further one
-// in a browser window of its own.
-void openAddresses(Form1& form, const std::vector<std::string>& addresses, bool mainWindowToo) {
-    for (size_t i = 0; i < addresses.size(); ++i) {
-        if (i == 0 && mainWindowToo) {
-            form.browserPanel().navigate(addresses[i]);
-        } else {
-            form.browserPanel().openInNewWindow(addresses[i]);
-        }
-    }
+// Opens each address in a browser window of its own, as a page's new window opens.
+void openInNewWindows(Form1& form, const std::vector<std::string>& addresses) {
+    for (const std::string& address : addresses) form.browserPanel().openInNewWindow(address);
 }
 
 void bringToFront(Form1& form) {
@@ -82,6 +46,10 @@ void bringToFront(Form1& form) {
     form.activateWindow();
 }
 
+// The splash opens first; when its timer has run, the main window is created, loads and
+// shows, and the splash hides. The program ends when the secondary windows say so: at once
+// when the main window closes, or later when the website window was still open.
+// The first address given opens in the main window, further ones in windows of their own.
 int runDesktop(const std::string& folder, bool folderGiven, const std::vector<std::string>& addresses) {
     initUiResources();
     QGuiApplication::setDesktopFileName(toQString(productIdentity().appId));
@@ -95,7 +63,7 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
     if (!lock) {
         if (FolderLock::holderOf(folder).starts_with("desktop")) {
             std::cerr << "boardcast: Boardcast is already open on the data folder " << folder << ".\n";
-            if (handOverToOpenWindow(folder, addresses)) return 0;
+            if (InstanceChannel::handOver(folder, addresses)) return 0;
             MessageBox::show(nullptr, toQString(productIdentity().productName),
                              QStringLiteral("Boardcast is already open."), MessageBox::Icon::Information);
         } else {
@@ -105,42 +73,34 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
         }
         return kExitBusy;
     }
+    // A second start hands its addresses over from now on. They open in windows of their
+    // own, so that a page the user is writing in stays; the main window comes forward.
+    std::unique_ptr<Form1> form;
+    std::vector<std::string> waiting;  // addresses handed over before the main window exists
+    InstanceChannel channel(folder);
+    QObject::connect(&channel, &InstanceChannel::raiseRequested, &channel, [&form] {
+        if (form) bringToFront(*form);
+    });
+    QObject::connect(&channel, &InstanceChannel::openRequested, &channel,
+                     [&form, &waiting](const QString& address) {
+                         const std::vector<std::string> one{toStdString(address)};
+                         if (form) {
+                             openInNewWindows(*form, one);
+                         } else {
+                             waiting.push_back(one.front());
+                         }
+                     });
+    if (Status listening = channel.listen(); !listening) {
+        std::cerr << "boardcast: " << listening.error().text << "\n";
+    }
+
     if (Status s = recoverDataFolder(folder); !s) std::cerr << "boardcast: " << s.error().text << "\n";
     QtSettingsStore settings;
     // Every browser of the program keeps its cookies and cache here; it goes last.
     const BrowserFolders browserData = browserFolders(folder, folderGiven);
     BrowserProfile profile(browserData.storage, browserData.cache);
     frmSplash splash;
-    std::unique_ptr<Form1> form;
     std::unique_ptr<SecondaryWindows> windows;
-    QLocalServer instance;
-    std::vector<std::string> waiting;  // addresses handed over before the main window exists
-    QLocalServer::removeServer(instanceName(folder));  // one left by a crashed program
-    QObject::connect(&instance, &QLocalServer::newConnection, &instance, [&] {
-        while (QLocalSocket* peer = instance.nextPendingConnection()) {
-            QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-            // Each request's first address goes to the main window, like a start's.
-            auto lines = std::make_shared<std::vector<std::string>>();
-            QObject::connect(peer, &QLocalSocket::readyRead, peer, [&form, &waiting, peer, lines] {
-                while (peer->canReadLine()) {
-                    const QByteArray line = peer->readLine().chopped(1);
-                    if (line.startsWith("open ")) {
-                        const std::string address =
-                            QString::fromUtf8(line.mid(5)).toLocal8Bit().toStdString();
-                        if (form) {
-                            openAddresses(*form, {address}, lines->empty());
-                        } else {
-                            waiting.push_back(address);  // opened when the window is made
-                        }
-                        lines->push_back(address);
-                    } else if (line == "raise" && form) {
-                        bringToFront(*form);
-                    }
-                }
-            });
-        }
-    });
-    instance.listen(instanceName(folder));
     QObject::connect(&splash, &frmSplash::finished, &splash, [&] {
         form = std::make_unique<Form1>(folder, settings,
                                        addresses.empty() ? std::string(kHomePage) : addresses[0]);
@@ -151,11 +111,12 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
                          &QCoreApplication::quit);
         form->show();
         if (addresses.size() > 1) waiting.insert(waiting.begin(), addresses.begin() + 1, addresses.end());
-        openAddresses(*form, waiting, false);
+        openInNewWindows(*form, waiting);
         waiting.clear();
     });
     splash.start();
     const int result = QCoreApplication::exec();
+    channel.disconnect();  // nothing handed over reaches the windows as they go
     windows.reset();  // the secondary windows refer to the main window
     form.reset();
     return result;

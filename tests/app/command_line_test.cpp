@@ -58,6 +58,7 @@ void CommandLineTest::acceptedForms() {
         {words({"--data-dir", "d", "HTTPS://f/a", "file:///tmp/p.html"}), Command::Desktop, "d", {},
          false, {"HTTPS://f/a", "file:///tmp/p.html"}},
         {words({"--", "http://f/-x"}), Command::Desktop, {}, {}, false, {"http://f/-x"}},
+        {words({"--data-dir", "-odd", "posts"}), Command::Posts, "-odd", {}, false, {}},
     };
     for (const Row& r : rows) {
         auto parsed = parseCommandLine(r.args);
@@ -93,6 +94,7 @@ void CommandLineTest::rejectedForms() {
         {words({"frobnicate"}), "Unknown command frobnicate."},
         {words({"frobnicate", "--help"}), "Unknown command frobnicate."},
         {words({"ftp://f/a"}), "only http, https and file addresses"},
+        {words({"http://f/a\nopen javascript:x"}), "only http, https and file addresses"},
         {words({"http://f/a", "notes.txt"}), "Unexpected argument notes.txt"},
         {words({"convert", "extra"}), "Unexpected argument extra."},
         {words({"--format"}), "Missing value after '--format'."},
@@ -132,6 +134,8 @@ void CommandLineTest::addressesOpenOnlyWithTheirSchemes() {
     const std::pair<const char*, bool> rows[] = {
         {"http://a/", true},   {"HTTPS://a/", true},  {"file:///tmp/x", true},
         {"hTtP:a", true},      {"ftp://a/", false},   {"mailto:a@b", false},
+        {"http://a/\nopen x", false}, {"http://a/\r", false}, {"http://a/\x7f", false},
+        {"http://a/b c", true},
         {"javascript:1", false}, {"www.a.com", false}, {"/tmp/x.html", false},
         {":http", false},      {"", false},           {"https", false},
     };
