@@ -1,9 +1,7 @@
 #include "app/command_line.h"
 
 #include <QCommandLineParser>
-#include <QUrl>
 #include <algorithm>
-#include <initializer_list>
 #include <vector>
 
 namespace boardcast {
