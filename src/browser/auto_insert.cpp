@@ -62,7 +62,8 @@ std::string htmlToText(std::string_view html) {
 }
 
 bool isLinkWord(std::string_view word) {
-    return word.find("://") != std::string_view::npos || word.find('@') != std::string_view::npos;
+    return word.find("://") != std::string_view::npos || word.find('@') != std::string_view::npos ||
+           findCi(word, "www.") != std::string_view::npos;
 }
 
 // The first words of the message as written: the first run of words between addresses that

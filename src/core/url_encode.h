@@ -1,10 +1,14 @@
 #pragma once
-// Turns the web addresses ("http://", any letter case) and e-mail addresses of a plain text
-// into links written with one template's four strings. Everything else of the text is kept
-// byte for byte. Runs in time linear in the length of the text and of the result.
+// Turns the web addresses (http://, https://, www.) and e-mail addresses of a plain text into
+// links written with one template's four strings. Markup the user already wrote (HTML tags
+// and links, [url]/[link]/[email]/[img] pairs, Markdown links and images) is kept as it is,
+// and no address inside it is touched. Everything outside the links is kept byte for byte.
+// Runs in time linear in the length of the text and of the result.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace boardcast {
 
@@ -15,8 +19,24 @@ struct LinkStrings {
     std::string_view mailCall01;
 };
 
-// Web-address pass, then e-mail pass over its result. Text is 8-bit (UTF-8) and scanned by
-// byte; every character the scan looks for is ASCII.
+// One address found in a text: the bytes [begin, end) are the address as written, which is
+// also the link's text.
+struct FoundLink {
+    enum class Kind {
+        Web,  // http:// or https://: the target is the address
+        Www,  // www.: the target is "http://" and the address
+        Mail  // the target is the template's mail scheme and the address
+    };
+    size_t begin;
+    size_t end;
+    Kind kind;
+};
+
+// Every address of the text, in order, as the conversion links them. Text is 8-bit (UTF-8)
+// and scanned by byte; every character the scan looks for is ASCII.
+std::vector<FoundLink> findLinks(std::string_view text);
+
+// The text with each address found by findLinks replaced by its link.
 std::string urlEncode(std::string_view text, const LinkStrings& link);
 
 }  // namespace boardcast

@@ -12,8 +12,9 @@ expect() {
     check "$name" "$want" "$tmp/got"
 }
 
-expect "html" "W <a href='http://a.com '>http://a.com </a>W\r\n\r\n" 'W http://a.com W' --format html
-expect "bare" "W [url=http://a.com ]http://a.com [/url]W" 'W http://a.com W' --format ubb --bare
+expect "html" "W <a href='http://a.com'>http://a.com</a> W\r\n\r\n" 'W http://a.com W' --format html
+expect "bare" "W [url=http://a.com]http://a.com[/url] W" 'W http://a.com W' --format ubb --bare
+expect "LF line ends keep the break" "Visit [url=http://a.com]http://a.com[/url]\nnext" 'Visit http://a.com\nnext' --format ubb --bare
 expect "unknown format converts nothing" 'W http://a.com W\r\n\r\n' 'W http://a.com W' --format nope
 expect "default is text" 'a\nb\r\nc\r\n\r\n' 'a\nb\r\nc'
 expect "bytes unchanged" '\001\377\000x\r\n\r\n' '\001\377\000x'
@@ -30,8 +31,8 @@ cust02LinkOpen02=|
 cust02LinkClose01=)
 cust02MailCall01=m:
 INI
-expect "remembered custom choice" 'x (m:a@b |a@b )y\r\n\r\n' 'x a@b y'
-expect "named custom format" '(http://q |http://q )z' 'http://q z' --format bb --bare
+expect "remembered custom choice" 'x (m:a@b.c|a@b.c) y\r\n\r\n' 'x a@b.c y'
+expect "named custom format" '(http://q|http://q) z' 'http://q z' --format bb --bare
 
 "$bin" convert --format >/dev/null 2>&1 </dev/null
 if [[ $? -eq 2 ]]; then pass "usage error exits 2"; else fail "usage error exits 2"; fi

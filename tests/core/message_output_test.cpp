@@ -12,24 +12,23 @@ TEST(MessageOutput, ConversionFollowsTheChooserText) {
     const std::string msg = "W http://a.com W";
     EXPECT_EQ(convertMessage(msg, "text", table), msg);
     EXPECT_EQ(convertMessage(msg, "nothing of that name", table), msg);
-    EXPECT_EQ(convertMessage(msg, "ubb", table), "W [url=http://a.com ]http://a.com [/url]W");
+    EXPECT_EQ(convertMessage(msg, "ubb", table), "W [url=http://a.com]http://a.com[/url] W");
 
     // A custom template named "text" is matched by the chooser's first entry.
     table[5] = {"text", "(", "|", ")", "m:"};
-    EXPECT_EQ(convertMessage(msg, "text", table), "W (http://a.com |http://a.com )W");
+    EXPECT_EQ(convertMessage(msg, "text", table), "W (http://a.com|http://a.com) W");
 
     // A custom template with only a name writes each address twice in a row.
     table[6].Name = "bare";
-    EXPECT_EQ(convertMessage(msg, "bare", table), "W http://a.com http://a.com W");
+    EXPECT_EQ(convertMessage(msg, "bare", table), "W http://a.comhttp://a.com W");
 }
 
 TEST(MessageOutput, OutgoingTextEndsInTwoLineBreaks) {
     const TemplateTable table = defaultTemplates();
     EXPECT_EQ(outgoingText("Hi there", "text", table), "Hi there\r\n\r\n");
     EXPECT_EQ(outgoingText("", "html", table), "\r\n\r\n");
-    // The appended line breaks end a final address, so its full stop stays inside the link.
     EXPECT_EQ(outgoingText("See http://a.com.", "html", table),
-              "See <a href='http://a.com.'>http://a.com.</a>\n\r\n");
+              "See <a href='http://a.com'>http://a.com</a>.\r\n\r\n");
     EXPECT_EQ(bareMessageText("See http://a.com.", "html", table),
               "See <a href='http://a.com'>http://a.com</a>.");
     EXPECT_EQ(outgoingText("a\r\nb", "text", table), "a\r\nb\r\n\r\n");

@@ -275,7 +275,7 @@ private Q_SLOTS:
         child<QToolButton>(*form, "cmdPreview")->click();
         QCOMPARE(MessageBox::recorded().size(), 1);
         QCOMPARE(MessageBox::recorded()[0].title, QStringLiteral("message preview"));
-        const QString outgoing = QStringLiteral("See <a href='http://a.com.'>http://a.com.</a>\n\r\n");
+        const QString outgoing = QStringLiteral("See <a href='http://a.com'>http://a.com</a>.\r\n\r\n");
         QCOMPARE(MessageBox::recorded()[0].text, outgoing);
 
         child<QToolButton>(*form, "cmdCopy")->click();
