@@ -96,6 +96,18 @@ int chooserIndexFromSetting(std::string_view lastConvert, int entryCount) {
     return whole && index >= 0 && index < entryCount ? index : 0;
 }
 
+std::optional<int> chooserIndexOfName(const std::vector<std::string>& entries,
+                                      std::string_view name, int preferredIndex) {
+    if (preferredIndex >= 0 && static_cast<size_t>(preferredIndex) < entries.size() &&
+        entries[static_cast<size_t>(preferredIndex)] == name) {
+        return preferredIndex;
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] == name) return static_cast<int>(i);
+    }
+    return std::nullopt;
+}
+
 const LinkTemplate* templateForChooserText(const TemplateTable& table,
                                            std::string_view chooserText) {
     if (chooserText.empty()) return nullptr;

@@ -4,6 +4,7 @@
 // chooser that follow from it.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,11 @@ std::vector<std::string> formatChooserEntries(const TemplateTable& table);
 // The chooser index to select at start for a stored "lastConvert": the stored index when it
 // is a decimal integer naming one of entryCount entries, otherwise 0 ("text").
 int chooserIndexFromSetting(std::string_view lastConvert, int entryCount);
+
+// Where the entry called name stands among entries: at preferredIndex when that entry has the
+// name (a name may be listed twice), else its first listing; nothing when it is not listed.
+std::optional<int> chooserIndexOfName(const std::vector<std::string>& entries,
+                                      std::string_view name, int preferredIndex);
 
 // The first slot whose Name equals the chooser's text exactly, or nullptr. An empty text
 // matches nothing: the chooser never offers an empty name.

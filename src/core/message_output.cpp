@@ -56,12 +56,16 @@ Status storeMessage(SettingsStore& store, std::string_view message) {
 }
 
 int restoredChooserIndex(const SettingsStore& store, const std::vector<std::string>& entries) {
-    return chooserIndexFromSetting(readSetting(store, keys::lastConvert),
-                                   static_cast<int>(entries.size()));
+    const int index = chooserIndexFromSetting(readSetting(store, keys::lastConvert),
+                                              static_cast<int>(entries.size()));
+    const std::string name = readSetting(store, keys::lastConvertName);
+    if (name.empty()) return index;  // remembered before names were, or nothing selected
+    return chooserIndexOfName(entries, name, index).value_or(index);
 }
 
-Status storeChooserIndex(SettingsStore& store, int index) {
-    return writeSetting(store, keys::lastConvert, std::to_string(index));
+Status storeChooserChoice(SettingsStore& store, int index, std::string_view name) {
+    if (Status s = writeSetting(store, keys::lastConvert, std::to_string(index)); !s) return s;
+    return writeSetting(store, keys::lastConvertName, name);
 }
 
 }  // namespace boardcast

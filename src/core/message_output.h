@@ -64,10 +64,11 @@ std::optional<std::string> restoredMessage(const SettingsStore& store);
 // At an orderly shutdown: the message box's text, unconverted.
 Status storeMessage(SettingsStore& store, std::string_view message);
 
-// The chooser index to select at start, given the entries the chooser was filled with.
+// The chooser index to select at start, given the entries the chooser was filled with: the
+// remembered entry's name when it is still listed, else the remembered index.
 int restoredChooserIndex(const SettingsStore& store, const std::vector<std::string>& entries);
 
-// At an orderly shutdown: the chooser's selected index (-1 when nothing is selected).
-Status storeChooserIndex(SettingsStore& store, int index);
+// The chooser's selected index (-1 when nothing is selected) and the selected entry's text.
+Status storeChooserChoice(SettingsStore& store, int index, std::string_view name);
 
 }  // namespace boardcast

@@ -16,6 +16,7 @@ namespace keys {
 inline constexpr SettingKey lastMessage{kDataSection, "lastMessage", ""};
 inline constexpr SettingKey lastSubject{kDataSection, "lastSubject", "Type Subject Here"};
 inline constexpr SettingKey lastConvert{kDataSection, "lastConvert", "0"};
+inline constexpr SettingKey lastConvertName{kDataSection, "lastConvertName", ""};
 inline constexpr SettingKey showHelp{kSettingsSection, "showHelp", "1"};
 }  // namespace keys
 

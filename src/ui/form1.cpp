@@ -174,6 +174,9 @@ void Form1::buildCommandRow(QWidget* area) {
     cmbConvert = place(new QComboBox(area), "cmbConvert", tw(2100, 480, 1635, 315));
     cmbConvert->setToolTip(QStringLiteral(
         "Select the format you would like to use when your message is inserted."));
+    connect(cmbConvert, &QComboBox::activated, this, [this] {
+        if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
+    });
     cmdPreview = squareButton(area, "cmdPreview", "Preview",
                               "See a preview of your message in the currently selected format",
                               CommandIcon::Preview, tw(3840, 60, 800, 800));
@@ -420,11 +423,26 @@ void Form1::load(const std::string& homePage) {
 }
 
 void Form1::updateInterface() {
+    const int previousIndex = cmbConvert->currentIndex();
+    const std::string previous = chooserText();
+    const std::vector<std::string> entries = formatChooserEntries(templates_);
     cmbConvert->clear();
-    for (const std::string& entry : formatChooserEntries(templates_)) {
-        cmbConvert->addItem(toQString(entry));
+    for (const std::string& entry : entries) cmbConvert->addItem(toQString(entry));
+    if (previousIndex < 0) {  // the first fill, at start
+        cmbConvert->setCurrentIndex(0);
+        return;
     }
-    cmbConvert->setCurrentIndex(0);
+    const std::optional<int> index = chooserIndexOfName(entries, previous, previousIndex);
+    cmbConvert->setCurrentIndex(index.value_or(0));
+    if (!index) {
+        setPanelText(2, "The format \"" + previous + "\" is no longer listed; messages now go out as \"" +
+                            std::string(kPlainTextEntry) + "\".");
+    }
+    if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
+}
+
+Status Form1::rememberChooserChoice() {
+    return storeChooserChoice(settings_, cmbConvert->currentIndex(), chooserText());
 }
 
 void Form1::setPanelText(int panel, const std::string& text) {

@@ -50,6 +50,8 @@ public:
     // The template table (module globals); the template editor edits it and then calls
     // updateInterface and saveTemplates.
     TemplateTable& templates() { return templates_; }
+    // Refills the format chooser from the table. The entry selected before stays selected
+    // while its name is listed; otherwise "text" is, and status panel 2 says so.
     void updateInterface();
     const ProgramLists& lists() const { return lists_; }
     const std::string& appFolder() const { return folder_; }
@@ -104,6 +106,8 @@ private:
     void load(const std::string& homePage);
     void layoutMainWindow();
     std::string chooserText() const;
+    // Stores the chooser's selection, by index and by name.
+    Status rememberChooserChoice();
     std::string pasteText(int index) const;
     void refreshPosts();
     // Every change of a list is written at once, so that a crash or "E&xit" loses nothing.
@@ -128,9 +132,9 @@ private:
     std::unique_ptr<PageProbe> wscPosts;
     std::unique_ptr<PostWatcher> watcher_;
     std::unique_ptr<ReplyCheck> replyCheck_;
-    std::map<std::string, std::string> unreachable_;
+    std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
     static constexpr int kMessageStoreDelayMs = 1000;
-    QTimer* messageStore_ = nullptr;  // stores the message once the typing pauses  // address -> why it could not be fetched
+    QTimer* messageStore_ = nullptr;  // stores the message once the typing pauses
 
     QToolButton* cmdMessage = nullptr;
     QComboBox* cmbConvert = nullptr;

@@ -228,9 +228,7 @@ void Form1::refreshForums() {
 void Form1::closeEvent(QCloseEvent* event) {
     std::vector<Error> failures = saveProgramLists(folder_, lists_);
     if (Status s = storeMessage(settings_, messageText()); !s) failures.push_back(s.error());
-    if (Status s = storeChooserIndex(settings_, cmbConvert->currentIndex()); !s) {
-        failures.push_back(s.error());
-    }
+    if (Status s = rememberChooserChoice(); !s) failures.push_back(s.error());
     if (!failures.empty()) showError(listSaveFailureMessage(failures));
     Q_EMIT closing();
     event->accept();

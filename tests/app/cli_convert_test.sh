@@ -33,6 +33,9 @@ cust02MailCall01=m:
 INI
 expect "remembered custom choice" 'x (m:a@b.c|a@b.c) y\r\n\r\n' 'x a@b.c y'
 expect "named custom format" '(http://q|http://q) z' 'http://q z' --format bb --bare
+# The remembered choice by name wins over its index while the name is listed.
+printf '[data]\nlastConvert=4\nlastConvertName=html\ncust02Name=bb\n' >"$tmp/config/Boardcast/Boardcast.ini"
+expect "remembered name" "<a href='http://q'>http://q</a>" 'http://q' --bare
 
 "$bin" convert --format >/dev/null 2>&1 </dev/null
 if [[ $? -eq 2 ]]; then pass "usage error exits 2"; else fail "usage error exits 2"; fi

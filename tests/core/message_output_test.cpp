@@ -56,16 +56,40 @@ TEST(MessageOutput, SubjectAndMessagePersistence) {
     }
 }
 
-TEST(MessageOutput, ChooserIndexRoundTrip) {
+TEST(MessageOutput, ChooserChoiceRoundTrip) {
     MemorySettingsStore store;
     const std::vector<std::string> entries = {"text", "html", "ubb", "ezboard"};
     EXPECT_EQ(restoredChooserIndex(store, entries), 0);
-    ASSERT_TRUE(storeChooserIndex(store, 2));
+    ASSERT_TRUE(storeChooserChoice(store, 2, "ubb"));
     EXPECT_EQ(readSetting(store, keys::lastConvert), "2");
+    EXPECT_EQ(readSetting(store, keys::lastConvertName), "ubb");
     EXPECT_EQ(restoredChooserIndex(store, entries), 2);
-    ASSERT_TRUE(storeChooserIndex(store, -1));
+    ASSERT_TRUE(storeChooserChoice(store, -1, ""));
     EXPECT_EQ(readSetting(store, keys::lastConvert), "-1");
     EXPECT_EQ(restoredChooserIndex(store, entries), 0);
+}
+
+TEST(MessageOutput, RememberedNameWinsWhenListed) {
+    struct Row {
+        const char* what;
+        std::vector<std::string> entries;
+        int storedIndex;
+        const char* storedName;
+        int expected;
+    };
+    const Row rows[] = {
+        {"a template added before it", {"text", "html", "mine", "ubb", "ezboard"}, 2, "ubb", 3},
+        {"a template removed before it", {"text", "ubb", "ezboard"}, 2, "ubb", 1},
+        {"the name listed twice, at the index", {"text", "html", "ubb", "html"}, 3, "html", 3},
+        {"the name listed twice, elsewhere", {"text", "html", "ubb", "html"}, 2, "html", 1},
+        {"the name gone: the index", {"text", "html", "ezboard"}, 2, "ubb", 2},
+        {"the name gone, the index too: text", {"text", "html"}, 2, "ubb", 0},
+    };
+    for (const Row& r : rows) {
+        MemorySettingsStore store;
+        ASSERT_TRUE(storeChooserChoice(store, r.storedIndex, r.storedName));
+        EXPECT_EQ(restoredChooserIndex(store, r.entries), r.expected) << r.what;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <QTest>
 #include <memory>
 
+#include "core/message_output.h"
 #include "core/product_identity.h"
 #include "core/settings_keys.h"
 #include "platform/qt_strings.h"
@@ -177,6 +179,44 @@ private Q_SLOTS:
         auto* combo = main_->findChild<QComboBox*>(QStringLiteral("cmbConvert"));
         QCOMPARE(combo->currentIndex(), 0);
         QVERIFY(MessageBox::recorded().isEmpty());
+    }
+
+    // Saving keeps the chosen format while it is listed, and remembers it by name; once it
+    // is gone "text" comes up and the status bar says so.
+    void chooserKeepsTheChoice() {
+        auto* combo = main_->findChild<QComboBox*>(QStringLiteral("cmbConvert"));
+        combo->setCurrentIndex(2);
+        open();
+        QTest::keyClicks(box(0, 5), QStringLiteral("mine"));
+        saveAndClose();
+        QCOMPARE(combo->currentText(), QStringLiteral("ubb"));
+        QCOMPARE(settings_->read(kDataSection, "lastConvertName", ""), std::string("ubb"));
+
+        combo->setCurrentIndex(4);
+        editor_->show();
+        QTest::keyClicks(box(0, 3), QStringLiteral("first"));
+        saveAndClose();
+        QCOMPARE(combo->currentText(), QStringLiteral("mine"));
+        QCOMPARE(combo->currentIndex(), 5);
+
+        editor_->show();
+        del(5)->click();
+        saveAndClose();
+        QCOMPARE(combo->currentText(), QStringLiteral("text"));
+        auto* panel = main_->findChild<QLabel*>(QStringLiteral("StatusPanel2"));
+        QVERIFY2(panel->text().contains(QStringLiteral("\"mine\" is no longer listed")),
+                 qPrintable(panel->text()));
+    }
+
+    // A start after a template was added before the remembered one selects the same name.
+    void startSelectsTheRememberedName() {
+        QVERIFY(writeSetting(*settings_, {kDataSection, "cust03Name", ""}, "mine"));
+        QVERIFY(storeChooserChoice(*settings_, 4, "mine"));
+        QVERIFY(writeSetting(*settings_, {kDataSection, "cust01Name", ""}, "first"));
+        Form1 form(toStdString(dir_->path()), *settings_, "about:blank");
+        auto* combo = form.findChild<QComboBox*>(QStringLiteral("cmbConvert"));
+        QCOMPARE(combo->currentText(), QStringLiteral("mine"));
+        QCOMPARE(combo->currentIndex(), 5);
     }
 
     void closeBoxDiscardsTheEdits() {
