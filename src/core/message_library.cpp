@@ -43,9 +43,10 @@ std::string encodeRecord(std::string_view message, std::string_view subject) {
     std::string record;
     record.reserve(message.size() + subject.size() + 1);
     for (size_t i = 0; i < message.size(); ++i) {
-        if (message.substr(i, 2) == kCrLf) {
+        // A lone CR would end the record's line in the file, so it is a break like CR LF.
+        if (message[i] == '\r') {
             record += kBreakMarker;
-            ++i;
+            if (message.substr(i, 2) == kCrLf) ++i;
         } else {
             record += message[i];
         }

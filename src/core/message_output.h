@@ -15,16 +15,17 @@
 namespace boardcast {
 
 // The message box's text when the window is created, shown until a stored message
-// replaces it: twelve lines, each ended by CR LF.
+// replaces it: thirteen lines, each ended by CR LF.
 inline constexpr std::string_view kIntroductoryMessage =
     "Type your first message here.  \r\n"
     "\r\n"
-    "Use plain-text, and be sure to put \r\n"
-    "http:// before your URLs.  Then go\r\n"
-    "to a message forum's posting page \r\n"
-    "and hit the \"Insert Message\" button \r\n"
-    "to insert your message \r\n"
-    "automatically!  \r\n"
+    "Use plain text, and write web \r\n"
+    "addresses as you would anywhere, \r\n"
+    "like https://www.example.com/.\r\n"
+    "Then go to a message forum's \r\n"
+    "posting page and hit the \r\n"
+    "\"Auto-Insert\" button to insert \r\n"
+    "your message automatically!  \r\n"
     "\r\n"
     "You can switch between different \r\n"
     "formatting types by changing the \r\n"

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <QStylePainter>
 #include <QTabBar>
 #include <QToolTip>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -229,6 +231,23 @@ void Form1::buildMessageEditor(QWidget* area) {
         if (Status s = storeMessage(settings_, messageText()); !s) setPanelText(2, s.error().text);
     });
     connect(txtMessage, &QPlainTextEdit::textChanged, messageStore_, qOverload<>(&QTimer::start));
+    txtMessage->installEventFilter(this);
+}
+
+// Shift+Return would put a line separator into the box, which the message keeps as a lone
+// CR; it breaks the line as Return does.
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtMessage && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool isReturn = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (isReturn && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+            QTextCursor cursor = txtMessage->textCursor();
+            cursor.insertText(QStringLiteral("\n"));  // a block break; replaces a selection
+            txtMessage->setTextCursor(cursor);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::buildForumsPanel(QWidget* area) {

@@ -28,7 +28,7 @@ TEST(MessageLibrary, SaveGivesExactBytes) {
         {"blank and one-space lines dropped", "a|1\r\n \r\n\r\nb|2\r\n\r\n", "c", "3",
          "a|1\r\nb|2\r\nc|3\r\n"},
         {"bar inside the message kept", "\r\n", "x|y", "S", "x|y|S\r\n"},
-        {"lone CR and LF written as they are", "\r\n", "a\rb\nc", "S", "a\rb\nc|S\r\n"},
+        {"a lone CR is a break, a lone LF stays", "\r\n", "a\rb\nc", "S", "a[br]b\nc|S\r\n"},
         {"typed marker kept", "\r\n", "one[BR]two", "S", "one[BR]two|S\r\n"},
         {"empty file", "", "m", "s", "m|s\r\n"},
     };
@@ -66,11 +66,11 @@ TEST(MessageLibrary, ListShowsRawLines) {
     TempFolder dir;
     dir.write("messages.txt", "\r\n");
     EXPECT_EQ(loadMessageList(dir.path()).value(), Lines{""});
-    ASSERT_TRUE(saveMessage(dir.path(), "a\rb", "S"));  // a lone CR splits the record in two
+    ASSERT_TRUE(saveMessage(dir.path(), "a\rb", "S"));  // a lone CR keeps the record whole
     ASSERT_TRUE(saveMessage(dir.path(), "m\r\nn", "T"));
-    EXPECT_EQ(loadMessageList(dir.path()).value(), (Lines{"a", "b|S", "m[br]n|T"}));
-    ASSERT_TRUE(deleteMessage(dir.path(), "a"));
-    EXPECT_EQ(loadMessageList(dir.path()).value(), (Lines{"b|S", "m[br]n|T", ""}));
+    EXPECT_EQ(loadMessageList(dir.path()).value(), (Lines{"a[br]b|S", "m[br]n|T"}));
+    ASSERT_TRUE(deleteMessage(dir.path(), "a[br]b|S"));
+    EXPECT_EQ(loadMessageList(dir.path()).value(), (Lines{"m[br]n|T", ""}));
 }
 
 TEST(MessageLibrary, Decoding) {

@@ -32,6 +32,10 @@ TEST(MessageOutput, OutgoingTextEndsInTwoLineBreaks) {
     EXPECT_EQ(bareMessageText("See http://a.com.", "html", table),
               "See <a href='http://a.com'>http://a.com</a>.");
     EXPECT_EQ(outgoingText("a\r\nb", "text", table), "a\r\nb\r\n\r\n");
+    // The first-start text's sample address links to itself.
+    EXPECT_NE(outgoingText(kIntroductoryMessage, "html", table)
+                  .find("<a href='https://www.example.com/'>https://www.example.com/</a>.\r\n"),
+              std::string::npos);
 }
 
 TEST(MessageOutput, SubjectAndMessagePersistence) {

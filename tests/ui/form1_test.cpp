@@ -350,6 +350,19 @@ private Q_SLOTS:
         QCOMPARE(form->messageText(), std::string("a\r\nb"));
     }
 
+    // Shift+Return breaks the line as Return does: one record, whose message holds CR LF.
+    void shiftReturnSavesOneRecord() {
+        auto form = start();
+        auto* box = child<QPlainTextEdit>(*form, "txtMessage");
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("one"));
+        QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(box, QStringLiteral("two"));
+        child<QLineEdit>(*form, "txtSubject")->setText(QStringLiteral("S"));
+        child<QToolButton>(*form, "cmdSave")->click();
+        QCOMPARE(readFile("messages.txt"), std::string("one[br]two|S\r\n"));
+    }
+
     // Typing starts in the message; the menus offer the platform's shortcuts.
     void focusAndShortcuts() {
         auto form = start();
