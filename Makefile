@@ -68,7 +68,7 @@ fuzz:
 		conversion_fuzz
 	@mkdir -p $(FUZZ_DIR)/artifacts
 	@corpus=$$(mktemp -d) && trap 'rm -rf "$$corpus"' EXIT && \
-		cp tests/core/fixtures/rtf/*.rtf src/ui/resources/help/Help.rtf "$$corpus"/ && \
+		cp tests/core/help/fixtures/rtf/*.rtf src/ui/resources/help/Help.rtf "$$corpus"/ && \
 		$(FUZZ_DIR)/fuzz/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 			-rss_limit_mb=2048 -max_len=65536 -dict=fuzz/rtf.dict \
 			-artifact_prefix=$(FUZZ_DIR)/artifacts/ "$$corpus"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/url_encode.h"
+#include "core/conversion/url_encode.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/forum_accounts.h"
-#include "core/message_library.h"
-#include "core/text_file.h"
-#include "core/watch_lists.h"
+#include "core/forums/forum_accounts.h"
+#include "core/library/message_library.h"
+#include "core/storage/text_file.h"
+#include "core/watching/watch_lists.h"
 
 namespace {
 

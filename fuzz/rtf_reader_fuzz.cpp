@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/rtf_reader.h"
+#include "core/help/rtf_reader.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
-#include "core/product_identity.h"
-#include "core/reply_notice.h"
+#include "core/shell/product_identity.h"
+#include "core/watching/reply_notice.h"
 
 namespace boardcast {
 

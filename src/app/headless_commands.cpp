@@ -5,10 +5,10 @@
 #include <iterator>
 #include <string>
 
-#include "core/forum_accounts.h"
-#include "core/link_templates.h"
-#include "core/message_output.h"
-#include "core/watch_lists.h"
+#include "core/forums/forum_accounts.h"
+#include "core/conversion/link_templates.h"
+#include "core/conversion/message_output.h"
+#include "core/watching/watch_lists.h"
 #include "platform/qt_settings_store.h"
 
 namespace boardcast {

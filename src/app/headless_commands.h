@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
-#include "core/folder_lock.h"
+#include "core/storage/folder_lock.h"
 
 namespace boardcast {
 

@@ -13,11 +13,11 @@
 
 #include "app/desktop_notification.h"
 #include "app/headless_commands.h"
-#include "core/folder_lock.h"
-#include "core/parallel_check.h"
-#include "core/post_watcher.h"
-#include "core/program_lists.h"
-#include "core/reply_check.h"
+#include "core/storage/folder_lock.h"
+#include "core/watching/parallel_check.h"
+#include "core/watching/post_watcher.h"
+#include "core/shell/program_lists.h"
+#include "core/watching/reply_check.h"
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
 

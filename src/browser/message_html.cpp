@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/html_escape.h"
+#include "core/text/html_escape.h"
 
 namespace boardcast {
 

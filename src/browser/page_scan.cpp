@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/text_file.h"
+#include "core/storage/text_file.h"
 
 namespace boardcast {
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/measurement.h"
+#include "core/watching/measurement.h"
 #include "net/socket.h"
 
 namespace boardcast {

@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 #include <QWebEngineProfile>
 
-#include "core/text_file.h"
+#include "core/storage/text_file.h"
 #include "platform/qt_strings.h"
 
 namespace boardcast {

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "core/product_identity.h"
+#include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 
 namespace boardcast {

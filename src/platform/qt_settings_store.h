@@ -5,7 +5,7 @@
 
 #include <QSettings>
 
-#include "core/settings_store.h"
+#include "core/storage/settings_store.h"
 
 namespace boardcast {
 

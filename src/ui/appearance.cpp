@@ -9,7 +9,7 @@
 #include <QTextEdit>
 #include <QWidget>
 
-#include "core/product_identity.h"
+#include "core/shell/product_identity.h"
 
 namespace boardcast {
 

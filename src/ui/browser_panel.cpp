@@ -8,7 +8,7 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
-#include "core/main_window_layout.h"
+#include "core/shell/main_window_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/message_box.h"

@@ -12,7 +12,7 @@
 
 #include "browser/auto_insert.h"
 #include "browser/browser.h"
-#include "core/measurement.h"
+#include "core/watching/measurement.h"
 
 class QCheckBox;
 class QLineEdit;

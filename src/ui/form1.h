@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "core/link_templates.h"
-#include "core/measurement.h"
-#include "core/program_lists.h"
-#include "core/settings_store.h"
+#include "core/conversion/link_templates.h"
+#include "core/watching/measurement.h"
+#include "core/shell/program_lists.h"
+#include "core/storage/settings_store.h"
 
 class QCheckBox;
 class QComboBox;

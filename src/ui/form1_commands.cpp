@@ -15,11 +15,11 @@
 #include <QTabBar>
 #include <QWindowStateChangeEvent>
 
-#include "core/main_window_layout.h"
-#include "core/message_library.h"
-#include "core/message_output.h"
-#include "core/post_watcher.h"
-#include "core/reply_check.h"
+#include "core/shell/main_window_layout.h"
+#include "core/library/message_library.h"
+#include "core/conversion/message_output.h"
+#include "core/watching/post_watcher.h"
+#include "core/watching/reply_check.h"
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
-#include "core/main_window_layout.h"
-#include "core/code_pages.h"
-#include "core/message_library.h"
-#include "core/product_identity.h"
+#include "core/shell/main_window_layout.h"
+#include "core/text/code_pages.h"
+#include "core/library/message_library.h"
+#include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
 #include "ui/form1.h"

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string_view>
 
-#include "core/product_identity.h"
-#include "core/rtf_reader.h"
-#include "core/settings_keys.h"
+#include "core/shell/product_identity.h"
+#include "core/help/rtf_reader.h"
+#include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
 #include "ui/message_box.h"

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "core/settings_store.h"
+#include "core/storage/settings_store.h"
 
 class QCheckBox;
 class QTextBrowser;

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/product_identity.h"
+#include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
 #include "ui/form1.h"

@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <array>
 
-#include "core/link_templates.h"
+#include "core/conversion/link_templates.h"
 
 class QCheckBox;
 class QLineEdit;

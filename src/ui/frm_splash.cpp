@@ -7,7 +7,7 @@
 #include <QRadialGradient>
 #include <QScreen>
 
-#include "core/product_identity.h"
+#include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
 #include "ui/emblem.h"

@@ -8,9 +8,9 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
-#include "core/main_window_layout.h"
-#include "core/product_identity.h"
-#include "core/website_layout.h"
+#include "core/shell/main_window_layout.h"
+#include "core/shell/product_identity.h"
+#include "core/shell/website_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/appearance.h"

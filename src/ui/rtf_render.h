@@ -6,7 +6,7 @@
 
 #include <QTextDocument>
 
-#include "core/rtf_reader.h"
+#include "core/help/rtf_reader.h"
 
 namespace boardcast {
 

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "core/product_identity.h"
-#include "core/text_file.h"
+#include "core/shell/product_identity.h"
+#include "core/storage/text_file.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
 #include "ui/form1.h"

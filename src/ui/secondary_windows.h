@@ -14,7 +14,7 @@
 #include <QStringList>
 #include <string>
 
-#include "core/settings_store.h"
+#include "core/storage/settings_store.h"
 
 class QWidget;
 

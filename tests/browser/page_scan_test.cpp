@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/text_file.h"
+#include "core/storage/text_file.h"
 #include "temp_folder.h"
 
 namespace boardcast {

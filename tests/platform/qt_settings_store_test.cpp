@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/link_templates.h"
-#include "core/settings_keys.h"
+#include "core/conversion/link_templates.h"
+#include "core/storage/settings_keys.h"
 
 namespace boardcast {
 namespace {

@@ -21,7 +21,7 @@
 #include <map>
 #include <memory>
 
-#include "core/text_file.h"
+#include "core/storage/text_file.h"
 #include "forum_server.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"

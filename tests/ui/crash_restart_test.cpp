@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/settings_store.h"
+#include "core/storage/settings_store.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"

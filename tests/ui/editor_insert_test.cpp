@@ -16,9 +16,9 @@
 #include <memory>
 #include <optional>
 
-#include "core/link_templates.h"
-#include "core/message_output.h"
-#include "core/text_file.h"
+#include "core/conversion/link_templates.h"
+#include "core/conversion/message_output.h"
+#include "core/storage/text_file.h"
 #include "forum_server.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"

@@ -29,9 +29,9 @@
 #include <iterator>
 #include <memory>
 
-#include "core/link_templates.h"
-#include "core/message_output.h"
-#include "core/settings_keys.h"
+#include "core/conversion/link_templates.h"
+#include "core/conversion/message_output.h"
+#include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"

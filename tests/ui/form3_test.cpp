@@ -13,8 +13,8 @@
 #include <iterator>
 #include <memory>
 
-#include "core/product_identity.h"
-#include "core/settings_keys.h"
+#include "core/shell/product_identity.h"
+#include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "ui/form1.h"
 #include "ui/form3.h"

@@ -10,9 +10,9 @@
 #include <QTest>
 #include <memory>
 
-#include "core/message_output.h"
-#include "core/product_identity.h"
-#include "core/settings_keys.h"
+#include "core/conversion/message_output.h"
+#include "core/shell/product_identity.h"
+#include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "ui/form1.h"
 #include "ui/frm_custom.h"

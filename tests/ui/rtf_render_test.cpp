@@ -8,7 +8,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-#include "core/rtf_reader.h"
+#include "core/help/rtf_reader.h"
 #include "ui/resources.h"
 #include "ui/rtf_render.h"
 

@@ -19,9 +19,9 @@
 #include <fstream>
 #include <memory>
 
-#include "core/main_window_layout.h"
-#include "core/settings_keys.h"
-#include "core/website_layout.h"
+#include "core/shell/main_window_layout.h"
+#include "core/storage/settings_keys.h"
+#include "core/shell/website_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/form1.h"

@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <QWebEngineView>
 
-#include "core/product_identity.h"
+#include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/command_icons.h"
 #include "ui/frm_splash.h"

@@ -1,0 +1,71 @@
+#include "core/conversion/message_output.h"
+
+#include <string>
+
+#include "core/storage/settings_keys.h"
+#include "core/conversion/url_encode.h"
+
+namespace boardcast {
+
+std::string convertMessage(std::string_view text, std::string_view chooserText,
+                           const TemplateTable& table) {
+    const LinkTemplate* t = templateForChooserText(table, chooserText);
+    if (t == nullptr) return std::string(text);
+    return urlEncode(text, {t->LinkOpen01, t->LinkOpen02, t->LinkClose01, t->MailCall01});
+}
+
+bool templateWritesHtml(std::string_view chooserText, const TemplateTable& table) {
+    const std::string link = linkMarkupOf(chooserText, table);
+    const size_t start = link.find_first_not_of(" \t");
+    return start != std::string::npos && link[start] == '<';
+}
+
+std::string linkMarkupOf(std::string_view chooserText, const TemplateTable& table) {
+    const LinkTemplate* t = templateForChooserText(table, chooserText);
+    return t == nullptr ? std::string() : t->LinkOpen01;
+}
+
+std::string outgoingText(std::string_view message, std::string_view chooserText,
+                         const TemplateTable& table) {
+    std::string text(message);
+    text += "\r\n\r\n";
+    return convertMessage(text, chooserText, table);
+}
+
+std::string bareMessageText(std::string_view message, std::string_view chooserText,
+                            const TemplateTable& table) {
+    return convertMessage(message, chooserText, table);
+}
+
+std::string restoredSubject(const SettingsStore& store) {
+    return readSetting(store, keys::lastSubject);
+}
+
+Status storeSubject(SettingsStore& store, std::string_view subject) {
+    return writeSetting(store, keys::lastSubject, subject);
+}
+
+std::optional<std::string> restoredMessage(const SettingsStore& store) {
+    std::string stored = readSetting(store, keys::lastMessage);
+    if (stored.empty() || stored == " ") return std::nullopt;
+    return stored;
+}
+
+Status storeMessage(SettingsStore& store, std::string_view message) {
+    return writeSetting(store, keys::lastMessage, message);
+}
+
+int restoredChooserIndex(const SettingsStore& store, const std::vector<std::string>& entries) {
+    const int index = chooserIndexFromSetting(readSetting(store, keys::lastConvert),
+                                              static_cast<int>(entries.size()));
+    const std::string name = readSetting(store, keys::lastConvertName);
+    if (name.empty()) return index;  // remembered before names were, or nothing selected
+    return chooserIndexOfName(entries, name, index).value_or(index);
+}
+
+Status storeChooserChoice(SettingsStore& store, int index, std::string_view name) {
+    if (Status s = writeSetting(store, keys::lastConvert, std::to_string(index)); !s) return s;
+    return writeSetting(store, keys::lastConvertName, name);
+}
+
+}  // namespace boardcast

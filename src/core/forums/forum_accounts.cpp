@@ -1,0 +1,120 @@
+#include "core/forums/forum_accounts.h"
+
+#include "core/storage/data_files.h"
+
+namespace boardcast {
+
+namespace {
+
+constexpr std::string_view kNewUsername = "Enter Username";
+
+// The login entry of a file line: what follows the address's "|". A username holds no "|",
+// so the entry's first "|" ends it and everything after it, further "|" included, is the
+// password. A line without a "|" gets an empty entry, so the forums and their logins stay
+// paired.
+std::string loginOfLine(std::string_view line) {
+    const size_t bar = line.find('|');
+    return bar == std::string_view::npos ? std::string() : std::string(line.substr(bar + 1));
+}
+
+}  // namespace
+
+void ForumAccounts::selectForum(int index) {
+    if (index < 0 || index >= count()) return;
+    selected_ = index;
+    fieldsEnabled_ = true;
+    // Copied: the assignments below store into the very entry being split.
+    std::string login = forums_[static_cast<size_t>(index)].login;
+    if (login.empty()) return;
+    // The username ends at the first "|"; the password is all the rest.
+    const size_t bar = login.find('|');
+    setUsernameField(login.substr(0, bar));
+    setPasswordField(bar == std::string::npos ? std::string() : login.substr(bar + 1));
+}
+
+// A field only reports a change of its text, so assigning the text it already holds stores
+// nothing; that keeps a loaded one-field login as it was when its forum is selected.
+bool ForumAccounts::setUsernameField(std::string text) {
+    if (text.find('|') != std::string::npos) return false;
+    if (text == username_) return true;
+    username_ = std::move(text);
+    storeLogin();
+    return true;
+}
+
+void ForumAccounts::setPasswordField(std::string text) {
+    if (text == password_) return;
+    password_ = std::move(text);
+    storeLogin();
+}
+
+bool ForumAccounts::addCurrentForum(std::string address) {
+    for (const Forum& f : forums_) {
+        if (f.address == address) return false;
+    }
+    // The new forum is selected before it has a login entry, so the selection leaves the
+    // fields as they are.
+    if (!append({std::move(address), {}})) return false;
+    selectForum(count() - 1);
+    forums_.back().login = "|";
+    username_ = kNewUsername;
+    password_.clear();
+    // Stored whether or not the fields changed: with fields that already read
+    // "Enter Username" and nothing, storing only on change would leave the login "|".
+    storeLogin();
+    return true;
+}
+
+void ForumAccounts::removeForum() {
+    if (selected_ < 0 || selected_ >= count()) return;
+    forums_.erase(forums_.begin() + selected_);
+    selected_ = -1;
+}
+
+bool ForumAccounts::append(Forum forum) {
+    if (count() >= kMaxListEntries) return false;
+    forums_.push_back(std::move(forum));
+    return true;
+}
+
+void ForumAccounts::storeLogin() {
+    if (selected_ < 0 || selected_ >= count()) return;
+    forums_[static_cast<size_t>(selected_)].login = username_ + "|" + password_;
+}
+
+Result<LoadedForums> loadForums(const std::string& folder) {
+    std::string path = joinPath(folder, kForumsFile);
+    auto lines = readLines(path);
+    if (!lines) return lines.error();
+
+    LoadedForums loaded;
+    long long dropped = 0;
+    for (const std::string& line : lines.value()) {
+        if (line.empty() || line == " ") continue;
+        const std::string_view text = line;
+        if (!loaded.accounts.append({std::string(text.substr(0, text.find('|'))), loginOfLine(text)})) {
+            ++dropped;
+        }
+    }
+    if (dropped > 0) {
+        loaded.notices.push_back(path + " holds more than " + std::to_string(kMaxListEntries) +
+                                 " forums; the last " + std::to_string(dropped) +
+                                 " were not loaded.");
+    }
+    return loaded;
+}
+
+Status saveForums(const std::string& folder, const ForumAccounts& accounts) {
+    std::string bytes;
+    for (const Forum& f : accounts.forums()) {
+        bytes += f.address;
+        bytes += '|';
+        bytes += f.login;
+        bytes += kCrLf;
+        bytes += kCrLf;
+    }
+    // The file holds passwords in plain text: readable by the owner only.
+    return writeFileAtomic(joinPath(folder, kForumsFile), bytes, 0600);
+}
+
+}  // namespace boardcast

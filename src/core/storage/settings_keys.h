@@ -1,0 +1,23 @@
+#pragma once
+// Every settings key of the shell and the message editor, with its section and the default
+// returned when it is absent. The forty template keys are built from the slot prefixes in
+// link_templates.h.
+
+#include <string_view>
+
+#include "core/storage/settings_store.h"
+
+namespace boardcast {
+
+inline constexpr std::string_view kDataSection = "data";
+inline constexpr std::string_view kSettingsSection = "Settings";
+
+namespace keys {
+inline constexpr SettingKey lastMessage{kDataSection, "lastMessage", ""};
+inline constexpr SettingKey lastSubject{kDataSection, "lastSubject", "Type Subject Here"};
+inline constexpr SettingKey lastConvert{kDataSection, "lastConvert", "0"};
+inline constexpr SettingKey lastConvertName{kDataSection, "lastConvertName", ""};
+inline constexpr SettingKey showHelp{kSettingsSection, "showHelp", "1"};
+}  // namespace keys
+
+}  // namespace boardcast

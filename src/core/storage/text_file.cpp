@@ -1,0 +1,297 @@
+#include "core/storage/text_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace boardcast {
+
+namespace {
+
+std::function<void()>& beforeRenameHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+std::string systemError(int err) { return std::strerror(err); }
+
+Error ioError(const std::string& what, const std::string& path, int err) {
+    return {ErrorCode::Io, what + " " + path + ": " + systemError(err) + "."};
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+mode_t defaultFileMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::vector<std::string> splitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r') continue;
+        lines.emplace_back(bytes.substr(start, i - start));
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
+Result<std::string> readFileBytes(const std::string& path, size_t maxBytes) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return Error{ErrorCode::NotFound, path + " does not exist."};
+        return ioError("Could not open", path, errno);
+    }
+    FdCloser closer{fd};
+    struct stat st{};
+    if (::fstat(fd, &st) != 0) return ioError("Could not read", path, errno);
+    if (!S_ISREG(st.st_mode)) return Error{ErrorCode::Io, path + " is not a plain file."};
+    if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
+        return Error{ErrorCode::Limit, path + " is too large to load (" +
+                                           std::to_string(st.st_size) + " bytes; at most " +
+                                           std::to_string(maxBytes) + ")."};
+    }
+    std::string bytes;
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (true) {
+        if (got == bytes.size()) {
+            // The file may have grown since fstat; read on, within the limit.
+            if (bytes.size() >= maxBytes) break;
+            bytes.resize(std::min(maxBytes, bytes.size() + 65536));
+        }
+        ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return ioError("Could not read", path, errno);
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+Result<std::vector<std::string>> readLines(const std::string& path, size_t maxBytes) {
+    auto bytes = readFileBytes(path, maxBytes);
+    if (!bytes) return bytes.error();
+    return splitLines(bytes.value());
+}
+
+namespace {
+
+constexpr std::string_view kTempMarker = ".tmp-";
+constexpr std::string_view kCommitFile = ".commit";
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// Makes renames and removals in the folder durable.
+void syncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Writes bytes to a new temporary file beside path, flushed to disk, with the mode the file
+// is to have. Returns the temporary file's path.
+Result<std::string> writeTemporary(const std::string& path, std::string_view bytes,
+                                   std::optional<mode_t> mode) {
+    struct stat old{};
+    bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode)) {
+        return Error{ErrorCode::Io, "Could not write " + path + ": a folder of that name is in the way."};
+    }
+    mode_t newMode = mode ? *mode : (exists ? (old.st_mode & 07777) : defaultFileMode());
+
+    // The temporary file lies beside the target so that the rename stays on one file system.
+    std::string temp = folderOf(path) + "/." + fileNameOfPath(path) + std::string(kTempMarker) + "XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return ioError("Could not write", path, errno);
+    FdCloser closer{fd};
+    auto fail = [&](int err) -> Error {
+        ::unlink(temp.c_str());
+        return ioError("Could not write", path, err);
+    };
+    if (::fchmod(fd, newMode) != 0) return fail(errno);
+    if (!writeAll(fd, bytes)) return fail(errno);
+    if (::fsync(fd) != 0) return fail(errno);
+    closer.fd = -1;
+    if (::close(fd) != 0) return fail(errno);
+    return temp;
+}
+
+}  // namespace
+
+namespace {
+
+Status replaceFile(const std::string& path, std::string_view bytes, std::optional<mode_t> mode,
+                   bool runHook) {
+    auto temp = writeTemporary(path, bytes, mode);
+    if (!temp) return temp.error();
+    if (runHook && beforeRenameHook()) beforeRenameHook()();
+    if (::rename(temp.value().c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.value().c_str());
+        return ioError("Could not write", path, err);
+    }
+    return {};
+}
+
+}  // namespace
+
+Status writeFileAtomic(const std::string& path, std::string_view bytes,
+                       std::optional<mode_t> mode) {
+    return replaceFile(path, bytes, mode, true);
+}
+
+// All temporary files first; then a commit file that names them, written atomically; then
+// the renames; then the commit file goes. A crash before the commit file stands leaves the
+// old files and stray temporary ones; after it, recoverDataFolder finishes the renames.
+Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite>& files) {
+    std::vector<std::string> temps;
+    auto discard = [&] {
+        for (const std::string& t : temps) ::unlink(t.c_str());
+    };
+    std::string commit;
+    for (const FileWrite& f : files) {
+        const std::string path = joinPath(folder, f.name);
+        auto temp = writeTemporary(path, f.bytes, f.mode);
+        if (!temp) {
+            discard();
+            return temp.error();
+        }
+        temps.push_back(temp.value());
+        commit += fileNameOfPath(temp.value()) + "\t" + f.name + "\n";
+    }
+    const std::string commitPath = joinPath(folder, kCommitFile);
+    if (Status s = replaceFile(commitPath, commit, std::nullopt, false); !s) {
+        discard();
+        return s;
+    }
+    syncFolder(folder);
+    if (beforeRenameHook()) beforeRenameHook()();
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (::rename(temps[i].c_str(), joinPath(folder, files[i].name).c_str()) != 0) {
+            // Left to the next start, which finishes what the commit file names.
+            return ioError("Could not write", joinPath(folder, files[i].name), errno);
+        }
+    }
+    syncFolder(folder);
+    ::unlink(commitPath.c_str());
+    syncFolder(folder);
+    return {};
+}
+
+Status recoverDataFolder(const std::string& folder) {
+    Status result;
+    const std::string commitPath = joinPath(folder, kCommitFile);
+    if (auto commit = readFileBytes(commitPath)) {
+        // A group write stood committed when it was cut short: finish its renames.
+        std::string_view text = commit.value();
+        while (!text.empty()) {
+            const size_t end = text.find('\n');
+            const std::string_view line = text.substr(0, end);
+            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+            const size_t tab = line.find('\t');
+            if (tab == std::string_view::npos) continue;
+            const std::string temp = joinPath(folder, line.substr(0, tab));
+            const std::string name(line.substr(tab + 1));
+            // Only our own names: no folder part, so nothing outside the folder is touched.
+            if (name.find('/') != std::string::npos || line.substr(0, tab).find('/') != std::string_view::npos) continue;
+            if (::access(temp.c_str(), F_OK) == 0 && ::rename(temp.c_str(), joinPath(folder, name).c_str()) != 0) {
+                result = ioError("Could not finish writing", joinPath(folder, name), errno);
+            }
+        }
+        if (result) ::unlink(commitPath.c_str());
+        syncFolder(folder);
+    }
+    // Temporary files of writes that were killed (some hold passwords) go.
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return result;
+    std::vector<std::string> stale;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        const size_t marker = name.rfind(kTempMarker);
+        if (name.starts_with('.') && marker != std::string_view::npos &&
+            name.size() == marker + kTempMarker.size() + 6) {
+            stale.emplace_back(name);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& name : stale) ::unlink(joinPath(folder, name).c_str());
+    return result;
+}
+
+bool fileExists(const std::string& path) {
+    std::string name = fileNameOfPath(path);
+    if (name.empty() || name.front() == '.' || name.find_first_of("*?") != std::string::npos) {
+        return false;
+    }
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string fileNameOfPath(std::string_view path) {
+    size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string escapedField(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            case '\\': out += "\\\\"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return path;
+}
+
+void setBeforeRenameHookForTesting(std::function<void()> hook) {
+    beforeRenameHook() = std::move(hook);
+}
+
+}  // namespace boardcast

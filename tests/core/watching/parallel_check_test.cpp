@@ -1,0 +1,134 @@
+#include "core/watching/parallel_check.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <random>
+
+namespace boardcast {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// A measurer whose fetches end when the test says so.
+struct FakeMeasurer : PageMeasurer {
+    void setClient(MeasurementClient* c) override { client = c; }
+    void startMeasuring(const std::string& url) override { fetching = url; }
+    MeasurementClient* client = nullptr;
+    std::optional<std::string> fetching;
+};
+
+struct FakePanels : StatusPanels {
+    void setPanelText(int panel, const std::string& text) override { texts[panel].push_back(text); }
+    std::map<int, Strings> texts;
+};
+
+// The fetched size of each address, or nullopt for a failure.
+using Pages = std::map<std::string, std::optional<std::int64_t>>;
+
+struct Outcome {
+    Strings newReplies;
+    std::vector<CheckFailure> failures;
+    std::string summary;
+    int mostAtOnce = 0;
+    int mostFromOneHost = 0;
+};
+
+// Runs a check with `jobs` measurers, ending the fetches in an order drawn from seed.
+Outcome runCheck(const WatchList& posts, const Pages& pages, int jobs, unsigned seed) {
+    std::vector<FakeMeasurer> measurers(static_cast<size_t>(jobs));
+    std::vector<PageMeasurer*> pointers;
+    for (FakeMeasurer& m : measurers) pointers.push_back(&m);
+    FakePanels panels;
+    ParallelCheck check(pointers, panels);
+    bool finished = false;
+    check.start(posts, [&] { finished = true; });
+    std::mt19937 random(seed);
+    Outcome run;
+    while (!finished) {
+        std::vector<FakeMeasurer*> busy;
+        std::map<std::string, int> hosts;
+        for (FakeMeasurer& m : measurers) {
+            if (!m.fetching) continue;
+            busy.push_back(&m);
+            run.mostFromOneHost = std::max(run.mostFromOneHost, ++hosts[hostKey(*m.fetching)]);
+        }
+        run.mostAtOnce = std::max(run.mostAtOnce, static_cast<int>(busy.size()));
+        if (busy.empty()) break;  // stalled: the test fails below
+        FakeMeasurer& next = *busy[random() % busy.size()];
+        const std::string url = *next.fetching;
+        next.fetching.reset();
+        const auto page = pages.at(url);
+        if (page) {
+            next.client->onMeasured(*page);
+        } else {
+            next.client->onMeasureFailed("refused by " + url);
+        }
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(check.running());
+    run.newReplies = check.newReplies();
+    run.failures = check.failures();
+    run.summary = panels.texts[1].empty() ? "" : panels.texts[1].back();
+    return run;
+}
+
+TEST(ParallelCheck, SameResultsInListOrderWhateverTheJobsAndTiming) {
+    WatchList posts;
+    Pages pages;
+    // Twelve posts on four hosts: every third grown, every fifth unreachable.
+    for (int i = 0; i < 12; ++i) {
+        const std::string url = "http://HOST" + std::to_string(i % 4) + ".example/t/" + std::to_string(i);
+        posts.append(url, "1000");
+        pages[url] = i % 5 == 4 ? std::nullopt : std::optional<std::int64_t>(i % 3 == 0 ? 2000 : 1100);
+    }
+    const Outcome one = runCheck(posts, pages, 1, 1);
+    EXPECT_EQ(one.mostAtOnce, 1);
+    EXPECT_EQ(one.newReplies.size(), 3u);  // 0, 3 and 6; 9 could not be fetched
+    EXPECT_EQ(one.failures.size(), 2u);
+    EXPECT_EQ(one.summary, "finished - 3 new replies found (2 could not be checked)");
+    for (int jobs : {2, 5, 8, 16}) {
+        for (unsigned seed = 0; seed < 20; ++seed) {
+            const Outcome many = runCheck(posts, pages, jobs, seed);
+            ASSERT_EQ(many.newReplies, one.newReplies) << jobs << " jobs, seed " << seed;
+            ASSERT_EQ(many.failures.size(), one.failures.size());
+            for (size_t i = 0; i < one.failures.size(); ++i) {
+                EXPECT_EQ(many.failures[i].address, one.failures[i].address);
+                EXPECT_EQ(many.failures[i].reason, one.failures[i].reason);
+            }
+            EXPECT_EQ(many.summary, one.summary);
+            EXPECT_LE(many.mostFromOneHost, 2);
+            EXPECT_EQ(many.mostAtOnce, std::min(jobs, 8));  // four hosts, two each
+        }
+    }
+}
+
+TEST(ParallelCheck, OneHostNeverGetsMoreThanTwoAtOnce) {
+    WatchList posts;
+    Pages pages;
+    for (int i = 0; i < 10; ++i) {
+        const std::string url = "https://forum.example:8443/t/" + std::to_string(i);
+        posts.append(url, "100");
+        pages[url] = 100;
+    }
+    const Outcome run = runCheck(posts, pages, 8, 3);
+    EXPECT_EQ(run.mostAtOnce, 2);
+    EXPECT_TRUE(run.newReplies.empty());
+    EXPECT_EQ(run.summary, "finished - 0 new replies found");
+}
+
+TEST(ParallelCheck, EmptyListFinishesAtOnce) {
+    const Outcome run = runCheck(WatchList{}, {}, 4, 0);
+    EXPECT_EQ(run.summary, "finished - 0 new replies found");
+}
+
+TEST(ParallelCheck, HostKeys) {
+    EXPECT_EQ(hostKey("http://Forum.Example/t/1"), "forum.example");
+    EXPECT_EQ(hostKey("https://forum.example:8443/x"), "forum.example:8443");
+    EXPECT_EQ(hostKey("forum.example/x"), "forum.example");
+    EXPECT_EQ(hostKey("http://h"), "h");
+}
+
+}  // namespace
+}  // namespace boardcast

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <map>
+#include <optional>
+
+#include "core/watching/post_watcher.h"
+#include "core/watching/reply_check.h"
+
+namespace boardcast {
+namespace {
+
+using Posts = std::vector<WatchedPost>;
+using Strings = std::vector<std::string>;
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+const std::string kNm(kNotMeasured);
+
+struct FakeProbe : PageMeasurer {
+    void setClient(MeasurementClient* c) override { client = c; }
+    void startMeasuring(const std::string& url) override { started.push_back(url); }
+    MeasurementClient* client = nullptr;
+    Strings started;
+};
+
+struct FakePanels : StatusPanels {
+    void setPanelText(int panel, const std::string& text) override { texts[panel].push_back(text); }
+    std::map<int, Strings> texts;
+};
+
+WatchList listOf(const Posts& posts) {
+    WatchList list;
+    for (const WatchedPost& p : posts) list.append(p.address, p.size);
+    return list;
+}
+
+TEST(ReplyCheck, NewRepliesNeedMoreThan500BytesOrAnUnreadableBaseline) {
+    struct Row {
+        std::int64_t bytes;
+        const char* baseline;
+        bool expected;
+    };
+    const Row rows[] = {
+        {1500, "1000", false},       {1501, "1000", true},
+        {900, "1000", false},        {0, "", true},
+        {0, "not measured", true},   {99999, "12x", true},
+        {495, "-5", false},          {496, "-5", true},
+        {kMax, "-2147483648", true}, {kMin, "2147483647", false},
+        {kMax, "2147483647", true},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(hasNewReplies(r.bytes, r.baseline), r.expected)
+            << r.bytes << " vs " << r.baseline;
+}
+
+// One fetch outcome per started post: a body byte count, or nullopt for a failed fetch.
+TEST(ReplyCheck, RunWalksEveryPostAndListsTheGrownOnes) {
+    struct Row {
+        Posts posts;
+        std::vector<std::optional<std::int64_t>> outcomes;
+        Strings expected;
+    };
+    const Row rows[] = {
+        {{{"a", "1000"}, {"b", "1000"}, {"c", "1000"}}, {1200, 1600, 1000}, {"b"}},
+        {{}, {}, {}},
+        {{{"a", "1000"}, {"b", "1000"}, {"c", kNm}}, {std::nullopt, 5000, 0}, {"b", "c"}},
+        {{{"a", "10"}, {"b", ""}}, {std::nullopt, std::nullopt}, {}},
+    };
+    for (const Row& r : rows) {
+        WatchList list = listOf(r.posts);
+        FakeProbe probe;
+        FakePanels panels;
+        ReplyCheck check(list, probe, panels);
+        ASSERT_EQ(probe.client, &check);
+        int changes = 0;
+        check.setChangedCallback([&] { ++changes; });
+        check.startReplyCheck();
+        for (const auto& outcome : r.outcomes) {
+            ASSERT_TRUE(check.running());
+            if (outcome) {
+                check.onMeasured(*outcome);
+            } else {
+                check.onMeasureFailed("Connection refused");
+            }
+        }
+        EXPECT_FALSE(check.running());
+        check.onMeasured(9999);  // nothing is awaited any more: both are ignored
+        check.onMeasureFailed("Connection reset");
+        Strings addresses, panel1;
+        for (const WatchedPost& p : r.posts) addresses.push_back(p.address);
+        for (size_t i = 0; i <= r.posts.size(); ++i)
+            panel1.push_back("checking post " + std::to_string(i + 1));
+        int failed = 0;
+        for (const auto& outcome : r.outcomes) failed += outcome ? 0 : 1;
+        panel1.push_back(checkSummary(static_cast<int>(r.expected.size()), failed));
+        EXPECT_EQ(check.newReplies(), r.expected);
+        EXPECT_EQ(check.failures().size(), static_cast<size_t>(failed));
+        // Panel 2 ends on the last failure, or is cleared.
+        EXPECT_EQ(panels.texts[2].back(),
+                  failed == 0 ? "" : "Could not reach " + check.failures().back().address +
+                                         ": Connection refused");
+        EXPECT_EQ(check.newReplyCount(), static_cast<int>(r.expected.size()));
+        EXPECT_EQ(probe.started, addresses);
+        EXPECT_EQ(panels.texts[1], panel1);
+        EXPECT_EQ(changes, 2 + static_cast<int>(r.expected.size()));  // start, each find, end
+    }
+}
+
+TEST(ReplyCheck, SummaryCountsWhatCouldNotBeChecked) {
+    EXPECT_EQ(checkSummary(0, 0), "finished - 0 new replies found");
+    EXPECT_EQ(checkSummary(2, 0), "finished - 2 new replies found");
+    EXPECT_EQ(checkSummary(1, 3), "finished - 1 new replies found (3 could not be checked)");
+    EXPECT_EQ(lastFailureText({}), "");
+    EXPECT_EQ(lastFailureText({{"a", "x"}, {"b", "refused"}}), "Could not reach b: refused");
+}
+
+// Each post dealt with is told, so that a window can mark the ones that failed.
+TEST(ReplyCheck, OutcomesArePerPost) {
+    WatchList list = listOf({{"a", "1"}, {"b", "2"}});
+    FakeProbe probe;
+    FakePanels panels;
+    ReplyCheck check(list, probe, panels);
+    Strings seen;
+    check.setPostOutcomeCallback(
+        [&](const std::string& address, const std::string& failure) { seen.push_back(address + "=" + failure); });
+    check.startReplyCheck();
+    check.onMeasureFailed("refused");
+    check.onMeasured(2);
+    EXPECT_EQ(seen, (Strings{"a=refused", "b="}));
+}
+
+TEST(PostWatcher, AnAddressWithALineBreakIsRefused) {
+    WatchList list;
+    FakeProbe probe;
+    FakePanels panels;
+    PostWatcher watcher(list, probe, panels);
+    for (const char* address : {"http://h/a\r\nHost: x", "http://h/\n", "\r"}) {
+        EXPECT_EQ(watcher.watchCurrentPage(address), -1);
+        EXPECT_EQ(PostWatcher::refusedReason(address), "the address holds a line break");
+    }
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_TRUE(probe.started.empty());
+    EXPECT_EQ(PostWatcher::refusedReason("http://h/a b"), "");
+    for (const char* blank : {"", " ", " \t "}) {
+        EXPECT_EQ(watcher.watchCurrentPage(blank), -1);
+        EXPECT_EQ(PostWatcher::refusedReason(blank), "the address is empty");
+    }
+    EXPECT_EQ(list.count(), 0);
+}
+
+TEST(ReplyCheck, RestartWhileWaitingBeginsAgainAtTheFirstPost) {
+    WatchList list = listOf({{"a", "1000"}, {"b", "1000"}});
+    FakeProbe probe;
+    FakePanels panels;
+    ReplyCheck check(list, probe, panels);
+    check.startReplyCheck();
+    check.onMeasured(2000);   // a is new; now waiting on b
+    check.startReplyCheck();  // the probe drops b's fetch
+    EXPECT_TRUE(check.newReplies().empty());
+    EXPECT_EQ(check.runIndex(), 0);
+    check.onMeasured(1000);  // this run's result for a: not new
+    check.onMeasured(2000);
+    EXPECT_EQ(check.newReplies(), Strings{"b"});
+    EXPECT_EQ(probe.started, (Strings{"a", "b", "a", "b"}));
+}
+
+TEST(ReplyCheck, PostsRemovedDuringARunShiftLaterSteps) {
+    WatchList list = listOf({{"a", "1000"}, {"b", "1000"}, {"c", kNm}});
+    FakeProbe probe;
+    FakePanels panels;
+    ReplyCheck check(list, probe, panels);
+    check.startReplyCheck();
+    check.onMeasured(1000);
+    list.removeAt(0);        // waiting on post 2, which is now c
+    check.onMeasured(1000);  // judged against c's baseline
+    EXPECT_EQ(check.newReplies(), Strings{"c"});
+    check.startReplyCheck();
+    list.clear();  // the awaited post is gone: judged but not listed
+    check.onMeasured(5000);
+    EXPECT_FALSE(check.running());
+    EXPECT_TRUE(check.newReplies().empty());
+    EXPECT_EQ(panels.texts[1].back(), "finished - 0 new replies found");
+}
+
+// Steps on a watcher: watch an address, remove an index, or deliver the probe's outcome.
+struct Step {
+    char kind;
+    std::string text;
+    std::int64_t n = 0;
+};
+// clang-format off
+Step watch(std::string a) { return {'w', std::move(a)}; }
+Step removeAt(int i) { return {'r', {}, i}; }
+Step measured(std::int64_t n) { return {'m', {}, n}; }
+Step failed() { return {'f', "Connection refused"}; }
+// clang-format on
+
+TEST(PostWatcher, MeasuredSizeLandsOnTheWatchedPostWhereverItStands) {
+    struct Row {
+        const char* name;
+        Posts before;
+        std::vector<Step> steps;
+        Posts after;
+        std::vector<int> watchResults;
+        Strings started;
+        size_t completed;  // how often panel 2 read "Response completed"
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"new post", {{"a", "1"}}, {watch("b")},
+         {{"a", "1"}, {"b", kNm}}, {1}, {"b"}, 0},
+        {"new measured", {}, {watch("a"), measured(700)},
+         {{"a", "700"}}, {0}, {"a"}, 1},
+        {"case differs", {{"a", "1"}}, {watch("A"), measured(5)},
+         {{"a", "1"}, {"A", "5"}}, {1}, {"A"}, 1},
+        {"re-watch", {{"a", "1"}, {"b", "2"}}, {watch("a"), measured(9)},
+         {{"a", "9"}, {"b", "2"}}, {0}, {"a"}, 1},
+        {"earlier removed", {{"a", "1"}}, {watch("b"), removeAt(0), measured(8)},
+         {{"b", "8"}}, {1}, {"b"}, 1},
+        {"post gone", {{"a", "1"}}, {watch("b"), removeAt(1), measured(8)},
+         {{"a", "1"}}, {1}, {"b"}, 1},
+        {"failed new", {}, {watch("a"), failed()},
+         {{"a", kNm}}, {0}, {"a"}, 0},
+        {"failed keeps", {{"a", "3"}}, {watch("a"), failed(), measured(4)},
+         {{"a", "3"}}, {0}, {"a"}, 0},
+        {"second watch", {}, {watch("a"), watch("b"), measured(6)},
+         {{"a", kNm}, {"b", "6"}}, {0, 1}, {"a", "b"}, 1},
+        {"late result", {}, {watch("a"), measured(6), measured(7)},
+         {{"a", "6"}}, {0}, {"a"}, 1},
+        {"remove", {{"a", "1"}, {"b", "2"}}, {removeAt(-1), removeAt(2), removeAt(0)},
+         {{"b", "2"}}, {}, {}, 0},
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        WatchList list = listOf(r.before);
+        FakeProbe probe;
+        FakePanels panels;
+        PostWatcher watcher(list, probe, panels);
+        ASSERT_EQ(probe.client, &watcher);
+        std::vector<int> results;
+        std::string failure;  // a failure is reported until the next watch starts
+        for (const Step& s : r.steps) {
+            if (s.kind == 'w') {
+                results.push_back(watcher.watchCurrentPage(s.text));
+                EXPECT_EQ(list.at(results.back()).address, s.text);  // present at once
+                failure.clear();
+            }
+            if (s.kind == 'f') failure = s.text;
+            if (s.kind == 'r') watcher.removeWatch(static_cast<int>(s.n));
+            if (s.kind == 'm') watcher.onMeasured(s.n);
+            if (s.kind == 'f') watcher.onMeasureFailed(s.text);
+        }
+        EXPECT_EQ(list.posts(), r.after);
+        EXPECT_EQ(results, r.watchResults);
+        EXPECT_EQ(probe.started, r.started);
+        EXPECT_EQ(panels.texts[2], Strings(r.completed, "Response completed"));
+        EXPECT_EQ(watcher.measuring(), r.steps.back().kind == 'w');
+        EXPECT_EQ(watcher.lastFailure(), failure);
+    }
+}
+
+TEST(PostWatcher, FullListRefusesANewPostButReMeasuresAWatchedOne) {
+    WatchList list;
+    for (int i = 0; i < kMaxListEntries; ++i) list.append("p" + std::to_string(i), "1");
+    FakeProbe probe;
+    FakePanels panels;
+    PostWatcher watcher(list, probe, panels);
+    EXPECT_EQ(watcher.watchCurrentPage("new"), -1);
+    EXPECT_FALSE(watcher.measuring());
+    EXPECT_TRUE(probe.started.empty());
+    EXPECT_EQ(watcher.watchCurrentPage("p5"), 5);
+    EXPECT_EQ(probe.started, Strings{"p5"});
+}
+
+}  // namespace
+}  // namespace boardcast
