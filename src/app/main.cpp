@@ -19,10 +19,10 @@
 #include "platform/browser_profile.h"
 #include "platform/qt_strings.h"
 #include "platform/qt_settings_store.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/browser_panel.h"
 #include "ui/emblem.h"
-#include "ui/frm_splash.h"
+#include "ui/splash_window.h"
 #include "ui/message_box.h"
 #include "ui/secondary_windows.h"
 #include "ui/resources.h"
@@ -35,11 +35,11 @@ using namespace boardcast;
 std::string makersWebSite() { return std::string(kWebsitePage); }
 
 // Opens each address in a browser window of its own, as a page's new window opens.
-void openInNewWindows(Form1& form, const std::vector<std::string>& addresses) {
+void openInNewWindows(MainWindow& form, const std::vector<std::string>& addresses) {
     for (const std::string& address : addresses) form.browserPanel().openInNewWindow(address);
 }
 
-void bringToFront(Form1& form) {
+void bringToFront(MainWindow& form) {
     form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
     form.show();
     form.raise();
@@ -75,7 +75,7 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
     }
     // A second start hands its addresses over from now on. They open in windows of their
     // own, so that a page the user is writing in stays; the main window comes forward.
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     std::vector<std::string> waiting;  // addresses handed over before the main window exists
     InstanceChannel channel(folder);
     QObject::connect(&channel, &InstanceChannel::raiseRequested, &channel, [&form] {
@@ -99,10 +99,10 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
     // Every browser of the program keeps its cookies and cache here; it goes last.
     const BrowserFolders browserData = browserFolders(folder, folderGiven);
     BrowserProfile profile(browserData.storage, browserData.cache);
-    frmSplash splash;
+    SplashWindow splash;
     std::unique_ptr<SecondaryWindows> windows;
-    QObject::connect(&splash, &frmSplash::finished, &splash, [&] {
-        form = std::make_unique<Form1>(folder, settings,
+    QObject::connect(&splash, &SplashWindow::finished, &splash, [&] {
+        form = std::make_unique<MainWindow>(folder, settings,
                                        addresses.empty() ? std::string(kHomePage) : addresses[0]);
         windows = std::make_unique<SecondaryWindows>(
             *form, settings, SecondaryWindows::Places{makersWebSite(), helpFileCandidates(folder)},

@@ -46,18 +46,18 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
         std::make_unique<AutoInsert>(*browser_, services_.scratchPath, services_.watchCurrentPage);
 
     auto* urlLabel = new QLabel(QStringLiteral("URL:"), this);
-    Text5 = new QLineEdit(this);
-    Text5->setObjectName(QStringLiteral("Text5"));
-    Text5->setFixedHeight(kGoButtonSize.height());
+    addressEdit = new QLineEdit(this);
+    addressEdit->setObjectName(QStringLiteral("Text5"));
+    addressEdit->setFixedHeight(kGoButtonSize.height());
     const NavButtons nav =
         makeNavButtons(this, *browser_, kGoButtonSize, QSize(kNavButtonSide, kNavButtonSide));
-    Command3 = nav.go;
-    Command4 = nav.back;
-    Command5 = nav.forward;
-    Command6 = nav.stop;
-    Command7 = nav.refresh;
-    Check1 = new QCheckBox(QStringLiteral("No Popups"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
+    goButton = nav.go;
+    backButton = nav.back;
+    forwardButton = nav.forward;
+    stopButton = nav.stop;
+    refreshButton = nav.refresh;
+    noPopupsBox = new QCheckBox(QStringLiteral("No Popups"), this);
+    noPopupsBox->setObjectName(QStringLiteral("Check1"));
 
     // The design positions inside Frame2, in twips; applyLayout sizes the address box, the
     // go button's place and the browser.
@@ -66,33 +66,33 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     };
     place(urlLabel, 120, 300);
     urlLabel->adjustSize();
-    place(Text5, design::kAddressLeft, kRowTop);
-    Text5->resize(4875 / kTwipsPerPixel, kGoButtonSize.height());
-    Command3->setFixedSize(kGoButtonSize);
-    place(Command3, 5460, kRowTop);
+    place(addressEdit, design::kAddressLeft, kRowTop);
+    addressEdit->resize(4875 / kTwipsPerPixel, kGoButtonSize.height());
+    goButton->setFixedSize(kGoButtonSize);
+    place(goButton, 5460, kRowTop);
     int navLeft = design::kAddressLeft;
-    for (QToolButton* button : {Command4, Command5, Command6, Command7}) {
+    for (QToolButton* button : {backButton, forwardButton, stopButton, refreshButton}) {
         button->setFixedSize(kNavButtonSide, kNavButtonSide);
         place(button, navLeft, 600);
         navLeft += 480;
     }
-    place(Check1, 2520, 780);
-    Check1->adjustSize();
+    place(noPopupsBox, 2520, 780);
+    noPopupsBox->adjustSize();
     place(view, 120, design::kBrowserTop);
     view->resize(6135 / kTwipsPerPixel, 5595 / kTwipsPerPixel);
 
     // The browser's usual keys: back, forward, reload, and Ctrl+L for the address box.
-    Command4->setShortcut(QKeySequence::Back);
-    Command5->setShortcut(QKeySequence::Forward);
-    Command7->setShortcut(QKeySequence::Refresh);
+    backButton->setShortcut(QKeySequence::Back);
+    forwardButton->setShortcut(QKeySequence::Forward);
+    refreshButton->setShortcut(QKeySequence::Refresh);
     auto* toAddress = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     toAddress->setContext(Qt::WindowShortcut);
     connect(toAddress, &QShortcut::activated, this, [this] {
-        Text5->setFocus(Qt::ShortcutFocusReason);
-        Text5->selectAll();
+        addressEdit->setFocus(Qt::ShortcutFocusReason);
+        addressEdit->selectAll();
     });
-    connect(Command3, &QToolButton::clicked, this, &BrowserPanel::openEnteredAddress);
-    connect(Text5, &QLineEdit::returnPressed, this, &BrowserPanel::openEnteredAddress);
+    connect(goButton, &QToolButton::clicked, this, &BrowserPanel::openEnteredAddress);
+    connect(addressEdit, &QLineEdit::returnPressed, this, &BrowserPanel::openEnteredAddress);
 
     // Windows that pages open get a browser window of ours, unless "No Popups" is ticked.
     browser_->setPopupFactory(popupWindows(popupRule()));
@@ -101,8 +101,8 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
 
 void BrowserPanel::applyLayout(const MainWindowLayout& layout) {
     const int px = kTwipsPerPixel;
-    Text5->resize(layout.addressWidth / px, Text5->height());
-    Command3->move(layout.goLeft / px, Command3->y());
+    addressEdit->resize(layout.addressWidth / px, addressEdit->height());
+    goButton->move(layout.goLeft / px, goButton->y());
     // Near the minimum size the rules (taking absolute values) ask for more height than the
     // frame has; the browser then ends inside the frame, above the status bar.
     QWebEngineView* view = browser_->view();
@@ -149,7 +149,7 @@ void BrowserPanel::navigate(const std::string& address) {
 }
 
 std::function<bool()> BrowserPanel::popupRule() const {
-    QPointer<QCheckBox> noPopups = Check1;
+    QPointer<QCheckBox> noPopups = noPopupsBox;
     return [noPopups] { return noPopups && noPopups->isChecked(); };
 }
 
@@ -162,7 +162,7 @@ std::string BrowserPanel::currentAddress() const {
 }
 
 void BrowserPanel::openEnteredAddress() {
-    browser_->navigate(toStdString(Text5->text()));
+    browser_->navigate(toStdString(addressEdit->text()));
 }
 
 void BrowserPanel::onStatusTextChange(const std::string& text) {
@@ -176,17 +176,17 @@ void BrowserPanel::onDownloadBegin() {
 }
 
 void BrowserPanel::onDownloadComplete() {
-    Text5->setText(browser_->displayAddress());
+    addressEdit->setText(browser_->displayAddress());
     status_.setPanelText(kDownloadPanel, "Complete");
     autoInsert_->checkForPostedMessage();
 }
 
 void BrowserPanel::onTitleChange(const std::string&) {
-    Text5->setText(browser_->displayAddress());
+    addressEdit->setText(browser_->displayAddress());
 }
 
 bool BrowserPanel::onNewWindow() {
-    return Check1->isChecked();
+    return noPopupsBox->isChecked();
 }
 
 }  // namespace boardcast

@@ -1,7 +1,7 @@
 #pragma once
-// The browser panel of the main window (Frame2, "Browser"): the address box Text5 with its
-// label, the go, back, forward, stop and refresh buttons Command3 to Command7, the check box
-// Check1 "No Popups" and the embedded browser WebBrowser1. It reports the download state to
+// The browser panel of the main window ("Browser", object name Frame2): the address box
+// (Text5) with its label, the go, back, forward, stop and refresh buttons (Command3 to
+// Command7), the check box "No Popups" (Check1) and the embedded browser (WebBrowser1). It reports the download state to
 // status panel 1 and the browser's status text to panel 2, pastes texts into the focused
 // field of the page, and runs auto-insert with its post detection.
 
@@ -72,13 +72,13 @@ private:
     Services services_;
     WebEngineBrowser* browser_ = nullptr;
     std::unique_ptr<AutoInsert> autoInsert_;
-    QLineEdit* Text5 = nullptr;
-    QToolButton* Command3 = nullptr;
-    QToolButton* Command4 = nullptr;
-    QToolButton* Command5 = nullptr;
-    QToolButton* Command6 = nullptr;
-    QToolButton* Command7 = nullptr;
-    QCheckBox* Check1 = nullptr;
+    QLineEdit* addressEdit = nullptr;
+    QToolButton* goButton = nullptr;
+    QToolButton* backButton = nullptr;
+    QToolButton* forwardButton = nullptr;
+    QToolButton* stopButton = nullptr;
+    QToolButton* refreshButton = nullptr;
+    QCheckBox* noPopupsBox = nullptr;
 };
 
 }  // namespace boardcast

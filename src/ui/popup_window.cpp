@@ -22,7 +22,7 @@ constexpr int kNavButtonSide = 29;
 
 }  // namespace
 
-frmPopup::frmPopup(QWebEngineProfile* profile, std::function<bool()> refuse)
+PopupWindow::PopupWindow(QWebEngineProfile* profile, std::function<bool()> refuse)
     : refuse_(std::move(refuse)) {
     setObjectName(QStringLiteral("frmPopup"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -35,8 +35,8 @@ frmPopup::frmPopup(QWebEngineProfile* profile, std::function<bool()> refuse)
     QWebEngineView* view = browser_->view();
 
     auto* urlLabel = new QLabel(QStringLiteral("URL:"), area);
-    Text1 = new QLineEdit(area);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    addressEdit = new QLineEdit(area);
+    addressEdit->setObjectName(QStringLiteral("Text1"));
     const NavButtons nav = makeNavButtons(area, *browser_, kGoButtonSize,
                                           QSize(kNavButtonSide, kNavButtonSide));
     auto* navRow = new QHBoxLayout;
@@ -46,7 +46,7 @@ frmPopup::frmPopup(QWebEngineProfile* profile, std::function<bool()> refuse)
     navRow->addStretch();
     auto* grid = new QGridLayout(area);
     grid->addWidget(urlLabel, 0, 0);
-    grid->addWidget(Text1, 0, 1);
+    grid->addWidget(addressEdit, 0, 1);
     grid->addWidget(nav.go, 0, 2);
     grid->addLayout(navRow, 1, 1, 1, 2);
     grid->addWidget(view, 2, 0, 1, 3);
@@ -54,9 +54,9 @@ frmPopup::frmPopup(QWebEngineProfile* profile, std::function<bool()> refuse)
     grid->setColumnStretch(1, 1);
     addStatusPanels(*this, panels_);
 
-    auto open = [this] { browser_->navigate(toStdString(Text1->text())); };
+    auto open = [this] { browser_->navigate(toStdString(addressEdit->text())); };
     connect(nav.go, &QToolButton::clicked, this, open);
-    connect(Text1, &QLineEdit::returnPressed, this, open);
+    connect(addressEdit, &QLineEdit::returnPressed, this, open);
     QWebEnginePage* page = view->page();
     connect(page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
     connect(page, &QWebEnginePage::geometryChangeRequested, this, [this](const QRect& geometry) {
@@ -67,37 +67,37 @@ frmPopup::frmPopup(QWebEngineProfile* profile, std::function<bool()> refuse)
     resize(kDefaultSize);
 }
 
-frmPopup::~frmPopup() {
+PopupWindow::~PopupWindow() {
     browser_->setEvents(nullptr);
 }
 
-void frmPopup::onStatusTextChange(const std::string& text) {
+void PopupWindow::onStatusTextChange(const std::string& text) {
     panels_[0]->setText(toQString(text));
 }
 
-void frmPopup::onProgressChange(int) {}
+void PopupWindow::onProgressChange(int) {}
 
-void frmPopup::onDownloadBegin() {
+void PopupWindow::onDownloadBegin() {
     panels_[1]->setText(QStringLiteral("Opening ") + browser_->displayAddress());
 }
 
-void frmPopup::onDownloadComplete() {
+void PopupWindow::onDownloadComplete() {
     panels_[1]->setText(QStringLiteral("Completed ") + browser_->displayAddress());
-    Text1->setText(browser_->displayAddress());
+    addressEdit->setText(browser_->displayAddress());
 }
 
-void frmPopup::onTitleChange(const std::string& title) {
+void PopupWindow::onTitleChange(const std::string& title) {
     setWindowTitle(toQString(title));
-    Text1->setText(browser_->displayAddress());
+    addressEdit->setText(browser_->displayAddress());
 }
 
-bool frmPopup::onNewWindow() {
+bool PopupWindow::onNewWindow() {
     return refuse_ && refuse_();
 }
 
 WebEngineBrowser::PopupFactory popupWindows(std::function<bool()> refuse) {
     return [refuse = std::move(refuse)](QWebEngineProfile* profile) -> WebEngineBrowser* {
-        auto* window = new frmPopup(profile, refuse);
+        auto* window = new PopupWindow(profile, refuse);
         window->show();
         return &window->webEngine();
     };

@@ -16,14 +16,14 @@ class QLineEdit;
 
 namespace boardcast {
 
-class frmPopup final : public QMainWindow, public BrowserEvents {
+class PopupWindow final : public QMainWindow, public BrowserEvents {
     Q_OBJECT
 
 public:
     // refuse tells, at each request of this window's pages for a further window, whether to
     // refuse it. The window deletes itself when closed.
-    frmPopup(QWebEngineProfile* profile, std::function<bool()> refuse);
-    ~frmPopup() override;
+    PopupWindow(QWebEngineProfile* profile, std::function<bool()> refuse);
+    ~PopupWindow() override;
 
     WebEngineBrowser& webEngine() { return *browser_; }
 
@@ -37,7 +37,7 @@ public:
 
 private:
     WebEngineBrowser* browser_ = nullptr;
-    QLineEdit* Text1 = nullptr;
+    QLineEdit* addressEdit = nullptr;
     std::function<bool()> refuse_;
     std::array<QLabel*, 2> panels_{};
 };

@@ -6,12 +6,12 @@
 #include "core/storage/text_file.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
-#include "ui/form1.h"
-#include "ui/form3.h"
-#include "ui/form8.h"
-#include "ui/frm_about.h"
-#include "ui/frm_custom.h"
-#include "ui/frm_website.h"
+#include "ui/main_window.h"
+#include "ui/saved_messages_window.h"
+#include "ui/help_window.h"
+#include "ui/about_window.h"
+#include "ui/template_editor.h"
+#include "ui/website_window.h"
 #include "ui/resources.h"
 
 namespace boardcast {
@@ -38,15 +38,15 @@ QStringList helpFileCandidates(const std::string& appFolder) {
     return {toQString(joinPath(appFolder, "Help.rtf")), toQString(std::string(kBuiltInHelpFile))};
 }
 
-SecondaryWindows::SecondaryWindows(Form1& main, SettingsStore& settings, Places places,
+SecondaryWindows::SecondaryWindows(MainWindow& main, SettingsStore& settings, Places places,
                                    QWidget* splash)
     : main_(main), settings_(settings), places_(std::move(places)), splash_(splash) {
-    connect(&main, &Form1::savedMessagesRequested, this, &SecondaryWindows::openSavedMessages);
-    connect(&main, &Form1::templateEditorRequested, this, &SecondaryWindows::openTemplateEditor);
-    connect(&main, &Form1::websiteRequested, this, &SecondaryWindows::openWebsite);
-    connect(&main, &Form1::helpRequested, this, &SecondaryWindows::showHelpWindow);
-    connect(&main, &Form1::aboutRequested, this, &SecondaryWindows::openAbout);
-    connect(&main, &Form1::closing, this, &SecondaryWindows::mainWindowClosed);
+    connect(&main, &MainWindow::savedMessagesRequested, this, &SecondaryWindows::openSavedMessages);
+    connect(&main, &MainWindow::templateEditorRequested, this, &SecondaryWindows::openTemplateEditor);
+    connect(&main, &MainWindow::websiteRequested, this, &SecondaryWindows::openWebsite);
+    connect(&main, &MainWindow::helpRequested, this, &SecondaryWindows::showHelpWindow);
+    connect(&main, &MainWindow::aboutRequested, this, &SecondaryWindows::openAbout);
+    connect(&main, &MainWindow::closing, this, &SecondaryWindows::mainWindowClosed);
 }
 
 SecondaryWindows::~SecondaryWindows() {
@@ -57,21 +57,21 @@ SecondaryWindows::~SecondaryWindows() {
     unload(website_);
 }
 
-Form3* SecondaryWindows::savedMessages() const { return form3_; }
-frmCustom* SecondaryWindows::templateEditor() const { return custom_; }
-frmWebsite* SecondaryWindows::website() const { return website_; }
-Form8* SecondaryWindows::help() const { return help_; }
-frmAbout* SecondaryWindows::about() const { return about_; }
+SavedMessagesWindow* SecondaryWindows::savedMessages() const { return form3_; }
+TemplateEditor* SecondaryWindows::templateEditor() const { return custom_; }
+WebsiteWindow* SecondaryWindows::website() const { return website_; }
+HelpWindow* SecondaryWindows::help() const { return help_; }
+AboutWindow* SecondaryWindows::about() const { return about_; }
 
 void SecondaryWindows::openSavedMessages() {
     // Loading reads messages.txt; when it is missing the window says so and hides, and is
     // then shown here all the same, with an empty list.
-    if (!form3_) form3_ = new Form3(main_);
+    if (!form3_) form3_ = new SavedMessagesWindow(main_);
     bringUp(*form3_);
 }
 
 void SecondaryWindows::openTemplateEditor() {
-    if (!custom_) custom_ = new frmCustom(main_);
+    if (!custom_) custom_ = new TemplateEditor(main_);
     bringUp(*custom_);
 }
 
@@ -80,8 +80,8 @@ void SecondaryWindows::openWebsite() {
         bringUp(*website_);
         return;
     }
-    website_ = new frmWebsite(places_.websiteAddress);
-    connect(website_, &frmWebsite::closed, this, &SecondaryWindows::websiteClosed);
+    website_ = new WebsiteWindow(places_.websiteAddress);
+    connect(website_, &WebsiteWindow::closed, this, &SecondaryWindows::websiteClosed);
     website_->showMaximized();
 }
 
@@ -90,7 +90,7 @@ void SecondaryWindows::showHelpWindow() {
         bringUp(*help_);
         return;
     }
-    auto* help = new Form8(settings_, places_.helpFiles);
+    auto* help = new HelpWindow(settings_, places_.helpFiles);
     if (!help->loaded()) {
         delete help;  // without a help file there is nothing to show
         return;
@@ -101,8 +101,8 @@ void SecondaryWindows::showHelpWindow() {
 
 void SecondaryWindows::openAbout() {
     if (!about_) {
-        about_ = new frmAbout;
-        connect(about_, &frmAbout::websiteRequested, this, &SecondaryWindows::openWebsite);
+        about_ = new AboutWindow;
+        connect(about_, &AboutWindow::websiteRequested, this, &SecondaryWindows::openWebsite);
     }
     bringUp(*about_);
 }

@@ -20,12 +20,12 @@ class QWidget;
 
 namespace boardcast {
 
-class Form1;
-class Form3;
-class Form8;
-class frmAbout;
-class frmCustom;
-class frmWebsite;
+class MainWindow;
+class SavedMessagesWindow;
+class HelpWindow;
+class AboutWindow;
+class TemplateEditor;
+class WebsiteWindow;
 
 class SecondaryWindows final : public QObject {
     Q_OBJECT
@@ -37,7 +37,7 @@ public:
     };
 
     // Connects the main window's entries. splash, when given, is unloaded at shutdown.
-    SecondaryWindows(Form1& main, SettingsStore& settings, Places places,
+    SecondaryWindows(MainWindow& main, SettingsStore& settings, Places places,
                      QWidget* splash = nullptr);
     ~SecondaryWindows() override;
 
@@ -50,11 +50,11 @@ public:
     bool exitPending() const { return exitPending_; }
 
     // The windows now loaded, or null.
-    Form3* savedMessages() const;
-    frmCustom* templateEditor() const;
-    frmWebsite* website() const;
-    Form8* help() const;
-    frmAbout* about() const;
+    SavedMessagesWindow* savedMessages() const;
+    TemplateEditor* templateEditor() const;
+    WebsiteWindow* website() const;
+    HelpWindow* help() const;
+    AboutWindow* about() const;
 
 Q_SIGNALS:
     // The program should end now.
@@ -65,15 +65,15 @@ private:
     void websiteClosed();
     void endProgram();
 
-    Form1& main_;
+    MainWindow& main_;
     SettingsStore& settings_;
     Places places_;
     QPointer<QWidget> splash_;
-    QPointer<Form3> form3_;
-    QPointer<frmCustom> custom_;
-    QPointer<frmWebsite> website_;
-    QPointer<Form8> help_;
-    QPointer<frmAbout> about_;
+    QPointer<SavedMessagesWindow> form3_;
+    QPointer<TemplateEditor> custom_;
+    QPointer<WebsiteWindow> website_;
+    QPointer<HelpWindow> help_;
+    QPointer<AboutWindow> about_;
     bool exitPending_ = false;
 };
 

@@ -19,7 +19,7 @@
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 using namespace boardcast;
@@ -34,7 +34,7 @@ constexpr int kTimeoutMs = 30000;
 int child(const QString& folder) {
     MessageBox::setRecording(true);
     MemorySettingsStore settings;
-    Form1 form(toStdString(folder), settings, "about:blank");
+    MainWindow form(toStdString(folder), settings, "about:blank");
     form.show();
     QWebEngineView* view = form.browserPanel().webEngine().view();
     QSignalSpy loaded(view, &QWebEngineView::loadFinished);
@@ -69,7 +69,7 @@ private Q_SLOTS:
 
         MessageBox::setRecording(true);
         MemorySettingsStore settings;
-        Form1 again(toStdString(folder.path()), settings, "about:blank");
+        MainWindow again(toStdString(folder.path()), settings, "about:blank");
         QCOMPARE(again.lists().posts.count(), 1);
         QCOMPARE(again.lists().posts.at(0).address, std::string("http://127.0.0.1:1/t/7"));
         QCOMPARE(again.lists().forums.count(), 1);

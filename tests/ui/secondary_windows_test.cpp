@@ -24,12 +24,12 @@
 #include "core/shell/website_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
-#include "ui/form1.h"
-#include "ui/form3.h"
-#include "ui/form8.h"
-#include "ui/frm_about.h"
-#include "ui/frm_custom.h"
-#include "ui/frm_website.h"
+#include "ui/main_window.h"
+#include "ui/saved_messages_window.h"
+#include "ui/help_window.h"
+#include "ui/about_window.h"
+#include "ui/template_editor.h"
+#include "ui/website_window.h"
 #include "ui/message_box.h"
 #include "ui/resources.h"
 #include "ui/secondary_windows.h"
@@ -60,7 +60,7 @@ class SecondaryWindowsTest : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<MemorySettingsStore> settings_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<MainWindow> form_;
     std::unique_ptr<SecondaryWindows> windows_;
 
     QString path(const QString& name) const { return dir_->filePath(name); }
@@ -80,16 +80,16 @@ private:
         return QUrl::fromLocalFile(path(name)).toString();
     }
     void start(QStringList helpFiles, const QString& website = u"about:blank"_s) {
-        form_ = std::make_unique<Form1>(toStdString(dir_->path()), *settings_, "about:blank");
+        form_ = std::make_unique<MainWindow>(toStdString(dir_->path()), *settings_, "about:blank");
         windows_ = std::make_unique<SecondaryWindows>(
             *form_, *settings_, SecondaryWindows::Places{toStdString(website), std::move(helpFiles)});
         form_->show();
     }
     QStringList folderHelpOnly() const { return {path(u"Help.rtf"_s), path(u"none/Help.rtf"_s)}; }
-    static QString helpText(Form8& help) {
+    static QString helpText(HelpWindow& help) {
         return child<QTextBrowser>(help, "rtf1")->toPlainText();
     }
-    static void waitForLoad(frmWebsite& site) {
+    static void waitForLoad(WebsiteWindow& site) {
         QSignalSpy loaded(site.webEngine().view(), &QWebEngineView::loadFinished);
         QVERIFY(loaded.wait(20000));
     }
@@ -132,7 +132,7 @@ private Q_SLOTS:
             QVERIFY(!windows_->help());
             windows_->showHelpWindow();  // "View &Help"
             QVERIFY(!windows_->help());
-            for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<Form8*>(w));
+            for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<HelpWindow*>(w));
             return;
         }
         QVERIFY(windows_->help());
@@ -154,7 +154,7 @@ private Q_SLOTS:
         writeHelp(u"Help.rtf"_s, u"Help"_s);
         start(folderHelpOnly());
         QCoreApplication::processEvents();
-        QPointer<Form8> help = windows_->help();
+        QPointer<HelpWindow> help = windows_->help();
         QVERIFY(help);
         auto* box = child<QCheckBox>(*help, "Check1");
         QCOMPARE(box->text(), u"Show at Startup"_s);
@@ -193,14 +193,14 @@ private Q_SLOTS:
         QFETCH(bool, checked);
         writeHelp(u"Help.rtf"_s, u"Help"_s);
         (void)writeSetting(*settings_, keys::showHelp, toStdString(stored));
-        Form8 help(*settings_, folderHelpOnly());
+        HelpWindow help(*settings_, folderHelpOnly());
         QVERIFY(help.loaded());
         QCOMPARE(child<QCheckBox>(help, "Check1")->isChecked(), checked);
         QCOMPARE(readSetting(*settings_, keys::showHelp), toStdString(stored));  // not rewritten
     }
 
     void builtInHelpIsReal() {
-        Form8 help(*settings_, {QString::fromLatin1(kBuiltInHelpFile)});
+        HelpWindow help(*settings_, {QString::fromLatin1(kBuiltInHelpFile)});
         QVERIFY(help.loaded());
         const QString text = helpText(help);
         for (const char* caption : {"Auto-Insert", "Watch This Post", "Save and Close",
@@ -217,7 +217,7 @@ private Q_SLOTS:
     void aboutShowsTheIdentity() {
         start(folderHelpOnly());
         windows_->openAbout();
-        QPointer<frmAbout> about = windows_->about();
+        QPointer<AboutWindow> about = windows_->about();
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), u"About Boardcast"_s);
         QCOMPARE(child<QLabel>(*about, "lblTitle")->text(), u"Boardcast"_s);
@@ -244,7 +244,7 @@ private Q_SLOTS:
         const QString other = page(u"other.html"_s, u"Other page"_s);
         start(folderHelpOnly(), site);
         windows_->openWebsite();
-        QPointer<frmWebsite> w = windows_->website();
+        QPointer<WebsiteWindow> w = windows_->website();
         QVERIFY(w);
         QVERIFY(w->isMaximized());
         QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -284,7 +284,7 @@ private Q_SLOTS:
     }
     void websiteLayoutSurvivesTinySizes() {
         QFETCH(QSize, size);
-        frmWebsite w("about:blank");
+        WebsiteWindow w("about:blank");
         w.show();
         w.resize(size);
         QCoreApplication::processEvents();
@@ -309,7 +309,7 @@ private Q_SLOTS:
         QPointer<QWidget> help = windows_->help();
         QPointer<QWidget> editor = windows_->templateEditor();
         QPointer<QWidget> saved = windows_->savedMessages();
-        QPointer<frmWebsite> site = windows_->website();
+        QPointer<WebsiteWindow> site = windows_->website();
         QVERIFY(help && editor && saved && site);
         QFile::remove(path(u"posts.txt"_s));
         QSignalSpy finished(windows_.get(), &SecondaryWindows::finished);
@@ -340,7 +340,7 @@ private Q_SLOTS:
         start(folderHelpOnly());
         QFile::remove(path(u"messages.txt"_s));
         windows_->openSavedMessages();
-        QPointer<Form3> saved = windows_->savedMessages();
+        QPointer<SavedMessagesWindow> saved = windows_->savedMessages();
         QVERIFY(saved && saved->isVisible());  // shown with an empty list after the message
         QCOMPARE(MessageBox::recorded().size(), 1);
         QCOMPARE(MessageBox::recorded().front().text,
@@ -361,7 +361,7 @@ private Q_SLOTS:
     void templateEditorKeepsItsStateUntilItsCloseBox() {
         start(folderHelpOnly());
         windows_->openTemplateEditor();
-        QPointer<frmCustom> editor = windows_->templateEditor();
+        QPointer<TemplateEditor> editor = windows_->templateEditor();
         QVERIFY(editor && editor->isVisible());
         child<QLineEdit>(*editor, "txtName_3")->setText(u"mine"_s);
         QTest::mouseClick(child<QPushButton>(*editor, "Command1"), Qt::LeftButton);

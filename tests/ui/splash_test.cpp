@@ -13,7 +13,7 @@
 #include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/command_icons.h"
-#include "ui/frm_splash.h"
+#include "ui/splash_window.h"
 #include "ui/resources.h"
 
 using namespace boardcast;
@@ -42,7 +42,7 @@ QByteArray SplashTest::homePage() {
 }
 
 void SplashTest::finishesOnceAfterSeventyFiveTicks() {
-    frmSplash splash;
+    SplashWindow splash;
     QCOMPARE(splash.objectName(), u"frmSplash"_s);
     auto* timer = splash.findChild<QTimer*>(u"Timer2"_s);
     QVERIFY(timer);
@@ -50,14 +50,14 @@ void SplashTest::finishesOnceAfterSeventyFiveTicks() {
     QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
 
     QSignalSpy ticks(timer, &QTimer::timeout);
-    QSignalSpy finished(&splash, &frmSplash::finished);
+    QSignalSpy finished(&splash, &SplashWindow::finished);
     // The main window is shown from finished(); the splash must still be up at that moment
     // so that the screen never goes empty in between.
     bool visibleWhenFinished = false;
     int valueWhenFinished = 0;
-    connect(&splash, &frmSplash::finished, this, [&] {
+    connect(&splash, &SplashWindow::finished, this, [&] {
         visibleWhenFinished = splash.isVisible();
-        valueWhenFinished = splash.intTemp;
+        valueWhenFinished = splash.progress;
     });
 
     splash.start();
@@ -74,7 +74,7 @@ void SplashTest::finishesOnceAfterSeventyFiveTicks() {
     QTest::qWait(50);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(ticks.count(), 75);
-    QCOMPARE(splash.intTemp, 150);
+    QCOMPARE(splash.progress, 150);
 }
 
 void SplashTest::homePageIsBuiltInAndNamesTheControls() {

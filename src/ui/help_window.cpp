@@ -1,4 +1,4 @@
-#include "ui/form8.h"
+#include "ui/help_window.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -49,36 +49,36 @@ std::optional<bool> checkStateOf(std::string_view value) {
 
 }  // namespace
 
-Form8::Form8(SettingsStore& settings, const QStringList& helpFiles, QWidget* parent)
+HelpWindow::HelpWindow(SettingsStore& settings, const QStringList& helpFiles, QWidget* parent)
     : QWidget(parent, Qt::Window), settings_(settings) {
     setObjectName(QStringLiteral("Form8"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Readme/Help"));
 
-    rtf1 = new QTextBrowser(this);
-    rtf1->setObjectName(QStringLiteral("rtf1"));
-    rtf1->setReadOnly(true);
-    rtf1->setOpenLinks(false);
-    Check1 = new QCheckBox(QStringLiteral("Show at Startup"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
+    helpView = new QTextBrowser(this);
+    helpView->setObjectName(QStringLiteral("rtf1"));
+    helpView->setReadOnly(true);
+    helpView->setOpenLinks(false);
+    showAtStartupBox = new QCheckBox(QStringLiteral("Show at Startup"), this);
+    showAtStartupBox->setObjectName(QStringLiteral("Check1"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->setSpacing(4);
-    layout->addWidget(rtf1, 1);
-    layout->addWidget(Check1);
+    layout->addWidget(helpView, 1);
+    layout->addWidget(showAtStartupBox);
     layout->itemAt(1)->setAlignment(Qt::AlignLeft);
-    Check1->setContentsMargins(4, 0, 0, 0);
+    showAtStartupBox->setContentsMargins(4, 0, 0, 0);
     resize(686, 528);  // 10290 by 7920 twips
-    connect(Check1, &QCheckBox::clicked, this, &Form8::storeShowAtStartup);
+    connect(showAtStartupBox, &QCheckBox::clicked, this, &HelpWindow::storeShowAtStartup);
 
     // The window's load.
     skinWindow(*this);
     for (const QString& path : helpFiles) {
         std::optional<std::string> bytes = readHelpFile(path);
         if (!bytes) continue;
-        renderRtf(readRtf(*bytes), *rtf1->document());
-        rtf1->document()->setDocumentMargin(10);
-        rtf1->moveCursor(QTextCursor::Start);  // the reader starts at the top, not where filling ended
+        renderRtf(readRtf(*bytes), *helpView->document());
+        helpView->document()->setDocumentMargin(10);
+        helpView->moveCursor(QTextCursor::Start);  // the reader starts at the top, not where filling ended
         helpFile_ = path;
         loaded_ = true;
         break;
@@ -86,11 +86,11 @@ Form8::Form8(SettingsStore& settings, const QStringList& helpFiles, QWidget* par
     if (!loaded_) return;
     setTopmost(*this, true);
     if (std::optional<bool> checked = checkStateOf(readSetting(settings_, keys::showHelp))) {
-        Check1->setChecked(*checked);
+        showAtStartupBox->setChecked(*checked);
     }
 }
 
-void Form8::storeShowAtStartup(bool checked) {
+void HelpWindow::storeShowAtStartup(bool checked) {
     if (Status s = writeSetting(settings_, keys::showHelp, checked ? "1" : "0"); !s) {
         MessageBox::show(this, toQString(productIdentity().productName),
                          QStringLiteral("\"Show at Startup\" could not be stored: ") +

@@ -14,8 +14,8 @@
 #include "core/shell/product_identity.h"
 #include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
-#include "ui/form1.h"
-#include "ui/frm_custom.h"
+#include "ui/main_window.h"
+#include "ui/template_editor.h"
 #include "ui/message_box.h"
 
 using namespace boardcast;
@@ -50,11 +50,11 @@ class FrmCustomTest : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<MemorySettingsStore> settings_;
-    std::unique_ptr<Form1> main_;
-    QPointer<frmCustom> editor_;
+    std::unique_ptr<MainWindow> main_;
+    QPointer<TemplateEditor> editor_;
 
-    frmCustom& open() {
-        editor_ = new frmCustom(*main_);
+    TemplateEditor& open() {
+        editor_ = new TemplateEditor(*main_);
         editor_->show();
         return *editor_;
     }
@@ -70,7 +70,7 @@ private:
     QPushButton* del(int row) { return child<QPushButton>(QStringLiteral("cmdDel_%1").arg(row)); }
     QCheckBox* check() { return child<QCheckBox>(QStringLiteral("Check1")); }
     void saveAndClose() { child<QPushButton>(QStringLiteral("Command1"))->click(); }
-    QStringList chooser(Form1& form) {
+    QStringList chooser(MainWindow& form) {
         auto* combo = form.findChild<QComboBox*>(QStringLiteral("cmbConvert"));
         QStringList items;
         for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
@@ -102,7 +102,7 @@ private Q_SLOTS:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         settings_ = std::make_unique<MemorySettingsStore>();
-        main_ = std::make_unique<Form1>(toStdString(dir_->path()), *settings_, "about:blank");
+        main_ = std::make_unique<MainWindow>(toStdString(dir_->path()), *settings_, "about:blank");
         MessageBox::clearRecorded();
     }
     void cleanup() {
@@ -213,7 +213,7 @@ private Q_SLOTS:
         QVERIFY(writeSetting(*settings_, {kDataSection, "cust03Name", ""}, "mine"));
         QVERIFY(storeChooserChoice(*settings_, 4, "mine"));
         QVERIFY(writeSetting(*settings_, {kDataSection, "cust01Name", ""}, "first"));
-        Form1 form(toStdString(dir_->path()), *settings_, "about:blank");
+        MainWindow form(toStdString(dir_->path()), *settings_, "about:blank");
         auto* combo = form.findChild<QComboBox*>(QStringLiteral("cmbConvert"));
         QCOMPARE(combo->currentText(), QStringLiteral("mine"));
         QCOMPARE(combo->currentIndex(), 5);
@@ -244,7 +244,7 @@ private Q_SLOTS:
         box(2, 0)->setText(QStringLiteral("\">"));
         saveAndClose();
         QVERIFY(!editor_->isVisible());
-        frmCustom* const same = editor_.data();
+        TemplateEditor* const same = editor_.data();
         // Changed behind the hidden window: reopening must not refill from the table.
         main_->templates()[3].Name = "changed elsewhere";
         editor_->show();
@@ -271,9 +271,9 @@ private Q_SLOTS:
 
     void failedStoreIsShownAndTheWindowStays() {
         FailingStore store;
-        Form1 form(toStdString(dir_->path()), store, "about:blank");
+        MainWindow form(toStdString(dir_->path()), store, "about:blank");
         MessageBox::clearRecorded();
-        editor_ = new frmCustom(form);
+        editor_ = new TemplateEditor(form);
         editor_->show();
         QTest::keyClicks(box(0, 3), QStringLiteral("Custom"));
         store.failing = true;
@@ -296,4 +296,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(FrmCustomTest)
-#include "frm_custom_test.moc"
+#include "template_editor_test.moc"

@@ -19,14 +19,14 @@ namespace boardcast {
 
 class WebEngineBrowser;
 
-class frmWebsite final : public QMainWindow, public BrowserEvents {
+class WebsiteWindow final : public QMainWindow, public BrowserEvents {
     Q_OBJECT
 
 public:
     // The window's load: panels, caption, always on top, then the browser sets off for
     // address. The opener shows it maximised.
-    explicit frmWebsite(const std::string& address, QWidget* parent = nullptr);
-    ~frmWebsite() override;
+    explicit WebsiteWindow(const std::string& address, QWidget* parent = nullptr);
+    ~WebsiteWindow() override;
 
     WebEngineBrowser& webEngine() { return *browser_; }
 
@@ -51,9 +51,9 @@ private:
     void layoutWindow();
 
     WebEngineBrowser* browser_ = nullptr;
-    QGroupBox* frmBrowser = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QToolButton* Command3 = nullptr;
+    QGroupBox* browserFrame = nullptr;
+    QLineEdit* addressEdit = nullptr;
+    QToolButton* goButton = nullptr;
     std::array<QLabel*, 2> panels_{};
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// The main window: the command row, the message editor, the forums and posts panels under
-// their tab strip, the browser panel and the three-panel status bar. Every handler passes
+// The main window (design window Form1; its controls keep their design names, cmbConvert,
+// txtMessage and so on, as object names): the command row, the message editor, the forums
+// and posts panels under their tab strip, the browser panel and the three-panel status bar. Every handler passes
 // straight to the pure code (conversion, message library, watch list, reply check, forum
 // accounts); the window only moves texts between its controls and that code.
 
@@ -35,15 +36,15 @@ class PostWatcher;
 class QtProbeSocket;
 class ReplyCheck;
 
-class Form1 final : public QMainWindow, public StatusPanels {
+class MainWindow final : public QMainWindow, public StatusPanels {
     Q_OBJECT
 
 public:
     // The window's load runs here: data files, lists, templates and the restored message.
     // homePage is the first address the browser opens.
-    Form1(std::string appFolder, SettingsStore& settings, std::string homePage,
+    MainWindow(std::string appFolder, SettingsStore& settings, std::string homePage,
           QWidget* parent = nullptr);
-    ~Form1() override;
+    ~MainWindow() override;
 
     void setPanelText(int panel, const std::string& text) override;
 
@@ -129,41 +130,41 @@ private:
 
     std::unique_ptr<QtProbeSocket> sizesSocket_;
     std::unique_ptr<QtProbeSocket> postsSocket_;
-    std::unique_ptr<PageProbe> wscSizes;
-    std::unique_ptr<PageProbe> wscPosts;
+    std::unique_ptr<PageProbe> sizeProbe_;
+    std::unique_ptr<PageProbe> checkProbe_;
     std::unique_ptr<PostWatcher> watcher_;
     std::unique_ptr<ReplyCheck> replyCheck_;
     std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
     static constexpr int kMessageStoreDelayMs = 1000;
     QTimer* messageStore_ = nullptr;  // stores the message once the typing pauses
 
-    QToolButton* cmdMessage = nullptr;
-    QComboBox* cmbConvert = nullptr;
-    QToolButton* cmdPreview = nullptr;
-    QToolButton* cmdCopy = nullptr;
-    QToolButton* cmdSave = nullptr;
-    QToolButton* cmdLoad = nullptr;
-    QToolButton* cmdOptions = nullptr;
-    QPushButton* Command1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QLineEdit* txtSubject = nullptr;
-    QPlainTextEdit* txtMessage = nullptr;
-    std::array<QPushButton*, 4> cmdPaste{};
-    QWidget* TabStrip2 = nullptr;
-    QTabBar* TabStrip2Tabs = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    QPushButton* cmdAdd2 = nullptr;
-    QPushButton* cmdDel2 = nullptr;
-    QLineEdit* txtUsername = nullptr;
-    QLineEdit* txtPassword = nullptr;
-    QListWidget* lstPosts2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QPushButton* cmdAdd = nullptr;
-    QPushButton* cmdDel = nullptr;
-    QTabBar* TabStrip1 = nullptr;
-    QListWidget* lstPosts = nullptr;
-    QListWidget* lstNew = nullptr;
-    QPushButton* cmdReplies = nullptr;
+    QToolButton* autoInsertButton = nullptr;
+    QComboBox* formatChooser = nullptr;
+    QToolButton* previewButton = nullptr;
+    QToolButton* copyButton = nullptr;
+    QToolButton* saveButton = nullptr;
+    QToolButton* loadButton = nullptr;
+    QToolButton* optionsButton = nullptr;
+    QPushButton* websiteButton = nullptr;
+    QGroupBox* messageEditorFrame = nullptr;
+    QLineEdit* subjectEdit = nullptr;
+    QPlainTextEdit* messageEdit = nullptr;
+    std::array<QPushButton*, 4> pasteButtons{};
+    QWidget* listsArea = nullptr;
+    QTabBar* listsTabBar = nullptr;
+    QGroupBox* forumsFrame = nullptr;
+    QPushButton* addForumButton = nullptr;
+    QPushButton* removeForumButton = nullptr;
+    QLineEdit* usernameEdit = nullptr;
+    QLineEdit* passwordEdit = nullptr;
+    QListWidget* forumsList = nullptr;
+    QGroupBox* postsFrame = nullptr;
+    QPushButton* watchPostButton = nullptr;
+    QPushButton* removePostButton = nullptr;
+    QTabBar* postsTabBar = nullptr;
+    QListWidget* postsList = nullptr;
+    QListWidget* newRepliesList = nullptr;
+    QPushButton* checkRepliesButton = nullptr;
     BrowserPanel* browserPanel_ = nullptr;
     std::array<QLabel*, 3> panels_{};
 };

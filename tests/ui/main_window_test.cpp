@@ -35,7 +35,7 @@
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 using namespace boardcast;
@@ -55,25 +55,25 @@ private:
     void writeFile(const char* name, const std::string& bytes) const {
         std::ofstream(folder() + "/" + name, std::ios::binary) << bytes;
     }
-    std::unique_ptr<Form1> start() {
-        auto form = std::make_unique<Form1>(folder(), *settings_, "about:blank");
+    std::unique_ptr<MainWindow> start() {
+        auto form = std::make_unique<MainWindow>(folder(), *settings_, "about:blank");
         form->show();
         return form;
     }
-    static QAction* action(Form1& form, const char* name) {
+    static QAction* action(MainWindow& form, const char* name) {
         return form.findChild<QAction*>(QLatin1String(name));
     }
     template <class T>
-    static T* child(Form1& form, const char* name) {
+    static T* child(MainWindow& form, const char* name) {
         T* widget = form.findChild<T*>(QLatin1String(name));
         if (!widget) qFatal("no control %s", name);
         return widget;
     }
-    static QString panel(Form1& form, int n) {
+    static QString panel(MainWindow& form, int n) {
         return child<QLabel>(form, QStringLiteral("StatusPanel%1").arg(n).toLatin1().constData())->text();
     }
     // Loads a page into the window's browser and waits for it.
-    static void loadPage(Form1& form, const QString& html, const QString& url) {
+    static void loadPage(MainWindow& form, const QString& html, const QString& url) {
         QWebEngineView* view = form.browserPanel().webEngine().view();
         QSignalSpy loaded(view, &QWebEngineView::loadFinished);
         view->setHtml(html, QUrl(url));
@@ -116,7 +116,7 @@ private Q_SLOTS:
             settings_ = std::make_unique<MemorySettingsStore>();
             (void)writeSetting(*settings_, keys::showHelp, value);
             auto form = start();
-            QSignalSpy help(form.get(), &Form1::helpRequested);
+            QSignalSpy help(form.get(), &MainWindow::helpRequested);
             QTest::qWait(20);
             QCOMPARE(help.count(), std::string(value) == "1" ? 1 : 0);
         }
@@ -447,10 +447,10 @@ private Q_SLOTS:
 
     void menuEntriesReachTheirCommands() {
         auto form = start();
-        QSignalSpy saved(form.get(), &Form1::savedMessagesRequested);
-        QSignalSpy templates(form.get(), &Form1::templateEditorRequested);
-        QSignalSpy help(form.get(), &Form1::helpRequested);
-        QSignalSpy about(form.get(), &Form1::aboutRequested);
+        QSignalSpy saved(form.get(), &MainWindow::savedMessagesRequested);
+        QSignalSpy templates(form.get(), &MainWindow::templateEditorRequested);
+        QSignalSpy help(form.get(), &MainWindow::helpRequested);
+        QSignalSpy about(form.get(), &MainWindow::aboutRequested);
         action(*form, "mnuFile_1")->trigger();
         QCOMPARE(panel(*form, 1), QStringLiteral("MESSAGE SAVED"));
         action(*form, "mnuFile_2")->trigger();
@@ -545,4 +545,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(Form1Test)
-#include "form1_test.moc"
+#include "main_window_test.moc"

@@ -1,4 +1,4 @@
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -107,7 +107,7 @@ QString windowTitleText() {
 
 }  // namespace
 
-Form1::Form1(std::string appFolder, SettingsStore& settings, std::string homePage,
+MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::string homePage,
              QWidget* parent)
     : QMainWindow(parent), folder_(std::move(appFolder)), settings_(settings) {
     setObjectName(QStringLiteral("Form1"));
@@ -131,10 +131,10 @@ Form1::Form1(std::string appFolder, SettingsStore& settings, std::string homePag
 
     sizesSocket_ = std::make_unique<QtProbeSocket>();
     postsSocket_ = std::make_unique<QtProbeSocket>();
-    wscSizes = std::make_unique<PageProbe>(*sizesSocket_, *this);
-    wscPosts = std::make_unique<PageProbe>(*postsSocket_, *this);
-    watcher_ = std::make_unique<PostWatcher>(lists_.posts, *wscSizes, *this);
-    replyCheck_ = std::make_unique<ReplyCheck>(lists_.posts, *wscPosts, *this);
+    sizeProbe_ = std::make_unique<PageProbe>(*sizesSocket_, *this);
+    checkProbe_ = std::make_unique<PageProbe>(*postsSocket_, *this);
+    watcher_ = std::make_unique<PostWatcher>(lists_.posts, *sizeProbe_, *this);
+    replyCheck_ = std::make_unique<ReplyCheck>(lists_.posts, *checkProbe_, *this);
     replyCheck_->setChangedCallback([this] { refreshNewReplies(); });
     // A post that could not be fetched is marked in the list until it is fetched again.
     auto noteOutcome = [this](const std::string& address, const std::string& failure) {
@@ -159,69 +159,69 @@ Form1::Form1(std::string appFolder, SettingsStore& settings, std::string homePag
     load(homePage);
 }
 
-Form1::~Form1() {
+MainWindow::~MainWindow() {
     // The probes report into this window; they go first.
     replyCheck_.reset();
     watcher_.reset();
-    wscPosts.reset();
-    wscSizes.reset();
+    checkProbe_.reset();
+    sizeProbe_.reset();
 }
 
-void Form1::buildCommandRow(QWidget* area) {
-    cmdMessage = squareButton(area, "cmdMessage", "Auto-Insert",
+void MainWindow::buildCommandRow(QWidget* area) {
+    autoInsertButton = squareButton(area, "cmdMessage", "Auto-Insert",
                               "Once you are on the page where you can post your message, click "
                               "here to insert it.",
                               CommandIcon::AutoInsert, tw(60, 60, 1600, 800));
     label(area, "as", 1740, 540);
-    cmbConvert = place(new QComboBox(area), "cmbConvert", tw(2100, 480, 1635, 315));
-    cmbConvert->setToolTip(QStringLiteral(
+    formatChooser = place(new QComboBox(area), "cmbConvert", tw(2100, 480, 1635, 315));
+    formatChooser->setToolTip(QStringLiteral(
         "Select the format you would like to use when your message is inserted."));
-    connect(cmbConvert, &QComboBox::activated, this, [this] {
+    connect(formatChooser, &QComboBox::activated, this, [this] {
         if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
     });
-    cmdPreview = squareButton(area, "cmdPreview", "Preview",
+    previewButton = squareButton(area, "cmdPreview", "Preview",
                               "See a preview of your message in the currently selected format",
                               CommandIcon::Preview, tw(3840, 60, 800, 800));
-    cmdCopy = squareButton(area, "cmdCopy", "Copy",
+    copyButton = squareButton(area, "cmdCopy", "Copy",
                            "Copy your message to the clipboard in the selected format",
                            CommandIcon::Copy, tw(4680, 60, 800, 800));
-    cmdSave = squareButton(area, "cmdSave", "Save", "Save the current message", CommandIcon::Save,
+    saveButton = squareButton(area, "cmdSave", "Save", "Save the current message", CommandIcon::Save,
                            tw(5520, 60, 800, 800));
-    cmdLoad = squareButton(area, "cmdLoad", "Load", "Load a saved message", CommandIcon::Load,
+    loadButton = squareButton(area, "cmdLoad", "Load", "Load a saved message", CommandIcon::Load,
                            tw(6360, 60, 800, 800));
-    cmdOptions = squareButton(area, "cmdOptions", "Options", "Options", CommandIcon::Options,
+    optionsButton = squareButton(area, "cmdOptions", "Options", "Options", CommandIcon::Options,
                               tw(7200, 60, 800, 800));
-    Command1 = place(new WrappingButton(area), "Command1", tw(8040, 60, 2115, 795));
-    Command1->setToolTip(QStringLiteral("Visit us!"));
+    websiteButton = place(new WrappingButton(area), "Command1", tw(8040, 60, 2115, 795));
+    websiteButton->setToolTip(QStringLiteral("Visit us!"));
 
-    connect(cmdMessage, &QToolButton::clicked, this, &Form1::autoInsert);
-    connect(cmdPreview, &QToolButton::clicked, this, &Form1::preview);
-    connect(cmdCopy, &QToolButton::clicked, this, &Form1::copyMessage);
-    connect(cmdSave, &QToolButton::clicked, this, &Form1::saveCurrentMessage);
-    connect(cmdLoad, &QToolButton::clicked, this, &Form1::savedMessagesRequested);
-    connect(cmdOptions, &QToolButton::clicked, this, &Form1::templateEditorRequested);
-    connect(Command1, &QPushButton::clicked, this, &Form1::websiteRequested);
+    connect(autoInsertButton, &QToolButton::clicked, this, &MainWindow::autoInsert);
+    connect(previewButton, &QToolButton::clicked, this, &MainWindow::preview);
+    connect(copyButton, &QToolButton::clicked, this, &MainWindow::copyMessage);
+    connect(saveButton, &QToolButton::clicked, this, &MainWindow::saveCurrentMessage);
+    connect(loadButton, &QToolButton::clicked, this, &MainWindow::savedMessagesRequested);
+    connect(optionsButton, &QToolButton::clicked, this, &MainWindow::templateEditorRequested);
+    connect(websiteButton, &QPushButton::clicked, this, &MainWindow::websiteRequested);
 }
 
-void Form1::buildMessageEditor(QWidget* area) {
-    Frame1 = place(new QGroupBox(QStringLiteral("Message Editor"), area), "Frame1",
+void MainWindow::buildMessageEditor(QWidget* area) {
+    messageEditorFrame = place(new QGroupBox(QStringLiteral("Message Editor"), area), "Frame1",
                    tw(60, 900, 3735, 4155));
-    label(Frame1, "Subject:", 120, 360);
-    txtSubject = place(new QLineEdit(Frame1), "txtSubject", tw(900, 300, 1995, 285));
-    cmdPaste[0] = button(Frame1, "cmdPaste0", "Paste", tw(2940, 300, 675, 315),
+    label(messageEditorFrame, "Subject:", 120, 360);
+    subjectEdit = place(new QLineEdit(messageEditorFrame), "txtSubject", tw(900, 300, 1995, 285));
+    pasteButtons[0] = button(messageEditorFrame, "cmdPaste0", "Paste", tw(2940, 300, 675, 315),
                          "Click within the Subject field on the form you want to paste into, "
                          "then click here.");
-    label(Frame1, "Message:", 120, 660);
-    txtMessage = place(new QPlainTextEdit(Frame1), "txtMessage", tw(120, 900, 3495, 1755));
-    cmdPaste[3] = button(Frame1, "cmdPaste3", "Paste Message", tw(120, 2700, 3495, 375),
+    label(messageEditorFrame, "Message:", 120, 660);
+    messageEdit = place(new QPlainTextEdit(messageEditorFrame), "txtMessage", tw(120, 900, 3495, 1755));
+    pasteButtons[3] = button(messageEditorFrame, "cmdPaste3", "Paste Message", tw(120, 2700, 3495, 375),
                          "Click within the message area on the form you want to paste into, "
                          "then click here.");
-    txtMessage->setPlainText(toQString(std::string(kIntroductoryMessage)).replace(
+    messageEdit->setPlainText(toQString(std::string(kIntroductoryMessage)).replace(
         QStringLiteral("\r\n"), QStringLiteral("\n")));
 
     // Every change of the subject, typed or set by the program, is stored at once; the
     // message a second after the typing stops, so that a crash loses at most that second.
-    connect(txtSubject, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(subjectEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (Status s = storeSubject(settings_, toStdString(text)); !s) setPanelText(2, s.error().text);
     });
     messageStore_ = new QTimer(this);
@@ -230,118 +230,118 @@ void Form1::buildMessageEditor(QWidget* area) {
     connect(messageStore_, &QTimer::timeout, this, [this] {
         if (Status s = storeMessage(settings_, messageText()); !s) setPanelText(2, s.error().text);
     });
-    connect(txtMessage, &QPlainTextEdit::textChanged, messageStore_, qOverload<>(&QTimer::start));
-    txtMessage->installEventFilter(this);
+    connect(messageEdit, &QPlainTextEdit::textChanged, messageStore_, qOverload<>(&QTimer::start));
+    messageEdit->installEventFilter(this);
 }
 
 // Shift+Return would put a line separator into the box, which the message keeps as a lone
 // CR; it breaks the line as Return does.
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtMessage && event->type() == QEvent::KeyPress) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == messageEdit && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool isReturn = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if (isReturn && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
-            QTextCursor cursor = txtMessage->textCursor();
+            QTextCursor cursor = messageEdit->textCursor();
             cursor.insertText(QStringLiteral("\n"));  // a block break; replaces a selection
-            txtMessage->setTextCursor(cursor);
+            messageEdit->setTextCursor(cursor);
             return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void Form1::buildForumsPanel(QWidget* area) {
+void MainWindow::buildForumsPanel(QWidget* area) {
     // The tab strip's box runs down behind both panels, which stand on top of it.
-    TabStrip2 = place(new QWidget(area), "TabStrip2", tw(60, 5100, 3735, 4815));
-    auto* stripLayout = new QVBoxLayout(TabStrip2);
+    listsArea = place(new QWidget(area), "TabStrip2", tw(60, 5100, 3735, 4815));
+    auto* stripLayout = new QVBoxLayout(listsArea);
     stripLayout->setContentsMargins(0, 0, 0, 0);
     stripLayout->setSpacing(0);
-    TabStrip2Tabs = new QTabBar(TabStrip2);
-    TabStrip2Tabs->setObjectName(QStringLiteral("TabStrip2Tabs"));
-    TabStrip2Tabs->addTab(QStringLiteral("Your Forums"));
-    TabStrip2Tabs->addTab(QStringLiteral("Your Posts"));
-    auto* box = new QGroupBox(TabStrip2);
-    stripLayout->addWidget(TabStrip2Tabs);
+    listsTabBar = new QTabBar(listsArea);
+    listsTabBar->setObjectName(QStringLiteral("TabStrip2Tabs"));
+    listsTabBar->addTab(QStringLiteral("Your Forums"));
+    listsTabBar->addTab(QStringLiteral("Your Posts"));
+    auto* box = new QGroupBox(listsArea);
+    stripLayout->addWidget(listsTabBar);
     stripLayout->addWidget(box, 1);
 
-    Frame4 = place(new QGroupBox(area), "Frame4", tw(120, 5425, 3615, 4335));
-    Frame4->setFlat(true);
-    cmdAdd2 = button(Frame4, "cmdAdd2", "Add Current URL", tw(60, 180, 1680, 315),
+    forumsFrame = place(new QGroupBox(area), "Frame4", tw(120, 5425, 3615, 4335));
+    forumsFrame->setFlat(true);
+    addForumButton = button(forumsFrame, "cmdAdd2", "Add Current URL", tw(60, 180, 1680, 315),
                      "Watch the current URL");
-    cmdDel2 = button(Frame4, "cmdDel2", "Remove URL", tw(1800, 180, 1695, 315));
-    label(Frame4, "Username:", 60, 540);
-    txtUsername = place(new QLineEdit(Frame4), "txtUsername", tw(1080, 510, 1695, 285));
-    cmdPaste[1] = button(Frame4, "cmdPaste1", "Paste", tw(2820, 510, 675, 285),
+    removeForumButton = button(forumsFrame, "cmdDel2", "Remove URL", tw(1800, 180, 1695, 315));
+    label(forumsFrame, "Username:", 60, 540);
+    usernameEdit = place(new QLineEdit(forumsFrame), "txtUsername", tw(1080, 510, 1695, 285));
+    pasteButtons[1] = button(forumsFrame, "cmdPaste1", "Paste", tw(2820, 510, 675, 285),
                          "Click within the Username field on the form you want to paste into, "
                          "then click here.");
-    label(Frame4, "Password:", 60, 855);
-    txtPassword = place(new QLineEdit(Frame4), "txtPassword", tw(1080, 825, 1695, 285));
-    txtPassword->setEchoMode(QLineEdit::Password);
-    cmdPaste[2] = button(Frame4, "cmdPaste2", "Paste", tw(2820, 825, 675, 285),
+    label(forumsFrame, "Password:", 60, 855);
+    passwordEdit = place(new QLineEdit(forumsFrame), "txtPassword", tw(1080, 825, 1695, 285));
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    pasteButtons[2] = button(forumsFrame, "cmdPaste2", "Paste", tw(2820, 825, 675, 285),
                          "Click within the Password field on the form you want to paste into, "
                          "then click here.");
-    lstPosts2 = place(new QListWidget(Frame4), "lstPosts2", tw(60, 1140, 3435, 1425));
-    txtUsername->setEnabled(false);
-    txtPassword->setEnabled(false);
+    forumsList = place(new QListWidget(forumsFrame), "lstPosts2", tw(60, 1140, 3435, 1425));
+    usernameEdit->setEnabled(false);
+    passwordEdit->setEnabled(false);
 
-    connect(TabStrip2Tabs, &QTabBar::currentChanged, this, &Form1::selectPanelTab);
-    connect(cmdAdd2, &QPushButton::clicked, this, &Form1::addCurrentForum);
-    connect(cmdDel2, &QPushButton::clicked, this, &Form1::removeForum);
+    connect(listsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPanelTab);
+    connect(addForumButton, &QPushButton::clicked, this, &MainWindow::addCurrentForum);
+    connect(removeForumButton, &QPushButton::clicked, this, &MainWindow::removeForum);
     // A forum counts as chosen when the user selects it, not when tabbing makes it current.
-    connect(lstPosts2, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem*> selected = lstPosts2->selectedItems();
-        if (!selected.isEmpty()) forumClicked(lstPosts2->row(selected.front()));
+    connect(forumsList, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = forumsList->selectedItems();
+        if (!selected.isEmpty()) forumClicked(forumsList->row(selected.front()));
     });
-    connect(lstPosts2, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    connect(forumsList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         browserPanel_->navigate(toStdString(item->text()));
     });
-    connect(txtUsername, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(usernameEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (syncingFields_) return;
         if (lists_.forums.setUsernameField(toStdString(text))) {
             storeForums();
             return;
         }
         // The first "|" of a login ends the username, so a username cannot hold one.
-        const QSignalBlocker block(txtUsername);
-        const int cursor = txtUsername->cursorPosition();
-        txtUsername->setText(toQString(lists_.forums.usernameField()));
-        txtUsername->setCursorPosition(std::max(0, cursor - 1));
-        QToolTip::showText(txtUsername->mapToGlobal(QPoint(0, txtUsername->height())),
-                           QStringLiteral("A username cannot contain \"|\"."), txtUsername);
+        const QSignalBlocker block(usernameEdit);
+        const int cursor = usernameEdit->cursorPosition();
+        usernameEdit->setText(toQString(lists_.forums.usernameField()));
+        usernameEdit->setCursorPosition(std::max(0, cursor - 1));
+        QToolTip::showText(usernameEdit->mapToGlobal(QPoint(0, usernameEdit->height())),
+                           QStringLiteral("A username cannot contain \"|\"."), usernameEdit);
     });
-    connect(txtPassword, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(passwordEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (syncingFields_) return;
         lists_.forums.setPasswordField(toStdString(text));
         storeForums();
     });
     for (int i = 0; i < 4; ++i) {
-        connect(cmdPaste[static_cast<size_t>(i)], &QPushButton::clicked, this,
+        connect(pasteButtons[static_cast<size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { pasteIntoPage(i); });
     }
 }
 
-void Form1::buildPostsPanel(QWidget* area) {
-    Frame3 = place(new QGroupBox(area), "Frame3", tw(120, 5400, 3615, 4335));
-    Frame3->setFlat(true);
-    cmdAdd = button(Frame3, "cmdAdd", "Watch This Post", tw(60, 240, 1680, 375),
+void MainWindow::buildPostsPanel(QWidget* area) {
+    postsFrame = place(new QGroupBox(area), "Frame3", tw(120, 5400, 3615, 4335));
+    postsFrame->setFlat(true);
+    watchPostButton = button(postsFrame, "cmdAdd", "Watch This Post", tw(60, 240, 1680, 375),
                     "Watch the current URL");
-    cmdDel = button(Frame3, "cmdDel", "Remove Watch", tw(1800, 240, 1695, 375));
-    TabStrip1 = place(new QTabBar(Frame3), "TabStrip1", tw(60, 660, 3495, 315));
-    TabStrip1->addTab(QStringLiteral("Show All"));
-    TabStrip1->addTab(QStringLiteral("New Replies "));
-    TabStrip1->setExpanding(false);
-    cmdReplies = button(Frame3, "cmdReplies", "Check for new replies", tw(60, 1020, 3435, 315));
-    lstPosts = place(new QListWidget(Frame3), "lstPosts", tw(60, 1380, 3435, 1620));
-    lstNew = place(new QListWidget(Frame3), "lstNew", tw(60, 1380, 3435, 1620));
-    lstNew->hide();
-    cmdReplies->hide();
-    Frame3->hide();
+    removePostButton = button(postsFrame, "cmdDel", "Remove Watch", tw(1800, 240, 1695, 375));
+    postsTabBar = place(new QTabBar(postsFrame), "TabStrip1", tw(60, 660, 3495, 315));
+    postsTabBar->addTab(QStringLiteral("Show All"));
+    postsTabBar->addTab(QStringLiteral("New Replies "));
+    postsTabBar->setExpanding(false);
+    checkRepliesButton = button(postsFrame, "cmdReplies", "Check for new replies", tw(60, 1020, 3435, 315));
+    postsList = place(new QListWidget(postsFrame), "lstPosts", tw(60, 1380, 3435, 1620));
+    newRepliesList = place(new QListWidget(postsFrame), "lstNew", tw(60, 1380, 3435, 1620));
+    newRepliesList->hide();
+    checkRepliesButton->hide();
+    postsFrame->hide();
 
-    connect(cmdAdd, &QPushButton::clicked, this, &Form1::watchThisPost);
-    connect(cmdDel, &QPushButton::clicked, this, &Form1::removeWatchedPost);
-    connect(cmdReplies, &QPushButton::clicked, this, &Form1::checkForNewReplies);
-    connect(TabStrip1, &QTabBar::currentChanged, this, &Form1::selectPostsTab);
-    for (QListWidget* list : {lstPosts, lstNew}) {
+    connect(watchPostButton, &QPushButton::clicked, this, &MainWindow::watchThisPost);
+    connect(removePostButton, &QPushButton::clicked, this, &MainWindow::removeWatchedPost);
+    connect(checkRepliesButton, &QPushButton::clicked, this, &MainWindow::checkForNewReplies);
+    connect(postsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPostsTab);
+    for (QListWidget* list : {postsList, newRepliesList}) {
         connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
             setPanelText(2, toStdString(item->text()));
         });
@@ -351,7 +351,7 @@ void Form1::buildPostsPanel(QWidget* area) {
     }
 }
 
-void Form1::buildMenus() {
+void MainWindow::buildMenus() {
     struct Entry {
         const char* text;
         std::function<void()> run;
@@ -399,9 +399,9 @@ void Form1::buildMenus() {
 
 
 // The window's load, in its order.
-void Form1::load(const std::string& homePage) {
+void MainWindow::load(const std::string& homePage) {
     setWindowTitle(windowTitleText());
-    Command1->setText(QStringLiteral("Visit the ") + toQString(productIdentity().companyName) +
+    websiteButton->setText(QStringLiteral("Visit the ") + toQString(productIdentity().companyName) +
                       QStringLiteral(" Affiliate Training Center"));
     browserPanel_->navigate(homePage);
 
@@ -418,20 +418,20 @@ void Form1::load(const std::string& homePage) {
     if (auto message = restoredMessage(settings_)) setMessageText(*message);
     setSubjectText(restoredSubject(settings_));
     std::vector<std::string> entries = formatChooserEntries(templates_);
-    cmbConvert->setCurrentIndex(restoredChooserIndex(settings_, entries));
+    formatChooser->setCurrentIndex(restoredChooserIndex(settings_, entries));
 
     // Typing starts in the message, not on "Auto-Insert", which Space or Enter would fire.
-    txtMessage->setFocus();
-    setFocusProxy(txtMessage);
+    messageEdit->setFocus();
+    setFocusProxy(messageEdit);
 
     skinWindow(*this, {{centralWidget(), QStringLiteral("SkinLabel1")},
-                       {Frame1, QStringLiteral("SkinLabel2")},
+                       {messageEditorFrame, QStringLiteral("SkinLabel2")},
                        {browserPanel_, QStringLiteral("SkinLabel3")}});
 
     // The help window opens at start while "Show at Startup" is ticked; it is asked for once
     // the window exists, so whoever opens it can place it above this one.
     if (readSetting(settings_, keys::showHelp) == "1") {
-        QTimer::singleShot(0, this, &Form1::helpRequested);
+        QTimer::singleShot(0, this, &MainWindow::helpRequested);
     }
 
     if (!problems.empty()) {
@@ -441,18 +441,18 @@ void Form1::load(const std::string& homePage) {
     }
 }
 
-void Form1::updateInterface() {
-    const int previousIndex = cmbConvert->currentIndex();
+void MainWindow::updateInterface() {
+    const int previousIndex = formatChooser->currentIndex();
     const std::string previous = chooserText();
     const std::vector<std::string> entries = formatChooserEntries(templates_);
-    cmbConvert->clear();
-    for (const std::string& entry : entries) cmbConvert->addItem(toQString(entry));
+    formatChooser->clear();
+    for (const std::string& entry : entries) formatChooser->addItem(toQString(entry));
     if (previousIndex < 0) {  // the first fill, at start
-        cmbConvert->setCurrentIndex(0);
+        formatChooser->setCurrentIndex(0);
         return;
     }
     const std::optional<int> index = chooserIndexOfName(entries, previous, previousIndex);
-    cmbConvert->setCurrentIndex(index.value_or(0));
+    formatChooser->setCurrentIndex(index.value_or(0));
     if (!index) {
         setPanelText(2, "The format \"" + previous + "\" is no longer listed; messages now go out as \"" +
                             std::string(kPlainTextEntry) + "\".");
@@ -460,40 +460,40 @@ void Form1::updateInterface() {
     if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
 }
 
-Status Form1::rememberChooserChoice() {
-    return storeChooserChoice(settings_, cmbConvert->currentIndex(), chooserText());
+Status MainWindow::rememberChooserChoice() {
+    return storeChooserChoice(settings_, formatChooser->currentIndex(), chooserText());
 }
 
-void Form1::setPanelText(int panel, const std::string& text) {
+void MainWindow::setPanelText(int panel, const std::string& text) {
     if (panel >= 1 && panel <= 3) panels_[static_cast<size_t>(panel - 1)]->setText(toQString(text));
 }
 
 // The box's raw text keeps what toPlainText() would change (a no-break space turns into a
 // space there). Its own paragraph separators are the line breaks, CR LF; a line separator
 // stands for a lone CR that was put into it.
-std::string Form1::messageText() const {
-    QString text = txtMessage->document()->toRawText();
+std::string MainWindow::messageText() const {
+    QString text = messageEdit->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
     text.replace(QChar::LineSeparator, QLatin1Char('\r'));
     return toStdString(text);
 }
 
-void Form1::setMessageText(const std::string& text) {
+void MainWindow::setMessageText(const std::string& text) {
     // CR LF is a line break of the box; a lone CR would become one too and come back as
     // CR LF, so it goes in as a line separator, shown as a break within the paragraph.
     QString shown = toQString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QChar::LineSeparator);
-    txtMessage->setPlainText(shown);
+    messageEdit->setPlainText(shown);
 }
 
-std::string Form1::subjectText() const { return toStdString(txtSubject->text()); }
+std::string MainWindow::subjectText() const { return toStdString(subjectEdit->text()); }
 
-void Form1::setSubjectText(const std::string& text) { txtSubject->setText(toQString(text)); }
+void MainWindow::setSubjectText(const std::string& text) { subjectEdit->setText(toQString(text)); }
 
-std::string Form1::chooserText() const { return toStdString(cmbConvert->currentText()); }
+std::string MainWindow::chooserText() const { return toStdString(formatChooser->currentText()); }
 
-std::string Form1::pasteText(int index) const {
+std::string MainWindow::pasteText(int index) const {
     switch (index) {
         case 0: return subjectText();
         case 1: return lists_.forums.currentUsername();
@@ -503,7 +503,7 @@ std::string Form1::pasteText(int index) const {
     }
 }
 
-void Form1::showError(const std::string& text) {
+void MainWindow::showError(const std::string& text) {
     MessageBox::show(this, toQString(productIdentity().productName), toQString(text),
                      MessageBox::Icon::Warning);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The template editor: one row per slot of the main window's template table (row = slot),
+// The template editor "Custom Message Templates" (design window frmCustom): one row per slot of the main window's template table (row = slot),
 // five boxes per row for the template's fields and a "del" button that empties them. Rows
 // 0 to 2 hold the built-in templates: disabled until "Enable changing of default templates"
 // is ticked, and even then their names stay disabled. Edits stay in the boxes until
@@ -18,15 +18,15 @@ class QPushButton;
 
 namespace boardcast {
 
-class Form1;
+class MainWindow;
 
-class frmCustom final : public QWidget {
+class TemplateEditor final : public QWidget {
     Q_OBJECT
 
 public:
     // fillTemplateEditor: copies main.templates() into the forty boxes. main must outlive
     // the window.
-    explicit frmCustom(Form1& main, QWidget* parent = nullptr);
+    explicit TemplateEditor(MainWindow& main, QWidget* parent = nullptr);
 
     // Check1 clicked: enables or disables the link boxes and "del" of rows 0 to 2 to match it.
     void toggleDefaultTemplates();
@@ -41,11 +41,11 @@ private:
     static constexpr int kFieldCount = static_cast<int>(kTemplateFields.size());
     using Row = std::array<QLineEdit*, kFieldCount>;  // in kTemplateFields order
 
-    Form1& main_;
+    MainWindow& main_;
     std::array<Row, kTemplateSlots> boxes_{};
-    std::array<QPushButton*, kTemplateSlots> cmdDel{};
-    QCheckBox* Check1 = nullptr;
-    QPushButton* Command1 = nullptr;
+    std::array<QPushButton*, kTemplateSlots> clearButtons{};
+    QCheckBox* unlockDefaultsBox = nullptr;
+    QPushButton* saveButton = nullptr;
 };
 
 }  // namespace boardcast

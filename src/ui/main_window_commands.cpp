@@ -24,7 +24,7 @@
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
 #include "ui/browser_panel.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 namespace boardcast {
@@ -55,7 +55,7 @@ void refill(QListWidget* list, const Range& items, Text text) {
 
 }  // namespace
 
-void Form1::autoInsert() {
+void MainWindow::autoInsert() {
     const std::string chooser = chooserText();
     browserPanel_->autoInsertMessage(
         {outgoingText(messageText(), chooser, templates_),
@@ -63,17 +63,17 @@ void Form1::autoInsert() {
          linkMarkupOf(chooser, templates_), messageText()});
 }
 
-void Form1::preview() {
+void MainWindow::preview() {
     MessageBox::show(this, QStringLiteral("message preview"),
                      toQString(outgoingText(messageText(), chooserText(), templates_)));
 }
 
-void Form1::copyMessage() {
+void MainWindow::copyMessage() {
     QGuiApplication::clipboard()->setText(
         toQString(outgoingText(messageText(), chooserText(), templates_)));
 }
 
-void Form1::saveCurrentMessage() {
+void MainWindow::saveCurrentMessage() {
     if (Status s = saveMessage(folder_, messageText(), subjectText()); !s) {
         showError("The message was not saved. " + s.error().text);
         return;
@@ -82,19 +82,19 @@ void Form1::saveCurrentMessage() {
     Q_EMIT messagesChanged();
 }
 
-void Form1::newMessage() {
-    txtMessage->clear();
-    txtSubject->clear();  // stored at once, as every change of the subject
+void MainWindow::newMessage() {
+    messageEdit->clear();
+    subjectEdit->clear();  // stored at once, as every change of the subject
 }
 
-void Form1::exitWithoutSaving() {
+void MainWindow::exitWithoutSaving() {
     // Ends at once: no list file and no setting is written.
     QCoreApplication::exit(0);
 }
 
-void Form1::pasteIntoPage(int index) { browserPanel_->pasteIntoPage(index); }
+void MainWindow::pasteIntoPage(int index) { browserPanel_->pasteIntoPage(index); }
 
-void Form1::watchThisPost() {
+void MainWindow::watchThisPost() {
     const std::string address = browserPanel_->currentAddress();
     if (watcher_->watchCurrentPage(address) < 0) {
         if (std::string reason = PostWatcher::refusedReason(address); !reason.empty()) {
@@ -106,52 +106,52 @@ void Form1::watchThisPost() {
     storePosts();
 }
 
-void Form1::removeWatchedPost() {
+void MainWindow::removeWatchedPost() {
     // Only an entry the user selected; tabbing into the list makes a row current without
     // selecting it.
-    const int row = selectedRow(lstPosts);
+    const int row = selectedRow(postsList);
     if (row < 0) return;
     watcher_->removeWatch(row);
     refreshPosts();
-    clearSelection(lstPosts);
+    clearSelection(postsList);
     storePosts();
 }
 
-void Form1::checkForNewReplies() { replyCheck_->startReplyCheck(); }
+void MainWindow::checkForNewReplies() { replyCheck_->startReplyCheck(); }
 
-void Form1::addCurrentForum() {
+void MainWindow::addCurrentForum() {
     if (!lists_.forums.addCurrentForum(browserPanel_->currentAddress())) return;
     refreshForums();
     {
-        QSignalBlocker block(lstPosts2);
-        lstPosts2->setCurrentRow(lists_.forums.selectedIndex());
+        QSignalBlocker block(forumsList);
+        forumsList->setCurrentRow(lists_.forums.selectedIndex());
     }
     setPanelText(2, lists_.forums.at(lists_.forums.selectedIndex()).address);
     showLoginFields();
     storeForums();
 }
 
-void Form1::removeForum() {
-    const int row = selectedRow(lstPosts2);
+void MainWindow::removeForum() {
+    const int row = selectedRow(forumsList);
     if (row < 0) return;
     if (lists_.forums.selectedIndex() != row) lists_.forums.selectForum(row);
     lists_.forums.removeForum();
     refreshForums();
-    clearSelection(lstPosts2);
+    clearSelection(forumsList);
     storeForums();
 }
 
-void Form1::storePosts() {
+void MainWindow::storePosts() {
     if (!lists_.postsLoaded) return;  // its files stay as they are (unreadable or cut)
     for (const Error& e : saveWatchLists(folder_, lists_.posts)) setPanelText(2, e.text);
 }
 
-void Form1::storeForums() {
+void MainWindow::storeForums() {
     if (!lists_.forumsLoaded) return;
     if (Status s = saveForums(folder_, lists_.forums); !s) setPanelText(2, s.error().text);
 }
 
-void Form1::forumClicked(int row) {
+void MainWindow::forumClicked(int row) {
     if (row < 0) return;
     lists_.forums.selectForum(row);
     setPanelText(2, lists_.forums.at(row).address);
@@ -159,73 +159,73 @@ void Form1::forumClicked(int row) {
 }
 
 // Shows the login fields as the model holds them; the model has stored the login already.
-void Form1::showLoginFields() {
+void MainWindow::showLoginFields() {
     syncingFields_ = true;
-    txtUsername->setEnabled(lists_.forums.fieldsEnabled());
-    txtPassword->setEnabled(lists_.forums.fieldsEnabled());
-    if (txtUsername->text() != toQString(lists_.forums.usernameField())) {
-        txtUsername->setText(toQString(lists_.forums.usernameField()));
+    usernameEdit->setEnabled(lists_.forums.fieldsEnabled());
+    passwordEdit->setEnabled(lists_.forums.fieldsEnabled());
+    if (usernameEdit->text() != toQString(lists_.forums.usernameField())) {
+        usernameEdit->setText(toQString(lists_.forums.usernameField()));
     }
-    if (txtPassword->text() != toQString(lists_.forums.passwordField())) {
-        txtPassword->setText(toQString(lists_.forums.passwordField()));
+    if (passwordEdit->text() != toQString(lists_.forums.passwordField())) {
+        passwordEdit->setText(toQString(lists_.forums.passwordField()));
     }
     syncingFields_ = false;
 }
 
-void Form1::openListEntry(QListWidget* list, int row) {
+void MainWindow::openListEntry(QListWidget* list, int row) {
     if (row < 0 || row >= list->count()) return;
     browserPanel_->autoInsert().armPostCheck();
     browserPanel_->navigate(toStdString(list->item(row)->text()));
 }
 
-void Form1::selectPostsTab(int index) {
-    if (TabStrip1->currentIndex() != index) {
-        TabStrip1->setCurrentIndex(index);  // comes back here through currentChanged
+void MainWindow::selectPostsTab(int index) {
+    if (postsTabBar->currentIndex() != index) {
+        postsTabBar->setCurrentIndex(index);  // comes back here through currentChanged
         return;
     }
     // The posts panel is where both lists live; show it so the choice can be seen.
     selectPanelTab(1);
     const bool all = index == 0;
-    cmdDel->setVisible(all);
-    cmdAdd->setVisible(all);
-    cmdReplies->setVisible(!all);
-    lstPosts->setVisible(all);
-    lstNew->setVisible(!all);
+    removePostButton->setVisible(all);
+    watchPostButton->setVisible(all);
+    checkRepliesButton->setVisible(!all);
+    postsList->setVisible(all);
+    newRepliesList->setVisible(!all);
 }
 
-void Form1::selectPanelTab(int index) {
-    if (TabStrip2Tabs->currentIndex() != index) {
-        TabStrip2Tabs->setCurrentIndex(index);
+void MainWindow::selectPanelTab(int index) {
+    if (listsTabBar->currentIndex() != index) {
+        listsTabBar->setCurrentIndex(index);
         return;
     }
-    Frame3->setVisible(index == 1);
-    Frame4->setVisible(index == 0);
+    postsFrame->setVisible(index == 1);
+    forumsFrame->setVisible(index == 0);
 }
 
-void Form1::refreshPosts() {
-    refill(lstPosts, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
+void MainWindow::refreshPosts() {
+    refill(postsList, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
     // The entry's text stays the address; the mark is a picture and the reason its tip.
     const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (int row = 0; row < lstPosts->count() && row < lists_.posts.count(); ++row) {
+    for (int row = 0; row < postsList->count() && row < lists_.posts.count(); ++row) {
         auto it = unreachable_.find(lists_.posts.at(row).address);
         if (it == unreachable_.end()) continue;
-        QListWidgetItem* item = lstPosts->item(row);
+        QListWidgetItem* item = postsList->item(row);
         item->setIcon(mark);
         item->setToolTip(QStringLiteral("Could not be fetched: ") + toQString(it->second));
     }
 }
 
-void Form1::refreshNewReplies() {
-    refill(lstNew, replyCheck_->newReplies(), [](const std::string& s) { return s; });
+void MainWindow::refreshNewReplies() {
+    refill(newRepliesList, replyCheck_->newReplies(), [](const std::string& s) { return s; });
 }
 
-void Form1::refreshForums() {
-    refill(lstPosts2, lists_.forums.forums(), [](const Forum& f) { return f.address; });
+void MainWindow::refreshForums() {
+    refill(forumsList, lists_.forums.forums(), [](const Forum& f) { return f.address; });
 }
 
 // An orderly shutdown: the lists and the message state are written, and anything that
 // could not be written is reported in one box before the program ends.
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     std::vector<Error> failures = saveProgramLists(folder_, lists_);
     if (Status s = storeMessage(settings_, messageText()); !s) failures.push_back(s.error());
     if (Status s = rememberChooserChoice(); !s) failures.push_back(s.error());
@@ -234,17 +234,17 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void Form1::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     layoutMainWindow();
 }
 
-void Form1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) layoutMainWindow();
 }
 
-void Form1::layoutMainWindow() {
+void MainWindow::layoutMainWindow() {
     const QRect outer = frameGeometry();
     auto l = boardcast::layoutMainWindow(outer.width() * kTwipsPerPixel,
                                          outer.height() * kTwipsPerPixel,
@@ -252,11 +252,11 @@ void Form1::layoutMainWindow() {
                                          isMinimized());
     if (!l) return;
     auto px = [](int twips) { return twips / kTwipsPerPixel; };
-    Frame3->resize(Frame3->width(), px(l->frame3Height));
-    lstPosts->resize(lstPosts->width(), px(l->listPostsHeight));
-    Frame4->resize(Frame4->width(), px(l->frame4Height));
-    lstPosts2->resize(lstPosts2->width(), px(l->listForumsHeight));
-    lstNew->resize(lstNew->width(), px(l->listNewHeight));
+    postsFrame->resize(postsFrame->width(), px(l->frame3Height));
+    postsList->resize(postsList->width(), px(l->listPostsHeight));
+    forumsFrame->resize(forumsFrame->width(), px(l->frame4Height));
+    forumsList->resize(forumsList->width(), px(l->listForumsHeight));
+    newRepliesList->resize(newRepliesList->width(), px(l->listNewHeight));
     // Frame2 keeps to the rules, but never reaches under the status bar (the rules measure
     // the window's outer height, title and menu included).
     const int roomBelow = centralWidget()->height() - browserPanel_->y();
@@ -265,8 +265,8 @@ void Form1::layoutMainWindow() {
     panels_[0]->setFixedWidth(px(l->panel1Width));
     panels_[1]->setFixedWidth(px(l->panel2Width));
     panels_[2]->setFixedWidth(px(l->panel3Width));
-    Command1->resize(px(l->command1Width), Command1->height());
-    TabStrip2->resize(TabStrip2->width(), px(l->tabStrip2Height));
+    websiteButton->resize(px(l->command1Width), websiteButton->height());
+    listsArea->resize(listsArea->width(), px(l->tabStrip2Height));
 }
 
 }  // namespace boardcast

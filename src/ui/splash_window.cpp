@@ -1,4 +1,4 @@
-#include "ui/frm_splash.h"
+#include "ui/splash_window.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -30,34 +30,34 @@ QFont fitted(QFont font, const QString& text, int maxPoints, int width) {
 
 }  // namespace
 
-frmSplash::frmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), Timer2(this) {
+SplashWindow::SplashWindow(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), timer_(this) {
     setObjectName(QStringLiteral("frmSplash"));
-    Timer2.setObjectName(QStringLiteral("Timer2"));
-    Timer2.setInterval(kTickMs);
-    connect(&Timer2, &QTimer::timeout, this, &frmSplash::tick);
+    timer_.setObjectName(QStringLiteral("Timer2"));
+    timer_.setInterval(kTickMs);
+    connect(&timer_, &QTimer::timeout, this, &SplashWindow::tick);
     setFixedSize(420, 260);
     if (productIdentity().skinEnabled) startProgramSkin();
     skinWindow(*this);
 }
 
-void frmSplash::start() {
+void SplashWindow::start() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
     show();
-    Timer2.start();
+    timer_.start();
 }
 
-void frmSplash::tick() {
-    intTemp += kStep;
-    if (intTemp < kDone) return;
-    Timer2.stop();
+void SplashWindow::tick() {
+    progress += kStep;
+    if (progress < kDone) return;
+    timer_.stop();
     Q_EMIT finished();
     hide();
 }
 
-void frmSplash::paintEvent(QPaintEvent*) {
+void SplashWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, height());

@@ -16,8 +16,8 @@
 #include "core/shell/product_identity.h"
 #include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
-#include "ui/form1.h"
-#include "ui/form3.h"
+#include "ui/main_window.h"
+#include "ui/saved_messages_window.h"
 #include "ui/message_box.h"
 
 using namespace boardcast;
@@ -28,8 +28,8 @@ class Form3Test : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<MemorySettingsStore> settings_;
-    std::unique_ptr<Form1> main_;
-    QPointer<Form3> form_;
+    std::unique_ptr<MainWindow> main_;
+    QPointer<SavedMessagesWindow> form_;
 
     QString messagesPath() const { return dir_->filePath(QStringLiteral("messages.txt")); }
     std::string readMessages() const {
@@ -43,8 +43,8 @@ private:
         QFile::remove(messagesPath());
         QVERIFY(QDir().mkdir(messagesPath()));
     }
-    Form3& open() {
-        form_ = new Form3(*main_);
+    SavedMessagesWindow& open() {
+        form_ = new SavedMessagesWindow(*main_);
         form_->show();
         return *form_;
     }
@@ -72,7 +72,7 @@ private Q_SLOTS:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         settings_ = std::make_unique<MemorySettingsStore>();
-        main_ = std::make_unique<Form1>(toStdString(dir_->path()), *settings_, "about:blank");
+        main_ = std::make_unique<MainWindow>(toStdString(dir_->path()), *settings_, "about:blank");
         MessageBox::clearRecorded();
     }
     void cleanup() {
@@ -237,7 +237,7 @@ private Q_SLOTS:
 
     void missingFileIsReportedAndTheWindowHidden() {
         QVERIFY(QFile::remove(messagesPath()));
-        form_ = new Form3(*main_);
+        form_ = new SavedMessagesWindow(*main_);
         QCOMPARE(MessageBox::recorded().size(), 1);
         QCOMPARE(MessageBox::recorded()[0].title, title());
         QCOMPARE(MessageBox::recorded()[0].text,
@@ -300,4 +300,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(Form3Test)
-#include "form3_test.moc"
+#include "saved_messages_window_test.moc"

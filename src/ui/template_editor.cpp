@@ -1,4 +1,4 @@
-#include "ui/frm_custom.h"
+#include "ui/template_editor.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,7 +11,7 @@
 #include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 namespace boardcast {
@@ -39,7 +39,7 @@ QString indexed(const char* group, int row) {
 
 }  // namespace
 
-frmCustom::frmCustom(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
+TemplateEditor::TemplateEditor(MainWindow& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
     setObjectName(QStringLiteral("frmCustom"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Custom Message Templates"));
@@ -81,29 +81,29 @@ frmCustom::frmCustom(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window)
             boxes_[slot][field] = box;
             grid->addWidget(box, row + 1, c + 1);
         }
-        cmdDel[slot] = new QPushButton(QStringLiteral("del"), this);
-        cmdDel[slot]->setObjectName(indexed("cmdDel", row));
-        cmdDel[slot]->setFixedWidth(44);
-        grid->addWidget(cmdDel[slot], row + 1, kFieldCount + 1);
-        connect(cmdDel[slot], &QPushButton::clicked, this, [this, row] { clearTemplateRow(row); });
+        clearButtons[slot] = new QPushButton(QStringLiteral("del"), this);
+        clearButtons[slot]->setObjectName(indexed("cmdDel", row));
+        clearButtons[slot]->setFixedWidth(44);
+        grid->addWidget(clearButtons[slot], row + 1, kFieldCount + 1);
+        connect(clearButtons[slot], &QPushButton::clicked, this, [this, row] { clearTemplateRow(row); });
 
         const bool custom = row >= kDefaultSlots;
         for (QLineEdit* box : boxes_[slot]) box->setEnabled(custom);
-        cmdDel[slot]->setEnabled(custom);
+        clearButtons[slot]->setEnabled(custom);
     }
 
-    Check1 = new QCheckBox(QStringLiteral("Enable changing of default templates"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Command1 = new QPushButton(QStringLiteral("Save and Close"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    connect(Check1, &QCheckBox::toggled, this, &frmCustom::toggleDefaultTemplates);
-    connect(Command1, &QPushButton::clicked, this, &frmCustom::saveTemplateEditor);
+    unlockDefaultsBox = new QCheckBox(QStringLiteral("Enable changing of default templates"), this);
+    unlockDefaultsBox->setObjectName(QStringLiteral("Check1"));
+    saveButton = new QPushButton(QStringLiteral("Save and Close"), this);
+    saveButton->setObjectName(QStringLiteral("Command1"));
+    saveButton->setDefault(true);
+    connect(unlockDefaultsBox, &QCheckBox::toggled, this, &TemplateEditor::toggleDefaultTemplates);
+    connect(saveButton, &QPushButton::clicked, this, &TemplateEditor::saveTemplateEditor);
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(Check1);
+    bottom->addWidget(unlockDefaultsBox);
     bottom->addStretch(1);
-    bottom->addWidget(Command1);
+    bottom->addWidget(saveButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
@@ -119,21 +119,21 @@ frmCustom::frmCustom(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window)
     skinWindow(*this, {{this, QStringLiteral("SkinLabel1")}});
 }
 
-void frmCustom::toggleDefaultTemplates() {
-    const bool on = Check1->isChecked();
+void TemplateEditor::toggleDefaultTemplates() {
+    const bool on = unlockDefaultsBox->isChecked();
     for (int row = 0; row < kDefaultSlots; ++row) {
         const Row& boxes = boxes_[static_cast<size_t>(row)];
         for (size_t field = 1; field < boxes.size(); ++field) boxes[field]->setEnabled(on);
-        cmdDel[static_cast<size_t>(row)]->setEnabled(on);
+        clearButtons[static_cast<size_t>(row)]->setEnabled(on);
     }
 }
 
-void frmCustom::clearTemplateRow(int row) {
+void TemplateEditor::clearTemplateRow(int row) {
     if (row < 0 || row >= kTemplateSlots) return;
     for (QLineEdit* box : boxes_[static_cast<size_t>(row)]) box->clear();
 }
 
-void frmCustom::saveTemplateEditor() {
+void TemplateEditor::saveTemplateEditor() {
     TemplateTable& table = main_.templates();
     for (size_t slot = 0; slot < table.size(); ++slot) {
         for (size_t field = 0; field < kTemplateFields.size(); ++field) {

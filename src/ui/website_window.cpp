@@ -1,4 +1,4 @@
-#include "ui/frm_website.h"
+#include "ui/website_window.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -30,7 +30,7 @@ QRect twipsRect(int left, int top, int width, int height) {
 
 }  // namespace
 
-frmWebsite::frmWebsite(const std::string& address, QWidget* parent) : QMainWindow(parent) {
+WebsiteWindow::WebsiteWindow(const std::string& address, QWidget* parent) : QMainWindow(parent) {
     using namespace website_design;
     setObjectName(QStringLiteral("frmWebsite"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -38,93 +38,93 @@ frmWebsite::frmWebsite(const std::string& address, QWidget* parent) : QMainWindo
 
     auto* area = new QWidget(this);
     setCentralWidget(area);
-    frmBrowser = new QGroupBox(QStringLiteral("Browser"), area);
-    frmBrowser->setObjectName(QStringLiteral("frmBrowser"));
-    frmBrowser->move(px(kFrameLeft), px(kFrameTop));
+    browserFrame = new QGroupBox(QStringLiteral("Browser"), area);
+    browserFrame->setObjectName(QStringLiteral("frmBrowser"));
+    browserFrame->move(px(kFrameLeft), px(kFrameTop));
 
-    browser_ = new WebEngineBrowser(frmBrowser);
+    browser_ = new WebEngineBrowser(browserFrame);
     browser_->setParent(this);
     QWebEngineView* view = browser_->view();
     view->setObjectName(QStringLiteral("WebBrowser1"));
     view->move(px(kBrowserLeft), px(kBrowserTop));
 
-    auto* urlLabel = new QLabel(QStringLiteral("URL:"), frmBrowser);
+    auto* urlLabel = new QLabel(QStringLiteral("URL:"), browserFrame);
     urlLabel->setGeometry(twipsRect(120, kAddressTop, kAddressLeft - 150, kControlHeight));
-    Text1 = new QLineEdit(frmBrowser);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twipsRect(kAddressLeft, kAddressTop, 3000, kControlHeight));
-    const NavButtons nav = makeNavButtons(frmBrowser, *browser_, QSize(px(kGoWidth), px(kControlHeight)),
+    addressEdit = new QLineEdit(browserFrame);
+    addressEdit->setObjectName(QStringLiteral("Text1"));
+    addressEdit->setGeometry(twipsRect(kAddressLeft, kAddressTop, 3000, kControlHeight));
+    const NavButtons nav = makeNavButtons(browserFrame, *browser_, QSize(px(kGoWidth), px(kControlHeight)),
                                           QSize(px(kNavSide), px(kNavSide)));
-    Command3 = nav.go;
-    Command3->move(px(kAddressLeft + 3000 + 100), px(kAddressTop));
+    goButton = nav.go;
+    goButton->move(px(kAddressLeft + 3000 + 100), px(kAddressTop));
     int navLeft = kAddressLeft;
     for (QToolButton* button : {nav.back, nav.forward, nav.stop, nav.refresh}) {
         button->move(px(navLeft), px(kNavTop));
         navLeft += kNavStep;
     }
-    connect(Command3, &QToolButton::clicked, this, &frmWebsite::openEnteredAddress);
-    connect(Text1, &QLineEdit::returnPressed, this, &frmWebsite::openEnteredAddress);
+    connect(goButton, &QToolButton::clicked, this, &WebsiteWindow::openEnteredAddress);
+    connect(addressEdit, &QLineEdit::returnPressed, this, &WebsiteWindow::openEnteredAddress);
 
     // The window's load.
     addStatusPanels(*this, panels_);
     setWindowTitle(toQString(productIdentity().webSiteText));
     setTopmost(*this, true);
-    skinWindow(*this, {{frmBrowser, QStringLiteral("SkinLabel1")}});
+    skinWindow(*this, {{browserFrame, QStringLiteral("SkinLabel1")}});
     browser_->setPopupFactory(popupWindows({}));
     browser_->setEvents(this);
     browser_->navigate(address);
     layoutWindow();
 }
 
-frmWebsite::~frmWebsite() {
+WebsiteWindow::~WebsiteWindow() {
     browser_->setEvents(nullptr);
 }
 
-void frmWebsite::openEnteredAddress() {
-    browser_->navigate(toStdString(Text1->text()));
+void WebsiteWindow::openEnteredAddress() {
+    browser_->navigate(toStdString(addressEdit->text()));
 }
 
-void frmWebsite::onStatusTextChange(const std::string& text) {
+void WebsiteWindow::onStatusTextChange(const std::string& text) {
     panels_[0]->setText(toQString(text));
 }
 
-void frmWebsite::onProgressChange(int) {}
+void WebsiteWindow::onProgressChange(int) {}
 
-void frmWebsite::onDownloadBegin() {
+void WebsiteWindow::onDownloadBegin() {
     panels_[1]->setText(QStringLiteral("Opening ") + browser_->displayAddress());
 }
 
-void frmWebsite::onDownloadComplete() {
+void WebsiteWindow::onDownloadComplete() {
     const QString address = browser_->displayAddress();
     panels_[1]->setText(QStringLiteral("Completed ") + address);
-    Text1->setText(address);
+    addressEdit->setText(address);
     setWindowTitle(toQString(browser_->locationName()));
 }
 
-void frmWebsite::onTitleChange(const std::string&) {}
+void WebsiteWindow::onTitleChange(const std::string&) {}
 
 // Pages that open windows get separate browser windows.
-bool frmWebsite::onNewWindow() { return false; }
+bool WebsiteWindow::onNewWindow() { return false; }
 
-void frmWebsite::resizeEvent(QResizeEvent* event) {
+void WebsiteWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     layoutWindow();
 }
 
-void frmWebsite::closeEvent(QCloseEvent* event) {
+void WebsiteWindow::closeEvent(QCloseEvent* event) {
     Q_EMIT closed();
     event->accept();
 }
 
-void frmWebsite::layoutWindow() {
+void WebsiteWindow::layoutWindow() {
     const QRect outer = frameGeometry();
     const WebsiteLayout l = layoutWebsiteWindow(outer.width() * kTwipsPerPixel,
                                                 outer.height() * kTwipsPerPixel,
                                                 statusBar()->height() * kTwipsPerPixel);
     for (QLabel* panel : panels_) panel->setFixedWidth(px(l.panelWidth));
-    frmBrowser->resize(px(l.frameWidth), px(l.frameHeight));
-    Text1->resize(px(l.addressWidth), Text1->height());
-    Command3->move(px(l.goLeft), Command3->y());
+    browserFrame->resize(px(l.frameWidth), px(l.frameHeight));
+    addressEdit->resize(px(l.addressWidth), addressEdit->height());
+    goButton->move(px(l.goLeft), goButton->y());
     browser_->view()->resize(px(l.browserWidth), px(l.browserHeight));
 }
 

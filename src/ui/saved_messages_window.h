@@ -1,5 +1,5 @@
 #pragma once
-// The saved-messages window: lists every line of messages.txt raw, previews the clicked
+// The saved-messages window (design window Form3): lists every line of messages.txt raw, previews the clicked
 // record decoded, puts a double-clicked record into the main window and deletes records.
 // It is a top-level, non-modal window that deletes itself when closed with its close box;
 // the opener keeps a QPointer and creates a fresh one (which reads the file again) next time.
@@ -19,16 +19,16 @@ class QPushButton;
 
 namespace boardcast {
 
-class Form1;
+class MainWindow;
 
-class Form3 final : public QWidget {
+class SavedMessagesWindow final : public QWidget {
     Q_OBJECT
 
 public:
     // The window's load: fills List1 from messages.txt in main.appFolder(). When the file does
     // not exist, shows "you must first save a message before you can load one" and hides;
     // showing the window afterwards shows an empty list. main must outlive the window.
-    explicit Form3(Form1& main, QWidget* parent = nullptr);
+    explicit SavedMessagesWindow(MainWindow& main, QWidget* parent = nullptr);
 
     // Single click: shows the row's record in Text1 and, when it has a subject, in txtSubject.
     // An empty line or a row outside the list changes nothing.
@@ -53,16 +53,16 @@ private:
     void fillList(const std::vector<std::string>& lines);
     void showError(const QString& text);
 
-    Form1& main_;
+    MainWindow& main_;
     std::vector<std::string> rows_;  // the lines of messages.txt, byte for byte
-    QLabel* Label2 = nullptr;
-    QLabel* Label1_0 = nullptr;
-    QLabel* Label1_1 = nullptr;
-    QListWidget* List1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txtSubject = nullptr;
-    QPlainTextEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr;
+    QLabel* titleLabel = nullptr;
+    QLabel* loadHintLabel = nullptr;
+    QLabel* viewHintLabel = nullptr;
+    QListWidget* messagesList = nullptr;
+    QLabel* subjectLabel = nullptr;
+    QLineEdit* subjectEdit = nullptr;
+    QPlainTextEdit* messageView = nullptr;
+    QPushButton* deleteButton = nullptr;
 };
 
 }  // namespace boardcast

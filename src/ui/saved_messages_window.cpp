@@ -1,4 +1,4 @@
-#include "ui/form3.h"
+#include "ui/saved_messages_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +14,7 @@
 #include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 namespace boardcast {
@@ -42,7 +42,7 @@ QString forDisplay(const std::string& text) {
 
 }  // namespace
 
-Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
+SavedMessagesWindow::SavedMessagesWindow(MainWindow& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
     setObjectName(QStringLiteral("Form3"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("load a saved message"));
@@ -50,20 +50,20 @@ Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(
     verdana.setPointSize(8);
     setFont(verdana);
 
-    Label2 = place(new QLabel(QStringLiteral("Saved Messages"), this), "Label2", 60, 0, 5415, 255);
+    titleLabel = place(new QLabel(QStringLiteral("Saved Messages"), this), "Label2", 60, 0, 5415, 255);
     QFont heading = verdana;
     heading.setBold(true);
-    Label2->setFont(heading);
-    Label1_0 = place(new QLabel(QStringLiteral("double-click the message you wish to load:"), this),
+    titleLabel->setFont(heading);
+    loadHintLabel = place(new QLabel(QStringLiteral("double-click the message you wish to load:"), this),
                      "Label1_0", 60, 420, 6795, 255);
-    Label1_1 = place(new QLabel(QStringLiteral("click once to view the entire message"), this),
+    viewHintLabel = place(new QLabel(QStringLiteral("click once to view the entire message"), this),
                      "Label1_1", 60, 600, 6795, 255);
-    List1 = place(new QListWidget(this), "List1", 0, 960, 7395, 1620);
-    Label3 = place(new QLabel(QStringLiteral("Subject:"), this), "Label3", 60, 2640, 795, 255);
-    txtSubject = place(new QLineEdit(this), "txtSubject", 900, 2640, 6495, 285);
-    Text1 = place(new QPlainTextEdit(this), "Text1", 0, 2940, 7395, 1635);
-    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Command1 = place(new QPushButton(QStringLiteral("delete message"), this), "Command1", 60, 4680,
+    messagesList = place(new QListWidget(this), "List1", 0, 960, 7395, 1620);
+    subjectLabel = place(new QLabel(QStringLiteral("Subject:"), this), "Label3", 60, 2640, 795, 255);
+    subjectEdit = place(new QLineEdit(this), "txtSubject", 900, 2640, 6495, 285);
+    messageView = place(new QPlainTextEdit(this), "Text1", 0, 2940, 7395, 1635);
+    messageView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    deleteButton = place(new QPushButton(QStringLiteral("delete message"), this), "Command1", 60, 4680,
                      1395, 435);
 
     // The design size is the smallest; a larger window gives the list and preview the room.
@@ -73,16 +73,16 @@ Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(
     // A click and a keyboard move both show the entry, as the list's click does. The list's
     // current row alone is not enough: focusing the list makes row 0 current without
     // selecting it, and a double click would then call that entry blank.
-    connect(List1, &QListWidget::itemSelectionChanged, this, [this] {
+    connect(messagesList, &QListWidget::itemSelectionChanged, this, [this] {
         if (selectedRow() >= 0) previewEntry(selectedRow());
     });
-    connect(List1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { previewEntry(List1->row(item)); });
+    connect(messagesList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { previewEntry(messagesList->row(item)); });
     // A double click anywhere in the list loads the selected entry, if any.
-    List1->viewport()->installEventFilter(this);
-    connect(Command1, &QPushButton::clicked, this, &Form3::deleteSelectedMessage);
+    messagesList->viewport()->installEventFilter(this);
+    connect(deleteButton, &QPushButton::clicked, this, &SavedMessagesWindow::deleteSelectedMessage);
     // A message saved in the main window shows here at once.
-    connect(&main_, &Form1::messagesChanged, this, &Form3::refillList);
+    connect(&main_, &MainWindow::messagesChanged, this, &SavedMessagesWindow::refillList);
 
     auto lines = loadMessageList(main_.appFolder());
     if (lines) {
@@ -98,35 +98,35 @@ Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(
     skinWindow(*this);
 }
 
-bool Form3::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == List1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+bool SavedMessagesWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == messagesList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton) return false;
         // The entry under the pointer; off the entries, whatever is selected (maybe nothing).
-        const QModelIndex hit = List1->indexAt(mouse->position().toPoint());
+        const QModelIndex hit = messagesList->indexAt(mouse->position().toPoint());
         insertEntry(hit.isValid() ? hit.row() : selectedRow());
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-int Form3::selectedRow() const {
-    const QList<QListWidgetItem*> selected = List1->selectedItems();
-    return selected.isEmpty() ? -1 : List1->row(selected[0]);
+int SavedMessagesWindow::selectedRow() const {
+    const QList<QListWidgetItem*> selected = messagesList->selectedItems();
+    return selected.isEmpty() ? -1 : messagesList->row(selected[0]);
 }
 
-void Form3::previewEntry(int row) {
-    if (row < 0 || row >= List1->count()) return;
+void SavedMessagesWindow::previewEntry(int row) {
+    if (row < 0 || row >= messagesList->count()) return;
     const std::string& line = rows_.at(static_cast<size_t>(row));
     if (line.empty()) return;
     const DecodedRecord record = decodeRecord(line);
-    Text1->setPlainText(forDisplay(textFromBytes(record.message)));
-    if (record.subject) txtSubject->setText(toQString(textFromBytes(*record.subject)));
+    messageView->setPlainText(forDisplay(textFromBytes(record.message)));
+    if (record.subject) subjectEdit->setText(toQString(textFromBytes(*record.subject)));
 }
 
-void Form3::insertEntry(int row) {
+void SavedMessagesWindow::insertEntry(int row) {
     DecodedRecord record;  // blank unless a row is given
-    if (row >= 0 && row < List1->count()) record = decodeRecord(rows_.at(static_cast<size_t>(row)));
+    if (row >= 0 && row < messagesList->count()) record = decodeRecord(rows_.at(static_cast<size_t>(row)));
     if (record.blank) {
         MessageBox::show(this, productTitle(), QStringLiteral("cannot insert a blank message"));
         return;
@@ -135,7 +135,7 @@ void Form3::insertEntry(int row) {
     if (record.subject) main_.setSubjectText(textFromBytes(*record.subject));
 }
 
-void Form3::deleteSelectedMessage() {
+void SavedMessagesWindow::deleteSelectedMessage() {
     const int row = selectedRow();
     // The row's bytes, so that a line the display had to decode is still matched exactly.
     const std::string entry = row < 0 ? std::string() : rows_.at(static_cast<size_t>(row));
@@ -146,7 +146,7 @@ void Form3::deleteSelectedMessage() {
     refillList();
 }
 
-void Form3::refillList() {
+void SavedMessagesWindow::refillList() {
     auto lines = loadMessageList(main_.appFolder());
     if (!lines) {
         showError(QStringLiteral("The saved messages could not be read. ") +
@@ -156,25 +156,25 @@ void Form3::refillList() {
     fillList(lines.value());
 }
 
-void Form3::fillList(const std::vector<std::string>& lines) {
+void SavedMessagesWindow::fillList(const std::vector<std::string>& lines) {
     // The preview and subject boxes keep what they show; refilling selects nothing.
-    QSignalBlocker block(List1);
-    List1->clear();
+    QSignalBlocker block(messagesList);
+    messagesList->clear();
     rows_ = lines;
-    for (const std::string& line : lines) List1->addItem(toQString(textFromBytes(line)));
+    for (const std::string& line : lines) messagesList->addItem(toQString(textFromBytes(line)));
 }
 
-void Form3::resizeEvent(QResizeEvent* event) {
+void SavedMessagesWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int grow = height() - px(kHeight);
     const int wide = width() - px(kWidth);
-    List1->resize(px(7395) + wide, List1->height());
-    txtSubject->resize(px(6495) + wide, txtSubject->height());
-    Text1->resize(px(7395) + wide, px(1635) + grow);
-    Command1->move(Command1->x(), px(4680) + grow);
+    messagesList->resize(px(7395) + wide, messagesList->height());
+    subjectEdit->resize(px(6495) + wide, subjectEdit->height());
+    messageView->resize(px(7395) + wide, px(1635) + grow);
+    deleteButton->move(deleteButton->x(), px(4680) + grow);
 }
 
-void Form3::showError(const QString& text) {
+void SavedMessagesWindow::showError(const QString& text) {
     MessageBox::show(this, productTitle(), text, MessageBox::Icon::Warning);
 }
 

@@ -1,4 +1,4 @@
-#include "ui/frm_about.h"
+#include "ui/about_window.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -28,7 +28,7 @@ QLabel* namedLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* parent)
+AboutWindow::AboutWindow(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -45,26 +45,26 @@ frmAbout::frmAbout(QWidget* parent)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.8);
     title->setFont(titleFont);
 
-    auto* lblVersion = namedLabel(this, "lblVersion", QString());
-    auto* lblCompany = namedLabel(this, "lblCompany", QString());
-    lblWebsite = namedLabel(this, "lblWebsite", QString());
-    lblWebsite->setCursor(Qt::PointingHandCursor);
-    lblWebsite->setFocusPolicy(Qt::TabFocus);
-    lblWebsite->setToolTip(QStringLiteral("Open the web site"));
-    QFont linkFont = lblWebsite->font();
+    auto* versionLabel = namedLabel(this, "lblVersion", QString());
+    auto* companyLabel = namedLabel(this, "lblCompany", QString());
+    websiteLabel = namedLabel(this, "lblWebsite", QString());
+    websiteLabel->setCursor(Qt::PointingHandCursor);
+    websiteLabel->setFocusPolicy(Qt::TabFocus);
+    websiteLabel->setToolTip(QStringLiteral("Open the web site"));
+    QFont linkFont = websiteLabel->font();
     linkFont.setUnderline(true);
-    lblWebsite->setFont(linkFont);
-    lblWebsite->setForegroundRole(QPalette::Link);
-    lblWebsite->installEventFilter(this);
+    websiteLabel->setFont(linkFont);
+    websiteLabel->setForegroundRole(QPalette::Link);
+    websiteLabel->installEventFilter(this);
 
     auto* facts = new QGridLayout;
     facts->setHorizontalSpacing(12);
     facts->addWidget(namedLabel(this, "Label1", QStringLiteral("Version:")), 0, 0);
-    facts->addWidget(lblVersion, 0, 1);
+    facts->addWidget(versionLabel, 0, 1);
     facts->addWidget(namedLabel(this, "Label2", QStringLiteral("Owned By:")), 1, 0);
-    facts->addWidget(lblCompany, 1, 1);
+    facts->addWidget(companyLabel, 1, 1);
     facts->addWidget(namedLabel(this, "Label3", QStringLiteral("Website:")), 2, 0);
-    facts->addWidget(lblWebsite, 2, 1);
+    facts->addWidget(websiteLabel, 2, 1);
     facts->setColumnStretch(1, 1);
 
     auto* text = new QVBoxLayout;
@@ -94,16 +94,16 @@ frmAbout::frmAbout(QWidget* parent)
     // The window's load.
     setWindowTitle(QStringLiteral("About ") + toQString(identity.productName));
     title->setText(toQString(identity.productName));
-    lblVersion->setText(QString::number(identity.versionMajor) + QLatin1Char('.') +
+    versionLabel->setText(QString::number(identity.versionMajor) + QLatin1Char('.') +
                         QString::number(identity.versionMinor));
-    lblCompany->setText(toQString(identity.companyName));
-    lblWebsite->setText(toQString(identity.webSiteText));
+    companyLabel->setText(toQString(identity.companyName));
+    websiteLabel->setText(toQString(identity.webSiteText));
     skinWindow(*this, {{this, QStringLiteral("SkinLabel1")}});
     setFixedSize(sizeHint().expandedTo(QSize(380, 0)));
 }
 
-bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lblWebsite) {
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == websiteLabel) {
         const bool clicked = event->type() == QEvent::MouseButtonRelease &&
                              static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
         const bool pressed = event->type() == QEvent::KeyPress &&

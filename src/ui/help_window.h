@@ -1,6 +1,7 @@
 #pragma once
-// The help window "Readme/Help": Help.rtf, read by our own RTF reader, in a read-only
-// browser rtf1, and the check box Check1 "Show at Startup", which stores "showHelp" at once.
+// The help window "Readme/Help" (design window Form8): Help.rtf, read by our own RTF reader,
+// in a read-only browser (object name rtf1), and the check box "Show at Startup" (Check1),
+// which stores "showHelp" at once.
 // It keeps itself above the other windows.
 
 #include <QStringList>
@@ -13,13 +14,13 @@ class QTextBrowser;
 
 namespace boardcast {
 
-class Form8 final : public QWidget {
+class HelpWindow final : public QWidget {
     Q_OBJECT
 
 public:
     // The window's load. The help text comes from the first of helpFiles that exists and can
     // be read; when none can, loaded() is false and the window must not be shown.
-    Form8(SettingsStore& settings, const QStringList& helpFiles, QWidget* parent = nullptr);
+    HelpWindow(SettingsStore& settings, const QStringList& helpFiles, QWidget* parent = nullptr);
 
     bool loaded() const { return loaded_; }
     // The file the text came from, empty when none.
@@ -31,8 +32,8 @@ private:
     SettingsStore& settings_;
     bool loaded_ = false;
     QString helpFile_;
-    QTextBrowser* rtf1 = nullptr;
-    QCheckBox* Check1 = nullptr;
+    QTextBrowser* helpView = nullptr;
+    QCheckBox* showAtStartupBox = nullptr;
 };
 
 }  // namespace boardcast

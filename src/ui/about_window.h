@@ -1,5 +1,5 @@
 #pragma once
-// The About window: the emblem, the product name, its version as major.minor, the company
+// The About window (design window frmAbout): the emblem, the product name, its version as major.minor, the company
 // and the web site line, which opens the website window when clicked.
 
 #include <QWidget>
@@ -8,11 +8,11 @@ class QLabel;
 
 namespace boardcast {
 
-class frmAbout final : public QWidget {
+class AboutWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmAbout(QWidget* parent = nullptr);
+    explicit AboutWindow(QWidget* parent = nullptr);
 
 Q_SIGNALS:
     // lblWebsite was clicked.
@@ -22,7 +22,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* lblWebsite = nullptr;
+    QLabel* websiteLabel = nullptr;
 };
 
 }  // namespace boardcast
