@@ -55,6 +55,31 @@ public:
     virtual bool onNewWindow() = 0;
 };
 
+// BrowserEvents made of callbacks, for windows that want a few of them: an empty callback
+// does nothing, and an empty refuseNewWindow lets every new window open.
+struct BrowserEventHandlers final : BrowserEvents {
+    std::function<void(const std::string&)> statusText;
+    std::function<void()> downloadBegin;
+    std::function<void()> downloadComplete;
+    std::function<void(const std::string&)> titleChange;
+    std::function<bool()> refuseNewWindow;
+
+    void onStatusTextChange(const std::string& text) override {
+        if (statusText) statusText(text);
+    }
+    void onProgressChange(int) override {}
+    void onDownloadBegin() override {
+        if (downloadBegin) downloadBegin();
+    }
+    void onDownloadComplete() override {
+        if (downloadComplete) downloadComplete();
+    }
+    void onTitleChange(const std::string& title) override {
+        if (titleChange) titleChange(title);
+    }
+    bool onNewWindow() override { return refuseNewWindow && refuseNewWindow(); }
+};
+
 class Browser {
 public:
     virtual ~Browser() = default;

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QShortcut>
 #include <QToolButton>
 #include <QWebEngineView>
 
@@ -12,8 +11,8 @@
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/message_box.h"
-#include "ui/nav_icons.h"
-#include "ui/popup_window.h"
+#include "ui/address_bar.h"
+#include "ui/website_window.h"
 
 namespace boardcast {
 
@@ -45,33 +44,26 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     autoInsert_ =
         std::make_unique<AutoInsert>(*browser_, services_.scratchPath, services_.watchCurrentPage);
 
-    auto* urlLabel = new QLabel(QStringLiteral("URL:"), this);
-    addressEdit = new QLineEdit(this);
-    addressEdit->setObjectName(QStringLiteral("Text5"));
-    addressEdit->setFixedHeight(kGoButtonSize.height());
-    const NavButtons nav =
-        makeNavButtons(this, *browser_, kGoButtonSize, QSize(kNavButtonSide, kNavButtonSide));
-    goButton = nav.go;
-    backButton = nav.back;
-    forwardButton = nav.forward;
-    stopButton = nav.stop;
-    refreshButton = nav.refresh;
+    addressBar_ = std::make_unique<AddressBar>(this, *browser_, QStringLiteral("Text5"), kGoButtonSize,
+                                               QSize(kNavButtonSide, kNavButtonSide));
+    const AddressBar& bar = *addressBar_;
+    bar.edit->setFixedHeight(kGoButtonSize.height());
     noPopupsBox = new QCheckBox(QStringLiteral("No Popups"), this);
     noPopupsBox->setObjectName(QStringLiteral("Check1"));
 
-    // The design positions inside Frame2, in twips; applyLayout sizes the address box, the
+    // The design positions inside the panel, in twips; applyLayout sizes the address box, the
     // go button's place and the browser.
     auto place = [](QWidget* w, int left, int top) {
         w->move(left / kTwipsPerPixel, top / kTwipsPerPixel);
     };
-    place(urlLabel, 120, 300);
-    urlLabel->adjustSize();
-    place(addressEdit, design::kAddressLeft, kRowTop);
-    addressEdit->resize(4875 / kTwipsPerPixel, kGoButtonSize.height());
-    goButton->setFixedSize(kGoButtonSize);
-    place(goButton, 5460, kRowTop);
+    place(bar.label, 120, 300);
+    bar.label->adjustSize();
+    place(bar.edit, design::kAddressLeft, kRowTop);
+    bar.edit->resize(4875 / kTwipsPerPixel, kGoButtonSize.height());
+    bar.nav.go->setFixedSize(kGoButtonSize);
+    place(bar.nav.go, 5460, kRowTop);
     int navLeft = design::kAddressLeft;
-    for (QToolButton* button : {backButton, forwardButton, stopButton, refreshButton}) {
+    for (QToolButton* button : {bar.nav.back, bar.nav.forward, bar.nav.stop, bar.nav.refresh}) {
         button->setFixedSize(kNavButtonSide, kNavButtonSide);
         place(button, navLeft, 600);
         navLeft += 480;
@@ -81,28 +73,26 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     place(view, 120, design::kBrowserTop);
     view->resize(6135 / kTwipsPerPixel, 5595 / kTwipsPerPixel);
 
-    // The browser's usual keys: back, forward, reload, and Ctrl+L for the address box.
-    backButton->setShortcut(QKeySequence::Back);
-    forwardButton->setShortcut(QKeySequence::Forward);
-    refreshButton->setShortcut(QKeySequence::Refresh);
-    auto* toAddress = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
-    toAddress->setContext(Qt::WindowShortcut);
-    connect(toAddress, &QShortcut::activated, this, [this] {
-        addressEdit->setFocus(Qt::ShortcutFocusReason);
-        addressEdit->selectAll();
-    });
-    connect(goButton, &QToolButton::clicked, this, &BrowserPanel::openEnteredAddress);
-    connect(addressEdit, &QLineEdit::returnPressed, this, &BrowserPanel::openEnteredAddress);
-
     // Windows that pages open get a browser window of ours, unless "No Popups" is ticked.
     browser_->setPopupFactory(popupWindows(popupRule()));
-    browser_->setEvents(this);
+    events_.statusText = [this](const std::string& text) {
+        status_.setPanelText(kStatusTextPanel, text);
+    };
+    events_.downloadBegin = [this] { status_.setPanelText(kDownloadPanel, "Connecting"); };
+    events_.downloadComplete = [this] {
+        addressBar_->showAddress(*browser_);
+        status_.setPanelText(kDownloadPanel, "Complete");
+        autoInsert_->checkForPostedMessage();
+    };
+    events_.titleChange = [this](const std::string&) { addressBar_->showAddress(*browser_); };
+    events_.refuseNewWindow = popupRule();
+    browser_->setEvents(&events_);
 }
 
 void BrowserPanel::applyLayout(const MainWindowLayout& layout) {
     const int px = kTwipsPerPixel;
-    addressEdit->resize(layout.addressWidth / px, addressEdit->height());
-    goButton->move(layout.goLeft / px, goButton->y());
+    addressBar_->edit->resize(layout.addressWidth / px, addressBar_->edit->height());
+    addressBar_->nav.go->move(layout.goLeft / px, addressBar_->nav.go->y());
     // Near the minimum size the rules (taking absolute values) ask for more height than the
     // frame has; the browser then ends inside the frame, above the status bar.
     QWebEngineView* view = browser_->view();
@@ -159,34 +149,6 @@ void BrowserPanel::openInNewWindow(const std::string& address) {
 
 std::string BrowserPanel::currentAddress() const {
     return browser_->locationUrl();
-}
-
-void BrowserPanel::openEnteredAddress() {
-    browser_->navigate(toStdString(addressEdit->text()));
-}
-
-void BrowserPanel::onStatusTextChange(const std::string& text) {
-    status_.setPanelText(kStatusTextPanel, text);
-}
-
-void BrowserPanel::onProgressChange(int) {}
-
-void BrowserPanel::onDownloadBegin() {
-    status_.setPanelText(kDownloadPanel, "Connecting");
-}
-
-void BrowserPanel::onDownloadComplete() {
-    addressEdit->setText(browser_->displayAddress());
-    status_.setPanelText(kDownloadPanel, "Complete");
-    autoInsert_->checkForPostedMessage();
-}
-
-void BrowserPanel::onTitleChange(const std::string&) {
-    addressEdit->setText(browser_->displayAddress());
-}
-
-bool BrowserPanel::onNewWindow() {
-    return noPopupsBox->isChecked();
 }
 
 }  // namespace boardcast

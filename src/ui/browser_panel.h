@@ -15,15 +15,14 @@
 #include "core/watching/measurement.h"
 
 class QCheckBox;
-class QLineEdit;
-class QToolButton;
 
 namespace boardcast {
 
 class WebEngineBrowser;
+struct AddressBar;
 struct MainWindowLayout;
 
-class BrowserPanel final : public QGroupBox, public BrowserEvents {
+class BrowserPanel final : public QGroupBox {
     Q_OBJECT
 
 public:
@@ -55,29 +54,16 @@ public:
     void openInNewWindow(const std::string& address);
     std::string currentAddress() const;
 
-    // BrowserEvents
-    void onStatusTextChange(const std::string& text) override;
-    void onProgressChange(int percent) override;
-    void onDownloadBegin() override;
-    void onDownloadComplete() override;
-    void onTitleChange(const std::string& title) override;
-    bool onNewWindow() override;
-
 private:
-    void openEnteredAddress();
     // Whether a page's request for a new window is refused: while "No Popups" is ticked.
     std::function<bool()> popupRule() const;
 
     StatusPanels& status_;
     Services services_;
+    BrowserEventHandlers events_;
     WebEngineBrowser* browser_ = nullptr;
     std::unique_ptr<AutoInsert> autoInsert_;
-    QLineEdit* addressEdit = nullptr;
-    QToolButton* goButton = nullptr;
-    QToolButton* backButton = nullptr;
-    QToolButton* forwardButton = nullptr;
-    QToolButton* stopButton = nullptr;
-    QToolButton* refreshButton = nullptr;
+    std::unique_ptr<AddressBar> addressBar_;
     QCheckBox* noPopupsBox = nullptr;
 };
 

@@ -1,21 +1,22 @@
 #include "ui/website_window.h"
 
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
 #include "core/shell/website_layout.h"
 #include "platform/qt_strings.h"
-#include "platform/webengine_browser.h"
+#include "ui/address_bar.h"
 #include "ui/appearance.h"
-#include "ui/nav_icons.h"
-#include "ui/popup_window.h"
 #include "ui/status_panels.h"
 
 namespace boardcast {
@@ -28,83 +29,124 @@ QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
 }
 
+// A page's window: its size before the page asks for one, and its buttons' sizes.
+constexpr QSize kPageWindowSize(900, 700);
+constexpr QSize kGoButtonSize(53, 21);
+constexpr int kNavButtonSide = 29;
+
 }  // namespace
 
-WebsiteWindow::WebsiteWindow(const std::string& address, QWidget* parent) : QMainWindow(parent) {
-    using namespace website_design;
-    setObjectName(QStringLiteral("frmWebsite"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(1024, 720);  // the size it returns to when un-maximised
+WebsiteWindow::WebsiteWindow(const std::string& address, QWidget* parent)
+    : WebsiteWindow(Role::MakersSite, nullptr, {}, parent) {
+    browser_->navigate(address);
+}
 
+WebsiteWindow::WebsiteWindow(QWebEngineProfile* profile, std::function<bool()> refuse)
+    : WebsiteWindow(Role::PageWindow, profile, std::move(refuse), nullptr) {}
+
+WebsiteWindow::WebsiteWindow(Role role, QWebEngineProfile* profile, std::function<bool()> refuse,
+                             QWidget* parent)
+    : QMainWindow(parent), role_(role), refuse_(std::move(refuse)) {
+    setAttribute(Qt::WA_DeleteOnClose);
     auto* area = new QWidget(this);
     setCentralWidget(area);
-    browserFrame = new QGroupBox(QStringLiteral("Browser"), area);
-    browserFrame->setObjectName(QStringLiteral("frmBrowser"));
-    browserFrame->move(px(kFrameLeft), px(kFrameTop));
-
-    browser_ = new WebEngineBrowser(browserFrame);
-    browser_->setParent(this);
-    QWebEngineView* view = browser_->view();
-    view->setObjectName(QStringLiteral("WebBrowser1"));
-    view->move(px(kBrowserLeft), px(kBrowserTop));
-
-    auto* urlLabel = new QLabel(QStringLiteral("URL:"), browserFrame);
-    urlLabel->setGeometry(twipsRect(120, kAddressTop, kAddressLeft - 150, kControlHeight));
-    addressEdit = new QLineEdit(browserFrame);
-    addressEdit->setObjectName(QStringLiteral("Text1"));
-    addressEdit->setGeometry(twipsRect(kAddressLeft, kAddressTop, 3000, kControlHeight));
-    const NavButtons nav = makeNavButtons(browserFrame, *browser_, QSize(px(kGoWidth), px(kControlHeight)),
-                                          QSize(px(kNavSide), px(kNavSide)));
-    goButton = nav.go;
-    goButton->move(px(kAddressLeft + 3000 + 100), px(kAddressTop));
-    int navLeft = kAddressLeft;
-    for (QToolButton* button : {nav.back, nav.forward, nav.stop, nav.refresh}) {
-        button->move(px(navLeft), px(kNavTop));
-        navLeft += kNavStep;
+    QWidget* browserParent = area;
+    if (role_ == Role::MakersSite) {
+        browserFrame = new QGroupBox(QStringLiteral("Browser"), area);
+        browserFrame->setObjectName(QStringLiteral("frmBrowser"));
+        browserParent = browserFrame;
     }
-    connect(goButton, &QToolButton::clicked, this, &WebsiteWindow::openEnteredAddress);
-    connect(addressEdit, &QLineEdit::returnPressed, this, &WebsiteWindow::openEnteredAddress);
-
-    // The window's load.
+    browser_ = new WebEngineBrowser(browserParent, profile);
+    browser_->setParent(this);  // the adapter itself has no parent; the window owns it
+    browser_->setPopupFactory(popupWindows(refuse_));
     addStatusPanels(*this, panels_);
-    setWindowTitle(toQString(productIdentity().webSiteText));
-    setTopmost(*this, true);
-    skinWindow(*this, {{browserFrame, QStringLiteral("SkinLabel1")}});
-    browser_->setPopupFactory(popupWindows({}));
-    browser_->setEvents(this);
-    browser_->navigate(address);
-    layoutWindow();
+    if (role_ == Role::MakersSite) {
+        placeAsMakersSite();
+    } else {
+        placeAsPageWindow();
+    }
+    // Pages that open windows get separate browser windows, unless the opener refuses them.
+    events_.refuseNewWindow = refuse_;
+    events_.statusText = [this](const std::string& text) { panels_[0]->setText(toQString(text)); };
+    events_.downloadBegin = [this] {
+        panels_[1]->setText(QStringLiteral("Opening ") + browser_->displayAddress());
+    };
+    events_.downloadComplete = [this] { showLoadedPage(); };
+    events_.titleChange = [this](const std::string& title) {
+        addressBar_->showAddress(*browser_);
+        if (role_ == Role::PageWindow) setWindowTitle(toQString(title));
+    };
+    browser_->setEvents(&events_);
 }
 
 WebsiteWindow::~WebsiteWindow() {
     browser_->setEvents(nullptr);
 }
 
-void WebsiteWindow::openEnteredAddress() {
-    browser_->navigate(toStdString(addressEdit->text()));
+// The design's places, in twips; layoutWindow sizes what follows the window's size.
+void WebsiteWindow::placeAsMakersSite() {
+    using namespace website_design;
+    setObjectName(QStringLiteral("frmWebsite"));
+    resize(1024, 720);  // the size it returns to when un-maximised
+    browserFrame->move(px(kFrameLeft), px(kFrameTop));
+    QWebEngineView* view = browser_->view();
+    view->setObjectName(QStringLiteral("WebBrowser1"));
+    view->move(px(kBrowserLeft), px(kBrowserTop));
+
+    addressBar_ = std::make_unique<AddressBar>(browserFrame, *browser_, QStringLiteral("Text1"),
+                                               QSize(px(kGoWidth), px(kControlHeight)),
+                                               QSize(px(kNavSide), px(kNavSide)));
+    const AddressBar& bar = *addressBar_;
+    bar.label->setGeometry(twipsRect(120, kAddressTop, kAddressLeft - 150, kControlHeight));
+    bar.edit->setGeometry(twipsRect(kAddressLeft, kAddressTop, 3000, kControlHeight));
+    bar.nav.go->move(px(kAddressLeft + 3000 + 100), px(kAddressTop));
+    int navLeft = kAddressLeft;
+    for (QToolButton* button : {bar.nav.back, bar.nav.forward, bar.nav.stop, bar.nav.refresh}) {
+        button->move(px(navLeft), px(kNavTop));
+        navLeft += kNavStep;
+    }
+
+    setWindowTitle(toQString(productIdentity().webSiteText));
+    setTopmost(*this, true);
+    skinWindow(*this, {{browserFrame, QStringLiteral("SkinLabel1")}});
+    layoutWindow();
 }
 
-void WebsiteWindow::onStatusTextChange(const std::string& text) {
-    panels_[0]->setText(toQString(text));
+// A grid that grows with the window: the address row, the navigation row, the page.
+void WebsiteWindow::placeAsPageWindow() {
+    setObjectName(QStringLiteral("frmPopup"));
+    QWidget* area = centralWidget();
+    addressBar_ = std::make_unique<AddressBar>(area, *browser_, QStringLiteral("Text1"),
+                                               kGoButtonSize, QSize(kNavButtonSide, kNavButtonSide));
+    const AddressBar& bar = *addressBar_;
+    auto* navRow = new QHBoxLayout;
+    for (QToolButton* button : {bar.nav.back, bar.nav.forward, bar.nav.stop, bar.nav.refresh}) {
+        navRow->addWidget(button);
+    }
+    navRow->addStretch();
+    auto* grid = new QGridLayout(area);
+    grid->addWidget(bar.label, 0, 0);
+    grid->addWidget(bar.edit, 0, 1);
+    grid->addWidget(bar.nav.go, 0, 2);
+    grid->addLayout(navRow, 1, 1, 1, 2);
+    grid->addWidget(browser_->view(), 2, 0, 1, 3);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+
+    QWebEnginePage* page = browser_->view()->page();
+    connect(page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+    connect(page, &QWebEnginePage::geometryChangeRequested, this, [this](const QRect& geometry) {
+        // The page asks for the size of its content; the controls come on top of it.
+        resize(geometry.size() + (size() - browser_->view()->size()));
+    });
+    resize(kPageWindowSize);
 }
 
-void WebsiteWindow::onProgressChange(int) {}
-
-void WebsiteWindow::onDownloadBegin() {
-    panels_[1]->setText(QStringLiteral("Opening ") + browser_->displayAddress());
+void WebsiteWindow::showLoadedPage() {
+    panels_[1]->setText(QStringLiteral("Completed ") + browser_->displayAddress());
+    addressBar_->showAddress(*browser_);
+    if (role_ == Role::MakersSite) setWindowTitle(toQString(browser_->locationName()));
 }
-
-void WebsiteWindow::onDownloadComplete() {
-    const QString address = browser_->displayAddress();
-    panels_[1]->setText(QStringLiteral("Completed ") + address);
-    addressEdit->setText(address);
-    setWindowTitle(toQString(browser_->locationName()));
-}
-
-void WebsiteWindow::onTitleChange(const std::string&) {}
-
-// Pages that open windows get separate browser windows.
-bool WebsiteWindow::onNewWindow() { return false; }
 
 void WebsiteWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -117,15 +159,24 @@ void WebsiteWindow::closeEvent(QCloseEvent* event) {
 }
 
 void WebsiteWindow::layoutWindow() {
+    if (role_ != Role::MakersSite || !addressBar_) return;
     const QRect outer = frameGeometry();
     const WebsiteLayout l = layoutWebsiteWindow(outer.width() * kTwipsPerPixel,
                                                 outer.height() * kTwipsPerPixel,
                                                 statusBar()->height() * kTwipsPerPixel);
     for (QLabel* panel : panels_) panel->setFixedWidth(px(l.panelWidth));
     browserFrame->resize(px(l.frameWidth), px(l.frameHeight));
-    addressEdit->resize(px(l.addressWidth), addressEdit->height());
-    goButton->move(px(l.goLeft), goButton->y());
+    addressBar_->edit->resize(px(l.addressWidth), addressBar_->edit->height());
+    addressBar_->nav.go->move(px(l.goLeft), addressBar_->nav.go->y());
     browser_->view()->resize(px(l.browserWidth), px(l.browserHeight));
+}
+
+WebEngineBrowser::PopupFactory popupWindows(std::function<bool()> refuse) {
+    return [refuse = std::move(refuse)](QWebEngineProfile* profile) -> WebEngineBrowser* {
+        auto* window = new WebsiteWindow(profile, refuse);
+        window->show();
+        return &window->webEngine();
+    };
 }
 
 }  // namespace boardcast
