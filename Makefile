@@ -54,9 +54,10 @@ install: build
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD_DIR)/boardcast_*.deb
 
-bench: configure
+bench: build
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target bench_convert
 	./$(BUILD_DIR)/bench/bench_convert
+	bench/start_bench.sh $(BUILD_DIR)
 
 # The seeds are copied to a scratch corpus so that the run never writes into the tree;
 # inputs that fail land in $(FUZZ_DIR)/artifacts.

@@ -22,6 +22,7 @@ done
 
 dpkg-deb --contents "$deb" | awk '{print $6}' >"$tmp/contents" || fail "dpkg-deb --contents"
 for path in ./usr/bin/boardcast \
+    ./usr/libexec/boardcast/boardcast-desktop \
     ./usr/share/applications/$app_id.desktop \
     ./usr/share/metainfo/$app_id.metainfo.xml \
     ./usr/share/icons/hicolor/scalable/apps/$app_id.svg \

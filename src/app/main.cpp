@@ -1,169 +1,71 @@
 // Boardcast: the command line decides between the desktop program and a headless command.
-// Every start, desktop or headless, first creates the data files that are missing.
+// The headless commands run here with Qt Core and Network alone; the desktop program is a
+// program of its own (boardcast-desktop), started in this process's place, so that a command
+// never loads the widgets and the web engine. Every start, desktop or headless, first creates
+// the data files that are missing.
 
-#include <QApplication>
 #include <QCoreApplication>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <iostream>
-#include <memory>
 #include <string>
-#include <vector>
+#include <unistd.h>
 
-#include "app/command_line.h"
 #include "app/headless_commands.h"
-#include "app/instance_channel.h"
-#include "core/storage/data_files.h"
-#include "core/storage/folder_lock.h"
-#include "core/storage/text_file.h"
-#include "core/shell/product_identity.h"
-#include "platform/app_folder.h"
-#include "platform/browser_profile.h"
-#include "platform/qt_strings.h"
-#include "platform/qt_settings_store.h"
-#include "ui/main_window.h"
-#include "ui/browser_panel.h"
-#include "ui/emblem.h"
-#include "ui/splash_window.h"
-#include "ui/message_box.h"
-#include "ui/secondary_windows.h"
-#include "ui/resources.h"
+#include "app/program_start.h"
 
 namespace {
 
 using namespace boardcast;
 
-// What the website window opens: the makers' page built into the program.
-std::string makersWebSite() { return std::string(kWebsitePage); }
+constexpr const char* kDesktopProgram = "boardcast-desktop";
 
-// Opens each address in a browser window of its own, as a page's new window opens.
-void openInNewWindows(MainWindow& form, const std::vector<std::string>& addresses) {
-    for (const std::string& address : addresses) form.browserPanel().openInNewWindow(address);
+// The folder this program was started from.
+std::string ownFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return {};
+    const std::string self(path, static_cast<size_t>(n));
+    return self.substr(0, self.rfind('/'));
 }
 
-void bringToFront(MainWindow& form) {
-    form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
-    form.show();
-    form.raise();
-    form.activateWindow();
-}
-
-// The splash opens first; when its timer has run, the main window is created, loads and
-// shows, and the splash hides. The program ends when the secondary windows say so: at once
-// when the main window closes, or later when the website window was still open.
-// The first address given opens in the main window, further ones in windows of their own.
-int runDesktop(const std::string& folder, bool folderGiven, const std::vector<std::string>& addresses) {
-    initUiResources();
-    QGuiApplication::setDesktopFileName(toQString(productIdentity().appId));
-    QApplication::setWindowIcon(programIcon(toQString(productIdentity().appId)));
-    QApplication::setQuitOnLastWindowClosed(false);
-    // One desktop program per data folder; a command that is changing it is waited for.
-    auto lock = FolderLock::acquire(folder, "desktop", 0);
-    if (!lock && !FolderLock::holderOf(folder).starts_with("desktop")) {
-        lock = FolderLock::acquire(folder, "desktop", kFolderWaitMs);
+// Replaces this process with the desktop program: beside this one in the build folder,
+// else where it is installed. argv goes over unchanged, so the desktop program reads the
+// same command line (and the window keeps the name the desktop knows it by). Returns only
+// when that fails.
+int startDesktopProgram(char** argv) {
+    const std::string folder = ownFolder();
+    std::string tried;
+    for (const std::string& candidate :
+         {folder + "/" + kDesktopProgram,
+          folder + "/" + BOARDCAST_DESKTOP_FROM_BIN + "/" + kDesktopProgram}) {
+        if (access(candidate.c_str(), X_OK) != 0) continue;
+        execv(candidate.c_str(), argv);
+        tried = candidate + ": " + std::strerror(errno);
     }
-    if (!lock) {
-        if (FolderLock::holderOf(folder).starts_with("desktop")) {
-            std::cerr << "boardcast: Boardcast is already open on the data folder " << folder << ".\n";
-            if (InstanceChannel::handOver(folder, addresses)) return 0;
-            MessageBox::show(nullptr, toQString(productIdentity().productName),
-                             QStringLiteral("Boardcast is already open."), MessageBox::Icon::Information);
-        } else {
-            std::cerr << "boardcast: " << lock.error().text << "\n";
-            MessageBox::show(nullptr, toQString(productIdentity().productName),
-                             toQString(lock.error().text), MessageBox::Icon::Warning);
-        }
-        return kExitBusy;
-    }
-    // A second start hands its addresses over from now on. They open in windows of their
-    // own, so that a page the user is writing in stays; the main window comes forward.
-    std::unique_ptr<MainWindow> form;
-    std::vector<std::string> waiting;  // addresses handed over before the main window exists
-    InstanceChannel channel(folder);
-    QObject::connect(&channel, &InstanceChannel::raiseRequested, &channel, [&form] {
-        if (form) bringToFront(*form);
-    });
-    QObject::connect(&channel, &InstanceChannel::openRequested, &channel,
-                     [&form, &waiting](const QString& address) {
-                         const std::vector<std::string> one{toStdString(address)};
-                         if (form) {
-                             openInNewWindows(*form, one);
-                         } else {
-                             waiting.push_back(one.front());
-                         }
-                     });
-    if (Status listening = channel.listen(); !listening) {
-        std::cerr << "boardcast: " << listening.error().text << "\n";
-    }
-
-    if (Status s = recoverDataFolder(folder); !s) std::cerr << "boardcast: " << s.error().text << "\n";
-    QtSettingsStore settings;
-    // Every browser of the program keeps its cookies and cache here; it goes last.
-    const BrowserFolders browserData = browserFolders(folder, folderGiven);
-    BrowserProfile profile(browserData.storage, browserData.cache);
-    SplashWindow splash;
-    std::unique_ptr<SecondaryWindows> windows;
-    QObject::connect(&splash, &SplashWindow::finished, &splash, [&] {
-        form = std::make_unique<MainWindow>(folder, settings,
-                                       addresses.empty() ? std::string(kHomePage) : addresses[0]);
-        windows = std::make_unique<SecondaryWindows>(
-            *form, settings, SecondaryWindows::Places{makersWebSite(), helpFileCandidates(folder)},
-            &splash);
-        QObject::connect(windows.get(), &SecondaryWindows::finished, windows.get(),
-                         &QCoreApplication::quit);
-        form->show();
-        if (addresses.size() > 1) waiting.insert(waiting.begin(), addresses.begin() + 1, addresses.end());
-        openInNewWindows(*form, waiting);
-        waiting.clear();
-    });
-    splash.start();
-    const int result = QCoreApplication::exec();
-    channel.disconnect();  // nothing handed over reaches the windows as they go
-    windows.reset();  // the secondary windows refer to the main window
-    form.reset();
-    return result;
+    if (tried.empty()) tried = std::string(kDesktopProgram) + " is not installed beside " + folder;
+    std::cerr << "boardcast: could not start the desktop program (" << tried << ").\n";
+    return kExitFailure;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-    auto parsed = parseCommandLine(args);
-    if (!parsed) {
-        std::cerr << "boardcast: " << parsed.error().text << "\n\n" << helpText();
-        return kExitUsage;
-    }
+    const auto parsed = parseCommandLine(argumentsOf(argc, argv));
+    if (std::optional<int> answered = answerDirectly(parsed)) return *answered;
     const CommandLine& line = parsed.value();
-    if (line.command == Command::Help) {
-        std::cout << helpText(line.helpFor);
-        return 0;
-    }
-    if (line.command == Command::Version) {
-        std::cout << versionText();
-        return 0;
-    }
+    if (line.command == Command::Desktop) return startDesktopProgram(argv);
 
-    std::unique_ptr<QCoreApplication> app;
-    if (line.command == Command::Desktop) {
-        app = std::make_unique<QApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    // The product name alone names the per-user folders (~/.local/share/Boardcast).
-    QCoreApplication::setApplicationName(toQString(productIdentity().productName));
-    QCoreApplication::setOrganizationName(QString());
-
-    const std::string folder = chooseAppFolder(line.dataDir);
-    if (Status prepared = prepareAppFolder(folder); !prepared) {
-        std::cerr << "boardcast: " << prepared.error().text << "\n";
-    }
-
+    QCoreApplication app(argc, argv);
+    const std::string folder = prepareStart(line);
     switch (line.command) {
-        case Command::Desktop: return runDesktop(folder, line.dataDir.has_value(), line.addresses);
         case Command::Convert: return runConvert(line);
         case Command::Watch: return runWatch(folder, line.url);
         case Command::Check: return runCheck(folder, line.jobs, line.notify);
         case Command::Posts: return runPosts(folder);
         case Command::Forums: return runForums(folder);
+        case Command::Desktop:
         case Command::Help:
         case Command::Version: break;
     }

@@ -12,6 +12,19 @@ done
 stat -c %a "$d/posts2.txt" >"$tmp/mode"
 check "posts2.txt is owner-only" '600\n' "$tmp/mode"
 
+# The commands load Qt Core and Network, never the desktop's libraries.
+for args in "posts --data-dir $d" "forums --data-dir $d" "--version" "convert --bare"; do
+    # shellcheck disable=SC2086
+    LD_DEBUG=files "$bin" $args </dev/null 2>"$tmp/ld" >/dev/null
+    if grep -qE 'file=libQt6(Gui|Widgets|WebEngine)' "$tmp/ld"; then
+        fail "$args loads $(grep -oE 'libQt6(Gui|Widgets|WebEngine)[A-Za-z]*' "$tmp/ld" | sort -u | tr '\n' ' ')"
+    elif grep -q 'file=libQt6Core' "$tmp/ld"; then
+        pass "$args loads no desktop library"
+    else
+        fail "$args: LD_DEBUG showed nothing"
+    fi
+done
+
 # Without --data-dir the per-user data folder is used.
 "$bin" forums >"$tmp/out" 2>"$tmp/err"
 check "default folder" '\r\n' "$tmp/data/Boardcast/posts.txt"

@@ -11,6 +11,28 @@ if cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then pa
 installed=$prefix/bin/boardcast
 if [[ -x $installed ]] && "$installed" --version | grep -q '^Boardcast '; then pass "installed program runs"; else fail "installed program"; fi
 
+# The installed program starts the desktop program from its own folder, out of PATH: the
+# process that holds the data folder as "desktop" is the one started as boardcast.
+if [[ -x $prefix/libexec/boardcast/boardcast-desktop && ! -e $prefix/bin/boardcast-desktop ]]; then
+    pass "desktop program in libexec/boardcast"
+else
+    fail "desktop program not in libexec/boardcast"
+fi
+QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 "$installed" --data-dir "$tmp/desk" \
+    >"$tmp/desk.log" 2>&1 &
+desk=$!
+for _ in $(seq 100); do
+    [[ -s $tmp/desk/.lock ]] && break
+    sleep 0.1
+done
+if [[ $(cat "$tmp/desk/.lock" 2>/dev/null) == "desktop $desk" && $(cat /proc/$desk/comm) == boardcast-deskt* ]]; then
+    pass "boardcast with no command starts the desktop program"
+else
+    fail "desktop start: lock '$(cat "$tmp/desk/.lock" 2>/dev/null)', $(cat "$tmp/desk.log")"
+fi
+kill "$desk" 2>/dev/null
+wait "$desk" 2>/dev/null
+
 # Desktop entry: valid (hints allowed), and it starts what was installed with %U.
 entry=$prefix/share/applications/$app_id.desktop
 desktop-file-validate "$entry" >"$tmp/v" 2>&1
