@@ -21,82 +21,6 @@ constexpr int kMaxTwips = 31680;  // 22 inches
 constexpr int kSymbolCharset = -2;
 constexpr char32_t kReplacement = 0xFFFD;
 
-// clang-format off
-enum class Word {
-    Ansi, AnsiCodePage, Bin, Bold, Bullet, Cell, CodePage, DefaultFont, EmDash, EmSpace, EnDash,
-    EnSpace, FirstIndent, Font, FontCharset, FontModern, FontSize, FontTable, Hidden, Italic,
-    LeftDoubleQuote, LeftIndent, LeftQuote, Line, ListText, Mac, OutlineLevel, Page, Par, Pard, Pc,
-    Pca, Plain, QuarterSpace, AlignCenter, AlignJustify, AlignLeft, AlignRight, RightDoubleQuote,
-    RightQuote, Row, Section, SkipGroup, SpaceAfter, SpaceBefore, Tab, InTable, Unicode,
-    UnicodeSkip, Underline, UnderlineNone, ZeroWidthJoiner, ZeroWidthNonJoiner,
-};
-
-struct WordEntry {
-    std::string_view name;
-    Word word;
-};
-
-// Sorted by name for the binary search in findWord.
-constexpr WordEntry kWords[] = {
-    {"annotation", Word::SkipGroup}, {"ansi", Word::Ansi}, {"ansicpg", Word::AnsiCodePage},
-    {"atnauthor", Word::SkipGroup}, {"atndate", Word::SkipGroup}, {"atnid", Word::SkipGroup},
-    {"atnparent", Word::SkipGroup}, {"atnref", Word::SkipGroup}, {"atntime", Word::SkipGroup},
-    {"atrfend", Word::SkipGroup}, {"atrfstart", Word::SkipGroup}, {"author", Word::SkipGroup},
-    {"b", Word::Bold}, {"bin", Word::Bin}, {"bkmkend", Word::SkipGroup},
-    {"bkmkstart", Word::SkipGroup}, {"bullet", Word::Bullet}, {"buptim", Word::SkipGroup},
-    {"cell", Word::Cell}, {"colorschememapping", Word::SkipGroup}, {"colortbl", Word::SkipGroup},
-    {"comment", Word::SkipGroup}, {"cpg", Word::CodePage}, {"creatim", Word::SkipGroup},
-    {"datafield", Word::SkipGroup}, {"datastore", Word::SkipGroup}, {"deff", Word::DefaultFont},
-    {"doccomm", Word::SkipGroup}, {"docvar", Word::SkipGroup}, {"emdash", Word::EmDash},
-    {"emspace", Word::EmSpace}, {"endash", Word::EnDash}, {"enspace", Word::EnSpace},
-    {"f", Word::Font}, {"falt", Word::SkipGroup}, {"fcharset", Word::FontCharset},
-    {"fi", Word::FirstIndent}, {"filetbl", Word::SkipGroup}, {"fldinst", Word::SkipGroup},
-    {"fmodern", Word::FontModern}, {"fontemb", Word::SkipGroup}, {"fonttbl", Word::FontTable},
-    {"footer", Word::SkipGroup}, {"footerf", Word::SkipGroup}, {"footerl", Word::SkipGroup},
-    {"footerr", Word::SkipGroup}, {"footnote", Word::SkipGroup}, {"fs", Word::FontSize},
-    {"ftncn", Word::SkipGroup}, {"ftnsep", Word::SkipGroup}, {"ftnsepc", Word::SkipGroup},
-    {"generator", Word::SkipGroup}, {"header", Word::SkipGroup}, {"headerf", Word::SkipGroup},
-    {"headerl", Word::SkipGroup}, {"headerr", Word::SkipGroup}, {"i", Word::Italic},
-    {"info", Word::SkipGroup}, {"intbl", Word::InTable}, {"keywords", Word::SkipGroup},
-    {"latentstyles", Word::SkipGroup}, {"ldblquote", Word::LeftDoubleQuote},
-    {"li", Word::LeftIndent}, {"line", Word::Line}, {"listoverridetable", Word::SkipGroup},
-    {"listpicture", Word::SkipGroup}, {"listtable", Word::SkipGroup}, {"listtext", Word::ListText},
-    {"lquote", Word::LeftQuote}, {"mac", Word::Mac}, {"mmathPr", Word::SkipGroup},
-    {"nestcell", Word::Cell}, {"nestrow", Word::Row}, {"nonshppict", Word::SkipGroup},
-    {"object", Word::SkipGroup}, {"operator", Word::SkipGroup},
-    {"outlinelevel", Word::OutlineLevel}, {"page", Word::Page}, {"panose", Word::SkipGroup},
-    {"par", Word::Par}, {"pard", Word::Pard}, {"pc", Word::Pc}, {"pca", Word::Pca},
-    {"pgdsctbl", Word::SkipGroup}, {"pict", Word::SkipGroup}, {"plain", Word::Plain},
-    {"pn", Word::SkipGroup}, {"pntext", Word::ListText}, {"pntxta", Word::SkipGroup},
-    {"pntxtb", Word::SkipGroup}, {"printim", Word::SkipGroup}, {"private", Word::SkipGroup},
-    {"qc", Word::AlignCenter}, {"qj", Word::AlignJustify}, {"ql", Word::AlignLeft},
-    {"qmspace", Word::QuarterSpace}, {"qr", Word::AlignRight},
-    {"rdblquote", Word::RightDoubleQuote}, {"revtbl", Word::SkipGroup}, {"revtim", Word::SkipGroup},
-    {"row", Word::Row}, {"rquote", Word::RightQuote}, {"rsidtbl", Word::SkipGroup},
-    {"sa", Word::SpaceAfter}, {"sb", Word::SpaceBefore}, {"sect", Word::Section},
-    {"shpinst", Word::SkipGroup}, {"stylesheet", Word::SkipGroup}, {"subject", Word::SkipGroup},
-    {"tab", Word::Tab}, {"tc", Word::SkipGroup}, {"template", Word::SkipGroup},
-    {"themedata", Word::SkipGroup}, {"title", Word::SkipGroup}, {"txe", Word::SkipGroup},
-    {"u", Word::Unicode}, {"uc", Word::UnicodeSkip}, {"ul", Word::Underline},
-    {"uld", Word::Underline}, {"uldash", Word::Underline}, {"uldb", Word::Underline},
-    {"ulnone", Word::UnderlineNone}, {"ulth", Word::Underline}, {"ulw", Word::Underline},
-    {"ulwave", Word::Underline}, {"userprops", Word::SkipGroup}, {"v", Word::Hidden},
-    {"xe", Word::SkipGroup}, {"xmlnstbl", Word::SkipGroup}, {"zwj", Word::ZeroWidthJoiner},
-    {"zwnj", Word::ZeroWidthNonJoiner},
-};
-// clang-format on
-
-static_assert(std::is_sorted(std::begin(kWords), std::end(kWords),
-                             [](const WordEntry& a, const WordEntry& b) {
-                                 return a.name < b.name;
-                             }));
-
-const Word* findWord(std::string_view name) {
-    auto it = std::lower_bound(std::begin(kWords), std::end(kWords), name,
-                               [](const WordEntry& e, std::string_view n) { return e.name < n; });
-    return it != std::end(kWords) && it->name == name ? &it->word : nullptr;
-}
-
 int codePageOfCharset(int charset) {
     switch (charset) {
         case 2:
@@ -211,6 +135,13 @@ struct GroupState {
     int unicodeSkip = 1;  // \ucN: fallback characters that follow each \uN
 };
 
+// A control word's number; a word written without one reads it as 0.
+struct Param {
+    bool given = false;
+    int value = 0;
+    bool on() const { return !given || value != 0; }  // \b and \b1 switch on, \b0 off
+};
+
 struct FontInfo {
     int codePage = 0;  // 0: the document's code page
     bool monospace = false;
@@ -271,6 +202,15 @@ public:
     }
 
 private:
+    // What a control word does, found by its name in kWords.
+    using Handler = void (Reader::*)(Param);
+    struct WordEntry {
+        std::string_view name;
+        Handler handler;
+    };
+    static const WordEntry kWords[];  // defined after the class, sorted by name
+    static const Handler* findWord(std::string_view name);
+
     GroupState& state() { return stack_.back(); }
 
     // A brace ends a pending \uN fallback, as other readers do: the fallback never spans groups.
@@ -299,7 +239,8 @@ private:
         --depth_;
     }
 
-    void skipGroup() {
+    // A destination whose content is not read: \* and the words of kWords that name one.
+    void skipGroup(Param = {}) {
         skipping_ = true;
         skipDepth_ = depth_;
     }
@@ -392,193 +333,125 @@ private:
         }
         value = std::min(value, kMaxParameter);
         if (pos_ < in_.size() && in_[pos_] == ' ') ++pos_;
-        const int param = static_cast<int>(negative ? -value : value);
+        const Param param{hasParam, static_cast<int>(negative ? -value : value)};
 
-        const Word* word = name.size() <= kMaxWordLength ? findWord(name) : nullptr;
-        if (word && *word == Word::Bin) {
+        if (name == "bin") {
             // Binary data: its bytes are never read as RTF, wherever it stands.
-            pos_ += std::min(static_cast<size_t>(std::max(param, 0)), in_.size() - pos_);
+            pos_ += std::min(static_cast<size_t>(std::max(param.value, 0)), in_.size() - pos_);
             if (!skipping_) consumeFallback();
             return;
         }
-        if (skipping_ || consumeFallback() || !word) return;
-        apply(*word, hasParam, param);
+        if (skipping_ || consumeFallback()) return;
+        if (const Handler* handler = findWord(name)) (this->**handler)(param);
     }
 
     static int clampInt(int value, int low, int high) { return std::clamp(value, low, high); }
 
-    void apply(Word word, bool hasParam, int param) {
+    // The handlers that kWords names, one per kind of control word.
+
+    void fontTable(Param) { state().destination = Destination::FontTable; }
+
+    void listText(Param) {
+        if (listTextDepth_ == 0 && depth_ > 0) listTextDepth_ = depth_;
+    }
+
+    template <int page>
+    void documentCodePage(Param) {
+        docCodePage_ = page;
+    }
+
+    void ansiCodePage(Param p) {
+        if (p.value > 0) docCodePage_ = p.value;
+    }
+
+    void defaultFont(Param p) {
+        defaultFont_ = p.value;
+        state().font = p.value;
+    }
+
+    // \fN defines a font inside the font table and selects one elsewhere.
+    void selectFont(Param p) {
         GroupState& s = state();
-        const bool on = !hasParam || param != 0;
-        switch (word) {
-            case Word::SkipGroup:
-                skipGroup();
-                break;
-            case Word::FontTable:
-                s.destination = Destination::FontTable;
-                break;
-            case Word::ListText:
-                if (listTextDepth_ == 0 && depth_ > 0) listTextDepth_ = depth_;
-                break;
-            case Word::Ansi:
-                docCodePage_ = 1252;
-                break;
-            case Word::Mac:
-                docCodePage_ = 10000;
-                break;
-            case Word::Pc:
-                docCodePage_ = 437;
-                break;
-            case Word::Pca:
-                docCodePage_ = 850;
-                break;
-            case Word::AnsiCodePage:
-                if (param > 0) docCodePage_ = param;
-                break;
-            case Word::DefaultFont:
-                defaultFont_ = param;
-                s.font = param;
-                break;
-            case Word::Font:
-                if (s.destination == Destination::FontTable) {
-                    definedFont_ = param;
-                } else {
-                    s.font = param;
-                }
-                break;
-            case Word::FontCharset:
-                if (FontInfo* f = definedFont()) f->codePage = codePageOfCharset(param);
-                break;
-            case Word::CodePage:
-                if (FontInfo* f = definedFont()) f->codePage = param;
-                break;
-            case Word::FontModern:
-                if (FontInfo* f = definedFont()) f->monospace = true;
-                break;
-            case Word::Bold:
-                s.chars.bold = on;
-                break;
-            case Word::Italic:
-                s.chars.italic = on;
-                break;
-            case Word::Underline:
-                s.chars.underline = on;
-                break;
-            case Word::UnderlineNone:
-                s.chars.underline = false;
-                break;
-            case Word::Hidden:
-                s.chars.hidden = on;
-                break;
-            case Word::FontSize:
-                s.chars.fontSize = hasParam ? clampInt(param, 0, kMaxFontSize) : 24;
-                break;
-            case Word::Plain:
-                s.chars = CharFormat{};
-                s.font = defaultFont_;
-                break;
-            case Word::Pard:
-                s.para = ParaFormat{};
-                break;
-            case Word::AlignLeft:
-                s.para.alignment = RtfAlignment::Left;
-                break;
-            case Word::AlignCenter:
-                s.para.alignment = RtfAlignment::Center;
-                break;
-            case Word::AlignRight:
-                s.para.alignment = RtfAlignment::Right;
-                break;
-            case Word::AlignJustify:
-                s.para.alignment = RtfAlignment::Justify;
-                break;
-            case Word::LeftIndent:
-                s.para.leftIndent = clampInt(param, -kMaxTwips, kMaxTwips);
-                break;
-            case Word::FirstIndent:
-                s.para.firstIndent = clampInt(param, -kMaxTwips, kMaxTwips);
-                break;
-            case Word::SpaceBefore:
-                s.para.spaceBefore = clampInt(param, 0, kMaxTwips);
-                break;
-            case Word::SpaceAfter:
-                s.para.spaceAfter = clampInt(param, 0, kMaxTwips);
-                break;
-            case Word::OutlineLevel:
-                s.para.outlineLevel = clampInt(param, 0, 9);
-                break;
-            case Word::InTable:
-                s.para.inTable = true;
-                break;
-            case Word::Par:
-                paragraphMark();
-                break;
-            case Word::Section:
-            case Word::Page:
-                if (!paragraph_.runs.empty()) endParagraph();
-                break;
-            case Word::Cell:
-                pendingLineBreak_ = false;
-                ++pendingCells_;
-                break;
-            case Word::Row:
-                endParagraph();
-                break;
-            case Word::Line:
-                emitText("\n");
-                break;
-            case Word::Tab:
-                emit('\t');
-                break;
-            case Word::Bullet:
-                emit(0x2022);
-                break;
-            case Word::EmDash:
-                emit(0x2014);
-                break;
-            case Word::EnDash:
-                emit(0x2013);
-                break;
-            case Word::EmSpace:
-                emit(0x2003);
-                break;
-            case Word::EnSpace:
-                emit(0x2002);
-                break;
-            case Word::QuarterSpace:
-                emit(0x2005);
-                break;
-            case Word::LeftQuote:
-                emit(0x2018);
-                break;
-            case Word::RightQuote:
-                emit(0x2019);
-                break;
-            case Word::LeftDoubleQuote:
-                emit(0x201C);
-                break;
-            case Word::RightDoubleQuote:
-                emit(0x201D);
-                break;
-            case Word::ZeroWidthJoiner:
-                emit(0x200D);
-                break;
-            case Word::ZeroWidthNonJoiner:
-                emit(0x200C);
-                break;
-            case Word::Unicode:
-                // \uN is a signed 16-bit value; the \ucN characters after it are its fallback.
-                emit(param < -32768 || param > 0xFFFF
-                         ? kReplacement
-                         : static_cast<char32_t>(param < 0 ? param + 65536 : param));
-                pendingFallback_ = s.unicodeSkip;
-                break;
-            case Word::UnicodeSkip:
-                s.unicodeSkip = clampInt(hasParam ? param : 1, 0, kMaxUnicodeSkip);
-                break;
-            case Word::Bin:
-                break;  // handled before any other word
+        if (s.destination == Destination::FontTable) {
+            definedFont_ = p.value;
+        } else {
+            s.font = p.value;
         }
+    }
+
+    void fontCharset(Param p) {
+        if (FontInfo* f = definedFont()) f->codePage = codePageOfCharset(p.value);
+    }
+
+    void fontCodePage(Param p) {
+        if (FontInfo* f = definedFont()) f->codePage = p.value;
+    }
+
+    void fontModern(Param) {
+        if (FontInfo* f = definedFont()) f->monospace = true;
+    }
+
+    template <bool CharFormat::*flag>
+    void charFlag(Param p) {
+        state().chars.*flag = p.on();
+    }
+
+    void underlineNone(Param) { state().chars.underline = false; }
+
+    void fontSize(Param p) {
+        state().chars.fontSize = p.given ? clampInt(p.value, 0, kMaxFontSize) : 24;
+    }
+
+    void plain(Param) {
+        state().chars = CharFormat{};
+        state().font = defaultFont_;
+    }
+
+    void pard(Param) { state().para = ParaFormat{}; }
+
+    template <RtfAlignment alignment>
+    void align(Param) {
+        state().para.alignment = alignment;
+    }
+
+    // Indents, spacing and the outline level, clamped to what a page can hold.
+    template <int ParaFormat::*field, int low, int high>
+    void paraValue(Param p) {
+        state().para.*field = clampInt(p.value, low, high);
+    }
+
+    void inTable(Param) { state().para.inTable = true; }
+
+    void par(Param) { paragraphMark(); }
+
+    void sectionBreak(Param) {
+        if (!paragraph_.runs.empty()) endParagraph();
+    }
+
+    void cell(Param) {
+        pendingLineBreak_ = false;
+        ++pendingCells_;
+    }
+
+    void row(Param) { endParagraph(); }
+
+    void line(Param) { emitText("\n"); }
+
+    template <char32_t c>
+    void character(Param) {
+        emit(c);
+    }
+
+    // \uN is a signed 16-bit value; the \ucN characters after it are its fallback.
+    void unicode(Param p) {
+        emit(p.value < -32768 || p.value > 0xFFFF
+                 ? kReplacement
+                 : static_cast<char32_t>(p.value < 0 ? p.value + 65536 : p.value));
+        pendingFallback_ = state().unicodeSkip;
+    }
+
+    void unicodeSkip(Param p) {
+        state().unicodeSkip = clampInt(p.given ? p.value : 1, 0, kMaxUnicodeSkip);
     }
 
     // The font table entry being defined, or null outside the font table.
@@ -723,6 +596,127 @@ private:
     RtfParagraph listText_;
     RtfDocument doc_;
 };
+
+// The control words that act, sorted by name for the binary search in findWord. \bin is not
+// here: it acts even inside a skipped destination, so controlWord takes it first.
+// clang-format off
+constexpr Reader::WordEntry Reader::kWords[] = {
+    {"annotation", &Reader::skipGroup},
+    {"ansi", &Reader::documentCodePage<1252>},
+    {"ansicpg", &Reader::ansiCodePage},
+    {"atnauthor", &Reader::skipGroup}, {"atndate", &Reader::skipGroup},
+    {"atnid", &Reader::skipGroup}, {"atnparent", &Reader::skipGroup},
+    {"atnref", &Reader::skipGroup}, {"atntime", &Reader::skipGroup},
+    {"atrfend", &Reader::skipGroup}, {"atrfstart", &Reader::skipGroup},
+    {"author", &Reader::skipGroup},
+    {"b", &Reader::charFlag<&CharFormat::bold>},
+    {"bkmkend", &Reader::skipGroup}, {"bkmkstart", &Reader::skipGroup},
+    {"bullet", &Reader::character<0x2022>},
+    {"buptim", &Reader::skipGroup},
+    {"cell", &Reader::cell},
+    {"colorschememapping", &Reader::skipGroup}, {"colortbl", &Reader::skipGroup},
+    {"comment", &Reader::skipGroup},
+    {"cpg", &Reader::fontCodePage},
+    {"creatim", &Reader::skipGroup}, {"datafield", &Reader::skipGroup},
+    {"datastore", &Reader::skipGroup},
+    {"deff", &Reader::defaultFont},
+    {"doccomm", &Reader::skipGroup}, {"docvar", &Reader::skipGroup},
+    {"emdash", &Reader::character<0x2014>},
+    {"emspace", &Reader::character<0x2003>},
+    {"endash", &Reader::character<0x2013>},
+    {"enspace", &Reader::character<0x2002>},
+    {"f", &Reader::selectFont},
+    {"falt", &Reader::skipGroup},
+    {"fcharset", &Reader::fontCharset},
+    {"fi", &Reader::paraValue<&ParaFormat::firstIndent, -kMaxTwips, kMaxTwips>},
+    {"filetbl", &Reader::skipGroup}, {"fldinst", &Reader::skipGroup},
+    {"fmodern", &Reader::fontModern},
+    {"fontemb", &Reader::skipGroup},
+    {"fonttbl", &Reader::fontTable},
+    {"footer", &Reader::skipGroup}, {"footerf", &Reader::skipGroup},
+    {"footerl", &Reader::skipGroup}, {"footerr", &Reader::skipGroup},
+    {"footnote", &Reader::skipGroup},
+    {"fs", &Reader::fontSize},
+    {"ftncn", &Reader::skipGroup}, {"ftnsep", &Reader::skipGroup},
+    {"ftnsepc", &Reader::skipGroup}, {"generator", &Reader::skipGroup},
+    {"header", &Reader::skipGroup}, {"headerf", &Reader::skipGroup},
+    {"headerl", &Reader::skipGroup}, {"headerr", &Reader::skipGroup},
+    {"i", &Reader::charFlag<&CharFormat::italic>},
+    {"info", &Reader::skipGroup},
+    {"intbl", &Reader::inTable},
+    {"keywords", &Reader::skipGroup}, {"latentstyles", &Reader::skipGroup},
+    {"ldblquote", &Reader::character<0x201C>},
+    {"li", &Reader::paraValue<&ParaFormat::leftIndent, -kMaxTwips, kMaxTwips>},
+    {"line", &Reader::line},
+    {"listoverridetable", &Reader::skipGroup}, {"listpicture", &Reader::skipGroup},
+    {"listtable", &Reader::skipGroup},
+    {"listtext", &Reader::listText},
+    {"lquote", &Reader::character<0x2018>},
+    {"mac", &Reader::documentCodePage<10000>},
+    {"mmathPr", &Reader::skipGroup},
+    {"nestcell", &Reader::cell},
+    {"nestrow", &Reader::row},
+    {"nonshppict", &Reader::skipGroup}, {"object", &Reader::skipGroup},
+    {"operator", &Reader::skipGroup},
+    {"outlinelevel", &Reader::paraValue<&ParaFormat::outlineLevel, 0, 9>},
+    {"page", &Reader::sectionBreak},
+    {"panose", &Reader::skipGroup},
+    {"par", &Reader::par},
+    {"pard", &Reader::pard},
+    {"pc", &Reader::documentCodePage<437>},
+    {"pca", &Reader::documentCodePage<850>},
+    {"pgdsctbl", &Reader::skipGroup}, {"pict", &Reader::skipGroup},
+    {"plain", &Reader::plain},
+    {"pn", &Reader::skipGroup},
+    {"pntext", &Reader::listText},
+    {"pntxta", &Reader::skipGroup}, {"pntxtb", &Reader::skipGroup},
+    {"printim", &Reader::skipGroup}, {"private", &Reader::skipGroup},
+    {"qc", &Reader::align<RtfAlignment::Center>},
+    {"qj", &Reader::align<RtfAlignment::Justify>},
+    {"ql", &Reader::align<RtfAlignment::Left>},
+    {"qmspace", &Reader::character<0x2005>},
+    {"qr", &Reader::align<RtfAlignment::Right>},
+    {"rdblquote", &Reader::character<0x201D>},
+    {"revtbl", &Reader::skipGroup}, {"revtim", &Reader::skipGroup},
+    {"row", &Reader::row},
+    {"rquote", &Reader::character<0x2019>},
+    {"rsidtbl", &Reader::skipGroup},
+    {"sa", &Reader::paraValue<&ParaFormat::spaceAfter, 0, kMaxTwips>},
+    {"sb", &Reader::paraValue<&ParaFormat::spaceBefore, 0, kMaxTwips>},
+    {"sect", &Reader::sectionBreak},
+    {"shpinst", &Reader::skipGroup}, {"stylesheet", &Reader::skipGroup},
+    {"subject", &Reader::skipGroup},
+    {"tab", &Reader::character<U'\t'>},
+    {"tc", &Reader::skipGroup}, {"template", &Reader::skipGroup},
+    {"themedata", &Reader::skipGroup}, {"title", &Reader::skipGroup},
+    {"txe", &Reader::skipGroup},
+    {"u", &Reader::unicode},
+    {"uc", &Reader::unicodeSkip},
+    {"ul", &Reader::charFlag<&CharFormat::underline>},
+    {"uld", &Reader::charFlag<&CharFormat::underline>},
+    {"uldash", &Reader::charFlag<&CharFormat::underline>},
+    {"uldb", &Reader::charFlag<&CharFormat::underline>},
+    {"ulnone", &Reader::underlineNone},
+    {"ulth", &Reader::charFlag<&CharFormat::underline>},
+    {"ulw", &Reader::charFlag<&CharFormat::underline>},
+    {"ulwave", &Reader::charFlag<&CharFormat::underline>},
+    {"userprops", &Reader::skipGroup},
+    {"v", &Reader::charFlag<&CharFormat::hidden>},
+    {"xe", &Reader::skipGroup}, {"xmlnstbl", &Reader::skipGroup},
+    {"zwj", &Reader::character<0x200D>},
+    {"zwnj", &Reader::character<0x200C>},
+};
+// clang-format on
+
+const Reader::Handler* Reader::findWord(std::string_view name) {
+    static_assert(
+        std::is_sorted(std::begin(kWords), std::end(kWords),
+                       [](const WordEntry& a, const WordEntry& b) { return a.name < b.name; }));
+    if (name.size() > kMaxWordLength) return nullptr;
+    auto it = std::lower_bound(std::begin(kWords), std::end(kWords), name,
+                               [](const WordEntry& e, std::string_view n) { return e.name < n; });
+    return it != std::end(kWords) && it->name == name ? &it->handler : nullptr;
+}
 
 RtfDocument readPlainText(std::string_view bytes) {
     RtfDocument doc;
