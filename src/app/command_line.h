@@ -1,7 +1,8 @@
 #pragma once
 // The program's command line: no command opens the desktop program (on the addresses given,
-// if any); a command runs headless. QCommandLineParser splits the words; which options
-// belong to which command, and the help texts, come from one table in command_line.cpp.
+// if any); a command runs headless. QCommandLineParser splits the words; which options and
+// arguments each command takes, and the help texts, come from two tables in command_line.cpp:
+// one row a command, one row an option.
 
 #include <QStringList>
 #include <optional>
