@@ -20,6 +20,11 @@ CMAKE_FLAGS += -DBOARDCAST_SANITIZE=ON -DBOARDCAST_PURE_ONLY=ON
 TEST_SETUP :=
 endif
 
+# CI treats warnings as errors.
+ifeq ($(CI),true)
+CMAKE_FLAGS += -DBOARDCAST_WERROR=ON
+endif
+
 PREFIX ?= /usr/local
 DESTDIR ?=
 

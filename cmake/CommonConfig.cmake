@@ -3,6 +3,11 @@
 add_library(boardcast_common INTERFACE)
 target_compile_features(boardcast_common INTERFACE cxx_std_20)
 target_compile_options(boardcast_common INTERFACE -Wall -Wextra -Wpedantic)
+# CI builds with warnings as errors, so that none creeps into the project's own code.
+option(BOARDCAST_WERROR "Treat warnings as errors" OFF)
+if(BOARDCAST_WERROR)
+    target_compile_options(boardcast_common INTERFACE -Werror)
+endif()
 target_compile_definitions(boardcast_common INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII

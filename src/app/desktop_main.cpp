@@ -7,7 +7,9 @@
 #include "app/desktop.h"
 #include "app/program_start.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runProgram(int argc, char** argv) {
     using namespace boardcast;
     const auto parsed = parseCommandLine(argumentsOf(argc, argv));
     if (std::optional<int> answered = answerDirectly(parsed)) return *answered;
@@ -19,4 +21,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::string folder = prepareStart(line);
     return runDesktop(folder, line.dataDir.has_value(), line.addresses);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return boardcast::runGuarded([argc, argv] { return runProgram(argc, argv); });
 }

@@ -49,9 +49,8 @@ int startDesktopProgram(char** argv) {
     return kExitFailure;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The command line decides; a command runs here, the desktop program in this one's place.
+int runProgram(int argc, char** argv) {
     const auto parsed = parseCommandLine(argumentsOf(argc, argv));
     if (std::optional<int> answered = answerDirectly(parsed)) return *answered;
     const CommandLine& line = parsed.value();
@@ -70,4 +69,10 @@ int main(int argc, char** argv) {
         case Command::Version: break;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return runGuarded([argc, argv] { return runProgram(argc, argv); });
 }

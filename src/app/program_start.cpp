@@ -1,6 +1,8 @@
 #include "app/program_start.h"
 
 #include <QCoreApplication>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 
 #include "core/shell/product_identity.h"
@@ -9,6 +11,43 @@
 #include "platform/qt_strings.h"
 
 namespace boardcast {
+
+namespace {
+
+void tellUnexpected(const char* what) {
+    std::cerr << "boardcast: an unexpected error ended the program: " << what << "\n";
+}
+
+// Whatever ends the program through std::terminate (an exception thrown where none may be)
+// says what it was first.
+[[noreturn]] void terminateWithMessage() {
+    if (std::exception_ptr current = std::current_exception()) {
+        try {
+            std::rethrow_exception(current);
+        } catch (const std::exception& e) {
+            tellUnexpected(e.what());
+        } catch (...) {
+            tellUnexpected("an exception of unknown type");
+        }
+    } else {
+        tellUnexpected("terminate was called");
+    }
+    std::abort();
+}
+
+}  // namespace
+
+int runGuarded(const std::function<int()>& work) {
+    std::set_terminate(terminateWithMessage);
+    try {
+        return work();
+    } catch (const std::exception& e) {
+        tellUnexpected(e.what());
+    } catch (...) {
+        tellUnexpected("an exception of unknown type");
+    }
+    return kExitFailure;
+}
 
 QStringList argumentsOf(int argc, char** argv) {
     QStringList args;

@@ -4,12 +4,17 @@
 // --help, --version), and the application's name and data folder.
 
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "app/command_line.h"
 
 namespace boardcast {
+
+// Runs main's work: an exception that reaches it, or that would end the program anywhere
+// else, is told on standard error instead of ending it without a word.
+int runGuarded(const std::function<int()>& work);
 
 // argv without the program name, in the system's encoding.
 QStringList argumentsOf(int argc, char** argv);

@@ -15,8 +15,8 @@ namespace boardcast {
 struct InsertRequest {
     std::string convertedText;      // the outgoing text
     Markup markup = Markup::Plain;  // Html when the chosen template writes HTML links
-    std::string linkMarkup;         // how the chosen template opens a link; empty for "text"
-    std::string messageText;        // the message as written, before conversion
+    std::string linkMarkup{};       // how the chosen template opens a link; empty for "text"
+    std::string messageText{};      // the message as written, before conversion
 };
 
 // The text that shows a post was made, as a reader of the page sees it: the inserted text up

@@ -14,7 +14,7 @@ namespace boardcast {
 struct BodyHtml {
     std::string outer;
     std::string inner;
-    std::string visibleText;
+    std::string visibleText{};
 };
 
 // How a message is marked up. A rich text editor that keeps HTML gets Html messages as

@@ -39,8 +39,12 @@ QString pageScript(const QString& name) {
     auto it = loaded.find(name);
     if (it == loaded.end()) {
         QFile file(QStringLiteral(":/scripts/") + name);
-        const bool opened = file.open(QIODevice::ReadOnly);
-        Q_ASSERT_X(opened, "pageScript", "a built-in script is missing");
+        // Without its scripts the browser could neither read nor fill a page: a build that
+        // lost one must not run as if nothing were wrong.
+        if (!file.open(QIODevice::ReadOnly)) {
+            qFatal("The page script %s is not built into the program (%s).", qPrintable(name),
+                   qPrintable(file.errorString()));
+        }
         it = loaded.insert(name, QString::fromUtf8(file.readAll()).trimmed());
     }
     return *it;

@@ -44,7 +44,9 @@ TEST_P(Scans, FindFormAndField) {
         auto field = findMessageField(scratch, form.value());
         ASSERT_TRUE(field.ok());
         EXPECT_EQ(field.value().index, r.field) << r.what;
-        if (r.field >= 0) EXPECT_EQ(field.value().textArea, r.textArea) << r.what;
+        if (r.field >= 0) {
+            EXPECT_EQ(field.value().textArea, r.textArea) << r.what;
+        }
     }
 }
 

@@ -41,7 +41,7 @@ private:
     struct Post {
         std::string address, baseline, host;
         enum class State { Waiting, Fetching, NewReplies, Unchanged, Failed } state = State::Waiting;
-        std::string failure;
+        std::string failure{};
     };
     void fill();
     void done(Slot& slot, std::optional<std::int64_t> bodyBytes, const std::string& failure);
