@@ -104,7 +104,8 @@ void splitPort(ProbeTarget& target) {
 // "scheme://host" of an address the probe can fetch.
 std::string originOf(std::string_view url) {
     const size_t schemeEnd = url.find("://");
-    const size_t hostEnd = url.find('/', schemeEnd + 3);
+    // The host ends at the path, the query or the fragment, whichever comes first.
+    const size_t hostEnd = url.find_first_of("/?#", schemeEnd + 3);
     return std::string(url.substr(0, hostEnd));
 }
 
@@ -119,15 +120,13 @@ ProbeTarget parseProbeUrl(std::string_view url) {
         u.erase(0, kHttps.size());
         target.tls = true;
     }
-    size_t slash = u.find('/');
-    if (slash == std::string::npos) {
-        u += '/';
-        slash = u.size() - 1;
-    }
-    target.host = u.substr(0, slash);
+    // The host ends at the path, the query or the fragment ("http://h?x=1", "http://h#top").
+    const size_t hostEnd = std::min(u.find_first_of("/?#"), u.size());
+    target.host = u.substr(0, hostEnd);
+    std::string path = u.substr(hostEnd);
+    if (!path.starts_with('/')) path.insert(0, 1, '/');
     // The fragment belongs to the browser, not to the request.
-    std::string_view path = std::string_view(u).substr(slash);
-    path = path.substr(0, path.find('#'));
+    path.resize(std::min(path.find('#'), path.size()));
     target.path = encodeTarget(path);
     splitPort(target);
     return target;

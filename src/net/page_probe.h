@@ -33,7 +33,9 @@ struct ProbeTarget {
 };
 
 // "http://" (exact case) is cut off and "https://" (exact case) asks for TLS; any other
-// scheme or letter case stays in the host. Without a "/" the path is "/". The path stops
+// scheme or letter case stays in the host. The host ends at the first "/", "?" or "#"; the
+// path is "/" followed by what comes after it when that is no "/" (so "http://h?x=1" asks
+// for "/?x=1"). The path stops
 // before the first "#", and a space, control characters and non-ASCII bytes in it are
 // percent-encoded. A ":port" after the host (also "[v6]:port") is the port to connect to;
 // the Host header keeps the text as it is.

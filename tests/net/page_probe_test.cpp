@@ -94,6 +94,9 @@ TEST(ProbeUrl, Parsing) {
         {"HTTPS://h/", "HTTPS:", "//h/", false, "HTTPS:", 0},
         {"ftp://h/x", "ftp:", "//h/x", false, "ftp:", 0},
         {"", "", "/", false, "", 0},
+        {"http://h#top", "h", "/", false, "h", 0},
+        {"http://h:8089?x=1", "h:8089", "/?x=1", false, "h", 8089},
+        {"https://h?x=1#y", "h", "/?x=1", true, "h", 0},
     };
     for (const Row& r : rows) {
         ProbeTarget t = parseProbeUrl(r.url);
@@ -120,6 +123,8 @@ TEST(ProbeUrl, RedirectLocations) {
         {"http://h/a/b?q", "c", "http://h/a/c"},
         {"http://h/a/", "c?d", "http://h/a/c?d"},
         {"http://h", "c", "http://h/c"},
+        {"http://h:81?q", "/root", "http://h:81/root"},
+        {"http://h#top", "c", "http://h/c"},
         {"http://h/a/b?q=1", "?q=2", "http://h/a/b?q=2"},
         {"http://h/a", "  /spaced  ", "http://h/spaced"},
         {"http://h/a", "ftp://h/x", ""},
