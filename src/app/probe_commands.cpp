@@ -99,7 +99,7 @@ int runWatch(const std::string& folder, const std::string& url) {
     };
     int status = change([&](ProgramLists& lists) {
         if (lists.posts.isWatched(url) || lists.posts.append(url) >= 0) return 0;
-        std::cerr << "boardcast: the list of watched posts is full; " << url << " was not added.\n";
+        std::cerr << "boardcast: " << PostWatcher::kListFull << "; " << url << " was not added.\n";
         return kExitFailure;
     });
     if (status != 0) return status;

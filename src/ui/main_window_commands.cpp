@@ -97,9 +97,11 @@ void MainWindow::pasteIntoPage(int index) { browserPanel_->pasteIntoPage(index);
 void MainWindow::watchThisPost() {
     const std::string address = browserPanel_->currentAddress();
     if (watcher_->watchCurrentPage(address) < 0) {
-        if (std::string reason = PostWatcher::refusedReason(address); !reason.empty()) {
-            setPanelText(2, "Could not watch " + address + ": " + reason);
-        }
+        // A page that cannot be watched says so in the status bar; a full list, which the
+        // user must act on, in a box as well.
+        const std::string text = "Could not watch " + address + ": " + watcher_->lastFailure();
+        setPanelText(2, text);
+        if (PostWatcher::refusedReason(address).empty()) showError(text);
         return;
     }
     refreshPosts();

@@ -30,6 +30,7 @@
 #include <memory>
 
 #include "core/conversion/link_templates.h"
+#include "core/storage/text_file.h"
 #include "core/conversion/message_output.h"
 #include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
@@ -193,6 +194,26 @@ private Q_SLOTS:
         posts->setCurrentRow(0);
         child<QPushButton>(*form, "cmdDel")->click();
         QCOMPARE(posts->count(), 0);
+    }
+
+    // Watch This Post on a full list says why nothing was added, in the status bar and a box.
+    void fullWatchListSaysSo() {
+        std::string posts, sizes;
+        for (int i = 0; i < kMaxListEntries; ++i) {
+            posts += "http://a/" + std::to_string(i) + "\r\n\r\n";
+            sizes += "1\r\n\r\n";
+        }
+        writeFile("posts.txt", posts);
+        writeFile("sizes.txt", sizes);
+        auto form = start();
+        loadPage(*form, QStringLiteral("<p>thread</p>"), QStringLiteral("http://127.0.0.1/t/new"));
+        child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(1);
+        child<QPushButton>(*form, "cmdAdd")->click();
+        QCOMPARE(form->lists().posts.count(), kMaxListEntries);
+        QVERIFY2(panel(*form, 2).contains(QStringLiteral("is full")), qPrintable(panel(*form, 2)));
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QVERIFY(MessageBox::recorded()[0].text.startsWith(
+            QStringLiteral("Could not watch http://127.0.0.1/t/new: the list of watched posts is full")));
     }
 
     // A post that could not be fetched is marked in the list, with the reason as its tip, and

@@ -1,11 +1,15 @@
 #include "core/watching/post_watcher.h"
 
+#include "core/storage/text_file.h"
+
 namespace boardcast {
 
 PostWatcher::PostWatcher(WatchList& posts, PageMeasurer& sizeProbe, StatusPanels& status)
     : posts_(posts), probe_(sizeProbe), status_(status) {
     probe_.setClient(this);
 }
+
+static_assert(kMaxListEntries == 32767, "PostWatcher::kListFull names the cap");
 
 std::string PostWatcher::refusedReason(const std::string& address) {
     if (address.find_first_of("\r\n") != std::string::npos) return "the address holds a line break";
@@ -23,7 +27,10 @@ int PostWatcher::watchCurrentPage(const std::string& address) {
     // probe that fails or is dropped cannot leave the post without a size.
     int index = posts_.indexOfWatched(address);
     if (index < 0) index = posts_.append(address);
-    if (index < 0) return -1;
+    if (index < 0) {
+        lastFailure_ = kListFull;
+        return -1;
+    }
 
     // Starting the probe drops any measurement still running, so only this one is awaited.
     address_ = address;

@@ -28,6 +28,10 @@ public:
     // lines); empty when it can.
     static std::string refusedReason(const std::string& address);
 
+    // Why a new post was not added although its address is fine.
+    static constexpr std::string_view kListFull =
+        "the list of watched posts is full (32767 posts); remove some to watch more";
+
     void setPostOutcomeCallback(PostOutcome outcome) { outcome_ = std::move(outcome); }
 
     // Removes the post at the selected index with its size; -1 or out of range does nothing.
