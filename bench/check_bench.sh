@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times `boardcast check`. Not part of `make test`.
-# 1. Throughput: 1,000 watched posts served by nginx on 127.0.0.1, beside a sequential curl
-#    loop fetching the same addresses.
+# 1. Throughput: 1,000 watched posts served by nginx on 127.0.0.1, with --jobs 1 and 8,
+#    beside a sequential curl loop fetching the same addresses.
 # 2. Latency: 200 posts on 8 loopback hosts (127.0.0.1 to 127.0.0.8) whose server waits
 #    300 ms before each answer, with --jobs 1 and --jobs 8, and urlwatch (Debian's, when
 #    installed) with its default workers on the same pages.
@@ -29,11 +29,13 @@ for i in $(seq "$count"); do
     printf '20000\r\n\r\n' >>"$tmp/data/sizes.txt"
 done
 
-start=$(date +%s.%N)
-"$bin" check --data-dir "$tmp/data" >/dev/null 2>"$tmp/check.err"
-end=$(date +%s.%N)
-tail -1 "$tmp/check.err"
-echo "boardcast check, $count posts: $(seconds "$start" "$end") s"
+# One host: the defaults (8 at once, 6 from a host) against one page at a time.
+for jobs in 1 8; do
+    start=$(date +%s.%N)
+    "$bin" check --jobs "$jobs" --data-dir "$tmp/data" >/dev/null 2>"$tmp/check.err"
+    end=$(date +%s.%N)
+    echo "boardcast check --jobs $jobs, $count posts on one host: $(seconds "$start" "$end") s ($(tail -1 "$tmp/check.err"))"
+done
 
 start=$(date +%s.%N)
 for i in $(seq "$count"); do curl -s -o /dev/null "http://127.0.0.1:$nginx_port/t$i.html"; done

@@ -41,7 +41,7 @@ const std::vector<CommandInfo>& commands() {
          "0 done; 1 the page could not be added or measured; 2 a wrong\n"
          "command line; 4 the data folder is held by the desktop program (use \"Watch This\n"
          "Post\" there) or, for more than 5 seconds, by another command."},
-        {Command::Check, "check", {"jobs", "notify"}, {},
+        {Command::Check, "check", {"jobs", "per-host", "notify"}, {},
          "prints the watched posts that have new replies",
          "Fetches every watched post again and prints those with new replies (grown by\n"
          "more than 500 bytes), one a line, in list order. Progress, and each post that\n"
@@ -79,7 +79,8 @@ const std::vector<OptionInfo>& options() {
         {"", "format", "NAME", "a format chooser entry (default: the remembered choice)",
          Scope::Own},
         {"", "bare", "", "leaves out the two closing line breaks (as Paste Message)", Scope::Own},
-        {"", "jobs", "N", "fetches N pages at once (1 to 16, default 1), at most 2\nfrom one host",
+        {"", "jobs", "N", "fetches N pages at once (1 to 16, default 8)", Scope::Own},
+        {"", "per-host", "M", "fetches at most M of them from one host (1 to 16,\ndefault 6)",
          Scope::Own},
         {"", "notify", "", "also shows a desktop notification naming the posts\nwith new replies",
          Scope::Own},
@@ -239,13 +240,15 @@ Status takeValues(const QCommandLineParser& parser, CommandLine& line) {
     }
     line.bare = parser.isSet(QStringLiteral("bare"));
     line.notify = parser.isSet(QStringLiteral("notify"));
-    if (parser.isSet(QStringLiteral("jobs"))) {
+    for (const auto& [name, value] : {std::pair{"jobs", &line.jobs}, std::pair{"per-host", &line.perHost}}) {
+        if (!parser.isSet(QLatin1String(name))) continue;
         bool number = false;
-        const int jobs = parser.value(QStringLiteral("jobs")).toInt(&number);
-        if (!number || jobs < 1 || jobs > kMaxJobs) {
-            return usageError("--jobs takes a number from 1 to " + std::to_string(kMaxJobs) + ".");
+        const int n = parser.value(QLatin1String(name)).toInt(&number);
+        if (!number || n < 1 || n > kMaxJobs) {
+            return usageError(std::string("--") + name + " takes a number from 1 to " +
+                              std::to_string(kMaxJobs) + ".");
         }
-        line.jobs = jobs;
+        *value = n;
     }
     return {};
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/result.h"
+#include "core/watching/parallel_check.h"
 
 namespace boardcast {
 
@@ -23,7 +24,8 @@ struct CommandLine {
     bool bare = false;                       // convert --bare
     std::string url;                         // watch URL
     std::vector<std::string> addresses;      // desktop: the addresses to open
-    int jobs = 1;                            // check --jobs N: pages fetched at once
+    int jobs = kDefaultJobs;                 // check --jobs N: pages fetched at once
+    int perHost = kDefaultPerHost;           // check --per-host M: at most from one host
     bool notify = false;                     // check --notify: a desktop notification too
 };
 

@@ -21,7 +21,7 @@ std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::st
 int runConvert(const CommandLine& line);
 int runWatch(const std::string& folder, const std::string& url);
 // notify: also a desktop notification naming the posts with new replies.
-int runCheck(const std::string& folder, int jobs, bool notify);
+int runCheck(const std::string& folder, int jobs, int perHost, bool notify);
 int runPosts(const std::string& folder);
 int runForums(const std::string& folder);
 

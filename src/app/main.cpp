@@ -61,7 +61,7 @@ int runProgram(int argc, char** argv) {
     switch (line.command) {
         case Command::Convert: return runConvert(line);
         case Command::Watch: return runWatch(folder, line.url);
-        case Command::Check: return runCheck(folder, line.jobs, line.notify);
+        case Command::Check: return runCheck(folder, line.jobs, line.perHost, line.notify);
         case Command::Posts: return runPosts(folder);
         case Command::Forums: return runForums(folder);
         case Command::Desktop:

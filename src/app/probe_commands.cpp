@@ -137,7 +137,7 @@ int runWatch(const std::string& folder, const std::string& url) {
     return 0;
 }
 
-int runCheck(const std::string& folder, int jobs, bool notify) {
+int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
     StartupLists startup;
     if (!loadListsOrReport(folder, startup)) return kExitFailure;
 
@@ -151,7 +151,7 @@ int runCheck(const std::string& folder, int jobs, bool notify) {
         probes.push_back(std::make_unique<PageProbe>(*sockets.back(), panels));
         measurers.push_back(probes.back().get());
     }
-    ParallelCheck check(measurers, panels);
+    ParallelCheck check(measurers, panels, perHost);
     QEventLoop loop;
     check.start(startup.lists.posts, [&loop] { loop.quit(); });
     if (check.running()) loop.exec();

@@ -74,7 +74,9 @@ void CommandLineTest::acceptedForms() {
         QCOMPARE(line.addresses, r.addresses);
     }
     QCOMPARE(parseCommandLine(words({"watch", "--data-dir", "d", "http://a/"})).value().url, "http://a/");
-    QCOMPARE(parseCommandLine(words({"check"})).value().jobs, 1);
+    QCOMPARE(parseCommandLine(words({"check"})).value().jobs, 8);
+    QCOMPARE(parseCommandLine(words({"check"})).value().perHost, 6);
+    QCOMPARE(parseCommandLine(words({"check", "--per-host=2"})).value().perHost, 2);
     QCOMPARE(parseCommandLine(words({"check", "--jobs", "8", "--notify"})).value().jobs, 8);
     QVERIFY(parseCommandLine(words({"--notify", "check"})).value().notify);
     QVERIFY(!parseCommandLine(words({"check"})).value().notify);
@@ -116,6 +118,8 @@ void CommandLineTest::rejectedForms() {
         {words({"check", "--jobs"}), "Missing value after '--jobs'."},
         {words({"check", "--jobs", "0"}), "--jobs takes a number from 1 to 16."},
         {words({"check", "--jobs=17"}), "--jobs takes a number from 1 to 16."},
+        {words({"check", "--per-host", "0"}), "--per-host takes a number from 1 to 16."},
+        {words({"posts", "--per-host", "2"}), "--per-host belongs to the check command."},
         {words({"check", "--jobs=2x"}), "--jobs takes a number from 1 to 16."},
         {words({"posts", "--jobs", "2"}), "--jobs belongs to the check command."},
         {words({"watch", "http://a/", "--notify"}), "--notify belongs to the check command."},
@@ -155,8 +159,8 @@ void CommandLineTest::helpDescribesEachCommandsOwnOptions() {
         {Command::Desktop, "Usage: boardcast [--data-dir DIR] [URL...]",
          {"convert ", "watch ", "check ", "posts ", "forums ", "-v, --version", "4 the"},
          {"--jobs", "--notify", "--bare"}},
-        {Command::Check, "Usage: boardcast check [--jobs N] [--notify] [--data-dir DIR]",
-         {"--jobs N", "--notify", "--data-dir DIR", "-h, --help", "3 some posts"},
+        {Command::Check, "Usage: boardcast check [--jobs N] [--per-host M] [--notify] [--data-dir DIR]",
+         {"--jobs N", "--per-host M", "--notify", "--data-dir DIR", "-h, --help", "3 some posts"},
          {"--bare", "--format", "--version"}},
         {Command::Convert, "Usage: boardcast convert [--format NAME] [--bare] [--data-dir DIR]",
          {"--format NAME", "--bare"}, {"--jobs", "--notify"}},

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 namespace boardcast {
 
@@ -23,7 +24,7 @@ struct ParallelCheck::Slot final : MeasurementClient {
 std::string hostKey(const std::string& address) {
     const size_t scheme = address.find("://");
     const size_t start = scheme == std::string::npos ? 0 : scheme + 3;
-    std::string host = address.substr(start, address.find('/', start) - start);
+    std::string host = address.substr(start, address.find_first_of("/?#", start) - start);
     std::transform(host.begin(), host.end(), host.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     return host;
@@ -42,40 +43,66 @@ ParallelCheck::~ParallelCheck() {
 void ParallelCheck::start(const WatchList& posts, std::function<void()> finished) {
     finished_ = std::move(finished);
     posts_.clear();
-    for (const WatchedPost& p : posts.posts()) posts_.push_back({p.address, p.size, hostKey(p.address)});
+    hosts_.clear();
+    readyHosts_.clear();
+    std::unordered_map<std::string, size_t> hostIndex;
+    for (const WatchedPost& p : posts.posts()) {
+        const auto [it, added] = hostIndex.try_emplace(hostKey(p.address), hosts_.size());
+        if (added) hosts_.emplace_back();
+        hosts_[it->second].waiting.push_back(posts_.size());
+        posts_.push_back({p.address, p.size, it->second});
+    }
     remaining_ = posts_.size();
-    inFlight_.clear();
     running_ = true;
-    for (auto& slot : slots_) slot->post.reset();
+    idle_.clear();
+    for (auto& slot : slots_) {
+        slot->post.reset();
+        idle_.push_back(slot.get());
+    }
+    std::reverse(idle_.begin(), idle_.end());  // the first measurer is used first
+    for (size_t h = 0; h < hosts_.size(); ++h) makeReady(h);
     fill();
 }
 
-// Hands waiting posts, in list order, to idle measurers, keeping to the per-host limit.
+void ParallelCheck::makeReady(size_t host) {
+    Host& h = hosts_[host];
+    if (h.ready || !h.hasWaiting() || h.fetching >= perHost_) return;
+    h.ready = true;
+    readyHosts_.emplace_back(h.waiting[h.next], host);
+    std::push_heap(readyHosts_.begin(), readyHosts_.end(), std::greater<>());
+}
+
+// Hands waiting posts to idle measurers, first in list order among the hosts with room.
+// An answer that comes within startMeasuring does not start a fill of its own: the loop
+// takes the freed measurer up, so a list of failing addresses cannot deepen the stack.
 void ParallelCheck::fill() {
-    if (remaining_ == 0) {
-        if (!running_) return;
+    if (filling_) return;
+    filling_ = true;
+    while (running_ && !idle_.empty() && !readyHosts_.empty()) {
+        std::pop_heap(readyHosts_.begin(), readyHosts_.end(), std::greater<>());
+        const size_t hostIndex = readyHosts_.back().second;
+        readyHosts_.pop_back();
+        Host& host = hosts_[hostIndex];
+        host.ready = false;
+        const size_t i = host.waiting[host.next++];
+        ++host.fetching;
+        makeReady(hostIndex);
+
+        Slot* slot = idle_.back();
+        idle_.pop_back();
+        Post& post = posts_[i];
+        post.state = Post::State::Fetching;
+        slot->post = i;
+        status_.setPanelText(1, "checking post " + std::to_string(i + 1));
+        slot->measurer.startMeasuring(post.address);
+    }
+    filling_ = false;
+    if (running_ && remaining_ == 0) {
         running_ = false;
         const auto failed = failures();
         status_.setPanelText(1, checkSummary(static_cast<int>(newReplies().size()),
                                              static_cast<int>(failed.size())));
         if (finished_) finished_();
-        return;
-    }
-    for (auto& slot : slots_) {
-        if (slot->post) continue;
-        for (size_t i = 0; i < posts_.size(); ++i) {
-            Post& post = posts_[i];
-            if (post.state != Post::State::Waiting) continue;
-            int& fetching = inFlight_[post.host];
-            if (fetching >= perHost_) continue;
-            ++fetching;
-            post.state = Post::State::Fetching;
-            slot->post = i;
-            status_.setPanelText(1, "checking post " + std::to_string(i + 1));
-            slot->measurer.startMeasuring(post.address);
-            // The outcome may have come at once and started the next post already.
-            break;
-        }
     }
 }
 
@@ -84,7 +111,9 @@ void ParallelCheck::done(Slot& slot, std::optional<std::int64_t> bodyBytes,
     if (!running_ || !slot.post) return;
     Post& post = posts_[*slot.post];
     slot.post.reset();
-    --inFlight_[post.host];
+    idle_.push_back(&slot);
+    --hosts_[post.host].fetching;
+    makeReady(post.host);
     if (bodyBytes) {
         post.state = hasNewReplies(*bodyBytes, post.baseline) ? Post::State::NewReplies
                                                               : Post::State::Unchanged;

@@ -3,9 +3,15 @@
 // posts are fetched together as there are measurers, at most perHost of them from one host,
 // and the results come out in list order, the same as one measurer gives. The watched posts
 // are taken as they stand when the run starts.
+//
+// Scheduling: the waiting posts of each host form a queue in list order, and the hosts that
+// have waiting posts and room under the limit stand in a heap by their next post's place in
+// the list. An idle measurer takes the first post of the heap's top host, so starting a
+// post costs log(hosts), never a scan of the list, and the list is still taken in order
+// as far as the per-host limit allows.
 
+#include <cstddef>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,14 +23,20 @@
 namespace boardcast {
 
 // The host part of an address, the key for the per-host limit: what stands between the
-// scheme's "//" and the next "/", in lower case.
+// scheme's "//" and the next "/", "?" or "#", in lower case.
 std::string hostKey(const std::string& address);
+
+// Pages fetched at once unless the user says otherwise, and at most from one host: what
+// browsers allow a site.
+inline constexpr int kDefaultJobs = 8;
+inline constexpr int kDefaultPerHost = 6;
 
 class ParallelCheck {
 public:
     // The measurers and the status panels must outlive the check; each measurer is told to
     // report to it.
-    ParallelCheck(std::vector<PageMeasurer*> measurers, StatusPanels& status, int perHost = 2);
+    ParallelCheck(std::vector<PageMeasurer*> measurers, StatusPanels& status,
+                  int perHost = kDefaultPerHost);
     ~ParallelCheck();
 
     // Starts a run over the posts; finished runs when the last post has been dealt with
@@ -39,20 +51,33 @@ public:
 private:
     struct Slot;
     struct Post {
-        std::string address, baseline, host;
+        std::string address, baseline;
+        size_t host = 0;  // index into hosts_
         enum class State { Waiting, Fetching, NewReplies, Unchanged, Failed } state = State::Waiting;
         std::string failure{};
     };
+    struct Host {
+        std::vector<size_t> waiting;  // its posts in list order; next is the first not taken
+        size_t next = 0;
+        int fetching = 0;
+        bool ready = false;  // in readyHosts_
+        bool hasWaiting() const { return next < waiting.size(); }
+    };
     void fill();
     void done(Slot& slot, std::optional<std::int64_t> bodyBytes, const std::string& failure);
+    void makeReady(size_t host);  // into the heap, when it has waiting posts and room
 
     std::vector<std::unique_ptr<Slot>> slots_;
+    std::vector<Slot*> idle_;
     StatusPanels& status_;
     int perHost_;
     std::vector<Post> posts_;
-    std::map<std::string, int> inFlight_;  // posts being fetched, by host
+    std::vector<Host> hosts_;
+    // Hosts that may start a post, as (next post's place in the list, host), smallest on top.
+    std::vector<std::pair<size_t, size_t>> readyHosts_;
     size_t remaining_ = 0;
     bool running_ = false;
+    bool filling_ = false;
     std::function<void()> finished_;
 };
 

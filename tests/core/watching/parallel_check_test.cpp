@@ -35,13 +35,14 @@ struct Outcome {
     int mostFromOneHost = 0;
 };
 
-// Runs a check with `jobs` measurers, ending the fetches in an order drawn from seed.
+// Runs a check with `jobs` measurers, at most two a host, ending the fetches in an order
+// drawn from seed.
 Outcome runCheck(const WatchList& posts, const Pages& pages, int jobs, unsigned seed) {
     std::vector<FakeMeasurer> measurers(static_cast<size_t>(jobs));
     std::vector<PageMeasurer*> pointers;
     for (FakeMeasurer& m : measurers) pointers.push_back(&m);
     FakePanels panels;
-    ParallelCheck check(pointers, panels);
+    ParallelCheck check(pointers, panels, 2);
     bool finished = false;
     check.start(posts, [&] { finished = true; });
     std::mt19937 random(seed);
@@ -118,6 +119,36 @@ TEST(ParallelCheck, OneHostNeverGetsMoreThanTwoAtOnce) {
     EXPECT_EQ(run.summary, "finished - 0 new replies found");
 }
 
+// Measurers that answer within startMeasuring: every post is still checked once, in order,
+// without a call in a call for each post.
+TEST(ParallelCheck, AnswersThatComeAtOnce) {
+    struct AtOnce : PageMeasurer {
+        void setClient(MeasurementClient* c) override { client = c; }
+        void startMeasuring(const std::string& url) override {
+            started.push_back(url);
+            client->onMeasured(url.ends_with('0') ? 5000 : 100);
+        }
+        MeasurementClient* client = nullptr;
+        Strings started;
+    };
+    WatchList posts;
+    for (int i = 0; i < 20000; ++i) posts.append("http://h" + std::to_string(i % 3) + "/" + std::to_string(i), "100");
+    std::vector<AtOnce> measurers(4);
+    std::vector<PageMeasurer*> pointers;
+    for (AtOnce& m : measurers) pointers.push_back(&m);
+    FakePanels panels;
+    ParallelCheck check(pointers, panels);
+    bool finished = false;
+    check.start(posts, [&] { finished = true; });
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(check.newReplies().size(), 2000u);
+    Strings started;
+    for (const AtOnce& m : measurers) started.insert(started.end(), m.started.begin(), m.started.end());
+    ASSERT_EQ(started.size(), 20000u);
+    EXPECT_EQ(measurers[0].started.size(), 20000u);  // each answer frees the same measurer
+    for (int i = 0; i < 20000; ++i) ASSERT_EQ(started[static_cast<size_t>(i)], posts.at(i).address);
+}
+
 TEST(ParallelCheck, EmptyListFinishesAtOnce) {
     const Outcome run = runCheck(WatchList{}, {}, 4, 0);
     EXPECT_EQ(run.summary, "finished - 0 new replies found");
@@ -128,6 +159,7 @@ TEST(ParallelCheck, HostKeys) {
     EXPECT_EQ(hostKey("https://forum.example:8443/x"), "forum.example:8443");
     EXPECT_EQ(hostKey("forum.example/x"), "forum.example");
     EXPECT_EQ(hostKey("http://h"), "h");
+    EXPECT_EQ(hostKey("http://H:8089?x=1"), "h:8089");
 }
 
 }  // namespace
