@@ -20,6 +20,17 @@ export XDG_CONFIG_HOME=$tmp/config
 
 seconds() { awk "BEGIN { printf \"%.2f\", $2 - $1 }"; }
 
+# time_check DATA-FOLDER WHAT: `check` with --jobs 1 and with the default 8.
+time_check() {
+    for jobs in 1 8; do
+        local start end
+        start=$(date +%s.%N)
+        "$bin" check --jobs "$jobs" --data-dir "$1" >/dev/null 2>"$tmp/check.err"
+        end=$(date +%s.%N)
+        echo "boardcast check --jobs $jobs, $2: $(seconds "$start" "$end") s ($(tail -1 "$tmp/check.err"))"
+    done
+}
+
 page=$(head -c 20000 /dev/zero | tr '\0' 'p')
 : >"$tmp/data/posts.txt"
 : >"$tmp/data/sizes.txt"
@@ -30,12 +41,7 @@ for i in $(seq "$count"); do
 done
 
 # One host: the defaults (8 at once, 6 from a host) against one page at a time.
-for jobs in 1 8; do
-    start=$(date +%s.%N)
-    "$bin" check --jobs "$jobs" --data-dir "$tmp/data" >/dev/null 2>"$tmp/check.err"
-    end=$(date +%s.%N)
-    echo "boardcast check --jobs $jobs, $count posts on one host: $(seconds "$start" "$end") s ($(tail -1 "$tmp/check.err"))"
-done
+time_check "$tmp/data" "$count posts on one host"
 
 start=$(date +%s.%N)
 for i in $(seq "$count"); do curl -s -o /dev/null "http://127.0.0.1:$nginx_port/t$i.html"; done
@@ -56,12 +62,7 @@ for i in $(seq 200); do
     printf '20000\r\n\r\n' >>"$tmp/slow/sizes.txt"
     printf -- '---\nurl: %s\n' "$url" >>"$tmp/urls.yaml"
 done
-for jobs in 1 8; do
-    start=$(date +%s.%N)
-    "$bin" check --jobs "$jobs" --data-dir "$tmp/slow" >/dev/null 2>"$tmp/check.err"
-    end=$(date +%s.%N)
-    echo "boardcast check --jobs $jobs, 200 posts 300 ms away: $(seconds "$start" "$end") s ($(tail -1 "$tmp/check.err"))"
-done
+time_check "$tmp/slow" "200 posts 300 ms away"
 if command -v urlwatch >/dev/null; then
     printf 'report:\n  text:\n    enabled: false\n  stdout:\n    enabled: false\n' >"$tmp/urlwatch.yaml"
     start=$(date +%s.%N)

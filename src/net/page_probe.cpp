@@ -190,6 +190,13 @@ PageProbe::~PageProbe() {
     socket_.close();
 }
 
+void PageProbe::stopMeasuring() {
+    socket_.stopIdleTimer();
+    socket_.close();
+    if (active()) state_ = State::Idle;
+    pendingFailure_.clear();
+}
+
 void PageProbe::start(const std::string& url) {
     url_ = url;
     visited_.clear();

@@ -82,6 +82,8 @@ public:
 
     void setClient(MeasurementClient* client) override { client_ = client; }
     void startMeasuring(const std::string& url) override { start(url); }
+    // Closes the exchange still running; it reports nothing and writes no more texts.
+    void stopMeasuring() override;
 
     // Drops any exchange still running (it reports nothing) and starts a new one. An
     // address holding a line break fails (from the timer, never inside this call).

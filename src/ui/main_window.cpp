@@ -19,6 +19,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QElapsedTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -28,7 +29,7 @@
 #include "core/conversion/message_output.h"
 #include "core/watching/post_watcher.h"
 #include "core/shell/product_identity.h"
-#include "core/watching/reply_check.h"
+#include "core/watching/parallel_check.h"
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
 #include "net/page_probe.h"
@@ -130,12 +131,21 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     browserPanel_->setGeometry(tw(3840, 900, 6375, 7395));
 
     sizesSocket_ = std::make_unique<QtProbeSocket>();
-    postsSocket_ = std::make_unique<QtProbeSocket>();
     sizeProbe_ = std::make_unique<PageProbe>(*sizesSocket_, *this);
-    checkProbe_ = std::make_unique<PageProbe>(*postsSocket_, *this);
     watcher_ = std::make_unique<PostWatcher>(lists_.posts, *sizeProbe_, *this);
-    replyCheck_ = std::make_unique<ReplyCheck>(lists_.posts, *checkProbe_, *this);
-    replyCheck_->setChangedCallback([this] { refreshNewReplies(); });
+    // The reply check is the command line's: several pages at once, a few from each host.
+    checkPanels_ = std::make_unique<ThrottledPanels>(*this);
+    std::vector<PageMeasurer*> measurers;
+    for (int i = 0; i < kDefaultJobs; ++i) {
+        checkSockets_.push_back(std::make_unique<QtProbeSocket>());
+        checkProbes_.push_back(std::make_unique<PageProbe>(*checkSockets_.back(), *checkPanels_));
+        measurers.push_back(checkProbes_.back().get());
+    }
+    replyCheck_ = std::make_unique<ParallelCheck>(measurers, *checkPanels_, kDefaultPerHost);
+    replyCheck_->setChangedCallback([this] {
+        refreshNewReplies();
+        if (stopCheckAction_) stopCheckAction_->setEnabled(replyCheck_->running());
+    });
     // A post that could not be fetched is marked in the list until it is fetched again.
     auto noteOutcome = [this](const std::string& address, const std::string& failure) {
         if (failure.empty()) {
@@ -143,7 +153,7 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
         } else {
             unreachable_[address] = failure;
         }
-        refreshPosts();
+        markPost(address);
     };
     watcher_->setPostOutcomeCallback(
         [this, noteOutcome](const std::string& address, const std::string& failure) {
@@ -159,11 +169,53 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     load(homePage);
 }
 
+// Hands the reply check's texts (its own and its probes') to the window's panels. Progress
+// (panel 1's "checking N of M" and panel 3's download counts), which eight probes would
+// otherwise change hundreds of times a second, reaches the screen at most four times a
+// second, the latest text last; any other text at once.
+class MainWindow::ThrottledPanels final : public StatusPanels {
+public:
+    explicit ThrottledPanels(MainWindow& window) : window_(window) {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, &window_, [this] { flush(); });
+        shown_.start();
+    }
+
+    void setPanelText(int panel, const std::string& text) override {
+        const bool progress = panel == 3 || (panel == 1 && text.starts_with("checking "));
+        if (!progress) {
+            if (panel == 1) pending_[0].reset();  // an outcome replaces the progress
+            window_.setPanelText(panel, text);
+            return;
+        }
+        pending_[panel == 1 ? 0 : 1] = text;
+        if (!timer_.isActive()) {
+            timer_.start(static_cast<int>(std::max<qint64>(0, kIntervalMs - shown_.elapsed())));
+        }
+    }
+
+private:
+    static constexpr int kIntervalMs = 250;
+
+    void flush() {
+        for (int i = 0; i < 2; ++i) {
+            if (pending_[i]) window_.setPanelText(i == 0 ? 1 : 3, *pending_[i]);
+            pending_[i].reset();
+        }
+        shown_.restart();
+    }
+
+    MainWindow& window_;
+    QTimer timer_;
+    QElapsedTimer shown_;
+    std::array<std::optional<std::string>, 2> pending_;  // panels 1 and 3
+};
+
 MainWindow::~MainWindow() {
     // The probes report into this window; they go first.
     replyCheck_.reset();
     watcher_.reset();
-    checkProbe_.reset();
+    checkProbes_.clear();
     sizeProbe_.reset();
 }
 
@@ -386,7 +438,11 @@ void MainWindow::buildMenus() {
              {"Paste Message", [this] { pasteIntoPage(3); }},
              {"Paste Subject", [this] { pasteIntoPage(0); }},
              {"Paste Username", [this] { pasteIntoPage(1); }},
-             {"Paste Password", [this] { pasteIntoPage(2); }}});
+             {"Paste Password", [this] { pasteIntoPage(2); }},
+             // Esc while a check runs; the entry is enabled only then, so Esc is free else.
+             {"S&top Check", [this] { stopReplyCheck(); }, QKeySequence::Cancel}});
+    stopCheckAction_ = findChild<QAction*>(QStringLiteral("mnuTools_8"));
+    stopCheckAction_->setEnabled(false);
     addMenu("&View", "mnuView",
             {{"&Saved Messages", [this] { Q_EMIT savedMessagesRequested(); }},
              {"&All posts", [this] { selectPostsTab(0); }},

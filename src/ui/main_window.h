@@ -34,7 +34,7 @@ class BrowserPanel;
 class PageProbe;
 class PostWatcher;
 class QtProbeSocket;
-class ReplyCheck;
+class ParallelCheck;
 
 class MainWindow final : public QMainWindow, public StatusPanels {
     Q_OBJECT
@@ -70,6 +70,7 @@ public:
     void watchThisPost();
     void removeWatchedPost();
     void checkForNewReplies();
+    void stopReplyCheck();
     void addCurrentForum();
     void removeForum();
     void selectPostsTab(int index);   // TabStrip1: 0 "Show All", 1 "New Replies "
@@ -112,6 +113,8 @@ private:
     Status rememberChooserChoice();
     std::string pasteText(int index) const;
     void refreshPosts();
+    // Marks the watched post at address as unreachable (with the reason as its tip) or not.
+    void markPost(const std::string& address);
     // Every change of a list is written at once, so that a crash or "E&xit" loses nothing.
     void storePosts();
     void storeForums();
@@ -129,11 +132,15 @@ private:
     bool syncingFields_ = false;
 
     std::unique_ptr<QtProbeSocket> sizesSocket_;
-    std::unique_ptr<QtProbeSocket> postsSocket_;
+    std::vector<std::unique_ptr<QtProbeSocket>> checkSockets_;
     std::unique_ptr<PageProbe> sizeProbe_;
-    std::unique_ptr<PageProbe> checkProbe_;
+    std::vector<std::unique_ptr<PageProbe>> checkProbes_;
+    // The check's progress reaches panel 1 at most a few times a second.
+    class ThrottledPanels;
+    std::unique_ptr<ThrottledPanels> checkPanels_;
     std::unique_ptr<PostWatcher> watcher_;
-    std::unique_ptr<ReplyCheck> replyCheck_;
+    std::unique_ptr<ParallelCheck> replyCheck_;
+    QAction* stopCheckAction_ = nullptr;
     std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
     static constexpr int kMessageStoreDelayMs = 1000;
     QTimer* messageStore_ = nullptr;  // stores the message once the typing pauses

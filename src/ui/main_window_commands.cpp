@@ -19,7 +19,7 @@
 #include "core/library/message_library.h"
 #include "core/conversion/message_output.h"
 #include "core/watching/post_watcher.h"
-#include "core/watching/reply_check.h"
+#include "core/watching/parallel_check.h"
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
@@ -119,7 +119,10 @@ void MainWindow::removeWatchedPost() {
     storePosts();
 }
 
-void MainWindow::checkForNewReplies() { replyCheck_->startReplyCheck(); }
+// The check reads the list as it stands when it starts.
+void MainWindow::checkForNewReplies() { replyCheck_->start(lists_.posts, {}); }
+
+void MainWindow::stopReplyCheck() { replyCheck_->stop(); }
 
 void MainWindow::addCurrentForum() {
     if (!lists_.forums.addCurrentForum(browserPanel_->currentAddress())) return;
@@ -206,13 +209,22 @@ void MainWindow::selectPanelTab(int index) {
 
 void MainWindow::refreshPosts() {
     refill(postsList, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
-    // The entry's text stays the address; the mark is a picture and the reason its tip.
-    const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (int row = 0; row < postsList->count() && row < lists_.posts.count(); ++row) {
-        auto it = unreachable_.find(lists_.posts.at(row).address);
-        if (it == unreachable_.end()) continue;
-        QListWidgetItem* item = postsList->item(row);
-        item->setIcon(mark);
+    for (const auto& [address, reason] : unreachable_) markPost(address);
+}
+
+// The entry's text stays the address; the mark is a picture and the reason its tip. Only
+// the post's own row changes, so a check of thousands of posts does not refill the list
+// at each answer.
+void MainWindow::markPost(const std::string& address) {
+    const int row = lists_.posts.indexOfWatched(address);
+    if (row < 0 || row >= postsList->count()) return;
+    QListWidgetItem* item = postsList->item(row);
+    const auto it = unreachable_.find(address);
+    if (it == unreachable_.end()) {
+        item->setIcon(QIcon());
+        item->setToolTip(QString());
+    } else {
+        item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
         item->setToolTip(QStringLiteral("Could not be fetched: ") + toQString(it->second));
     }
 }

@@ -294,6 +294,23 @@ TEST_F(Probe, ALineBreakInTheAddressFailsFromTheTimer) {
     EXPECT_EQ(client.outcomes, std::vector<std::string>{"failed: the address holds a line break"});
 }
 
+// A stopped exchange closes its connection and reports nothing of what still arrives.
+TEST_F(Probe, StopDropsTheExchange) {
+    connectAndSend("http://h/x");
+    probe.onDataArrival("HTTP/1.1 200 OK\r\n");
+    probe.stopMeasuring();
+    EXPECT_EQ(socket.calls.back(), "close");
+    EXPECT_EQ(socket.timerMs, -1);
+    const size_t texts = panels.texts[2].size();
+    probe.onDataArrival("Content-Length: 2\r\n\r\nab");
+    probe.onClosedByServer();
+    probe.onTimeout();
+    probe.onError("Connection reset");
+    EXPECT_TRUE(client.outcomes.empty());
+    EXPECT_EQ(panels.texts[2].size(), texts);
+    EXPECT_EQ(exchange({"HTTP/1.1 200 OK\r\n\r\nabc"}), std::vector<std::string>{"3"});
+}
+
 // A server that drips keeps the silence timer from firing, but not the page's deadline; the
 // size cap holds whatever the server sends.
 TEST_F(Probe, DeadlineAndSizeCap) {

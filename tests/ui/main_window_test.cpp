@@ -273,6 +273,39 @@ private Q_SLOTS:
         QVERIFY(posts->item(0)->toolTip().isEmpty());
     }
 
+    // The check runs several pages at once, a few from one host, shows "checking N of M",
+    // and Esc (or Tools > Stop Check, enabled only while a check runs) stops it.
+    void replyCheckShowsProgressAndStops() {
+        QTcpServer silent;  // takes connections and never answers
+        QList<QTcpSocket*> held;
+        connect(&silent, &QTcpServer::newConnection, &silent,
+                [&] { held << silent.nextPendingConnection(); });
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        std::string posts, sizes;
+        for (int i = 0; i < 20; ++i) {
+            posts += "http://127.0.0.1:" + std::to_string(silent.serverPort()) + "/t/" +
+                     std::to_string(i) + "\r\n\r\n";
+            sizes += "3\r\n\r\n";
+        }
+        writeFile("posts.txt", posts);
+        writeFile("sizes.txt", sizes);
+        auto form = start();
+        QTRY_COMPARE_WITH_TIMEOUT(panel(*form, 1), QStringLiteral("Complete"), 20000);
+        QAction* stop = action(*form, "mnuTools_8");
+        QCOMPARE(stop->text(), QStringLiteral("S&top Check"));
+        QVERIFY(!stop->isEnabled());
+
+        child<QPushButton>(*form, "cmdReplies")->click();
+        QVERIFY(stop->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(panel(*form, 1), QStringLiteral("checking 6 of 20"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(held.size(), 6, 10000);  // six from the one host
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QCOMPARE(panel(*form, 1), QStringLiteral("check stopped - 0 new replies found"));
+        QVERIFY(!stop->isEnabled());
+        QTest::qWait(300);  // a progress text held back must not come after the stop
+        QCOMPARE(panel(*form, 1), QStringLiteral("check stopped - 0 new replies found"));
+    }
+
     void layoutKeepsItsMinimumAndSurvivesMinimizing() {
         auto form = start();
         form->resize(900, 700);

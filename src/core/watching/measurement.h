@@ -32,6 +32,8 @@ public:
     virtual ~PageMeasurer() = default;
     virtual void setClient(MeasurementClient* client) = 0;
     virtual void startMeasuring(const std::string& url) = 0;
+    // Drops the measurement still running, if any: it reports nothing.
+    virtual void stopMeasuring() = 0;
 };
 
 }  // namespace boardcast

@@ -53,7 +53,9 @@ void ParallelCheck::start(const WatchList& posts, std::function<void()> finished
         posts_.push_back({p.address, p.size, it->second});
     }
     remaining_ = posts_.size();
+    started_ = 0;
     running_ = true;
+    if (changed_) changed_();
     idle_.clear();
     for (auto& slot : slots_) {
         slot->post.reset();
@@ -93,17 +95,34 @@ void ParallelCheck::fill() {
         Post& post = posts_[i];
         post.state = Post::State::Fetching;
         slot->post = i;
-        status_.setPanelText(1, "checking post " + std::to_string(i + 1));
+        status_.setPanelText(1, "checking " + std::to_string(++started_) + " of " +
+                                    std::to_string(posts_.size()));
         slot->measurer.startMeasuring(post.address);
     }
     filling_ = false;
     if (running_ && remaining_ == 0) {
         running_ = false;
         const auto failed = failures();
+        // Panel 2 ends on the last failure in list order, whichever probe failed last.
+        status_.setPanelText(2, lastFailureText(failed));
         status_.setPanelText(1, checkSummary(static_cast<int>(newReplies().size()),
                                              static_cast<int>(failed.size())));
+        if (changed_) changed_();
         if (finished_) finished_();
     }
+}
+
+void ParallelCheck::stop() {
+    if (!running_) return;
+    running_ = false;
+    readyHosts_.clear();
+    for (auto& slot : slots_) {
+        if (slot->post) slot->measurer.stopMeasuring();
+        slot->post.reset();
+    }
+    status_.setPanelText(1, "check stopped - " + std::to_string(newReplies().size()) +
+                                " new replies found");
+    if (changed_) changed_();
 }
 
 void ParallelCheck::done(Slot& slot, std::optional<std::int64_t> bodyBytes,
@@ -122,6 +141,10 @@ void ParallelCheck::done(Slot& slot, std::optional<std::int64_t> bodyBytes,
         post.failure = failure;
     }
     --remaining_;
+    const std::string address = post.address;  // the callbacks may start another run
+    const bool grown = post.state == Post::State::NewReplies;
+    if (outcome_) outcome_(address, failure);
+    if (grown && changed_) changed_();
     fill();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// A reply check over several page measurers at once, for the command line: up to as many
+// The reply check of the command line and of the desktop program: up to as many
 // posts are fetched together as there are measurers, at most perHost of them from one host,
 // and the results come out in list order, the same as one measurer gives. The watched posts
 // are taken as they stand when the run starts.
@@ -43,10 +43,19 @@ public:
     // (at once for an empty list).
     void start(const WatchList& posts, std::function<void()> finished);
 
+    // Ends the run at once: the fetches still running are dropped, finished is not called,
+    // and panel 1 says the check was stopped and what it found so far.
+    void stop();
+
     bool running() const { return running_; }
     // In list order.
     std::vector<std::string> newReplies() const;
     std::vector<CheckFailure> failures() const;
+
+    // Told of each post as it is dealt with: failure is empty when the page was fetched.
+    void setPostOutcomeCallback(PostOutcome outcome) { outcome_ = std::move(outcome); }
+    // Told when a post is found with new replies, and when a run starts or ends.
+    void setChangedCallback(std::function<void()> changed) { changed_ = std::move(changed); }
 
 private:
     struct Slot;
@@ -76,9 +85,12 @@ private:
     // Hosts that may start a post, as (next post's place in the list, host), smallest on top.
     std::vector<std::pair<size_t, size_t>> readyHosts_;
     size_t remaining_ = 0;
+    size_t started_ = 0;  // posts handed to a measurer in this run
     bool running_ = false;
     bool filling_ = false;
     std::function<void()> finished_;
+    PostOutcome outcome_;
+    std::function<void()> changed_;
 };
 
 }  // namespace boardcast

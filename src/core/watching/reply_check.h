@@ -1,7 +1,7 @@
 #pragma once
-// The reply check: fetches every watched post in turn with the reply probe and lists those
-// whose body has grown by more than 500 bytes over their baseline. Driven entirely by the
-// probe's outcomes: each one judges the post just fetched and starts the next.
+// What a reply check judges and says: new replies (more than 500 bytes of growth over the
+// baseline), the posts that could not be fetched, and the texts of the end of a run. The
+// check itself is ParallelCheck.
 
 #include <cstdint>
 #include <functional>
@@ -35,48 +35,5 @@ std::string lastFailureText(const std::vector<CheckFailure>& failures);
 // Told of each post a check or a measurement has dealt with: failure is empty when the page
 // was fetched, else the reason it could not be.
 using PostOutcome = std::function<void(const std::string& address, const std::string& failure)>;
-
-class ReplyCheck final : public MeasurementClient {
-public:
-    // The reply probe is told to report to this check. All three must outlive it. The list
-    // is read live at every step, so posts added or removed during a run shift what later
-    // steps see.
-    ReplyCheck(const WatchList& posts, PageMeasurer& replyProbe, StatusPanels& status);
-
-    // Starts a run from the first post; a run still waiting on a probe is dropped.
-    void startReplyCheck();
-
-    bool running() const { return running_; }
-    int runIndex() const { return runIndex_; }
-    int newReplyCount() const { return newReplyCount_; }
-    // The posts that could not be checked in the current or last run, in list order.
-    const std::vector<CheckFailure>& failures() const { return failures_; }
-    // lstNew: the posts found with new replies in the current or last run, in list order.
-    const std::vector<std::string>& newReplies() const { return newReplies_; }
-
-    // Called after every change of newReplies() or of running(); may be empty.
-    void setChangedCallback(std::function<void()> changed) { changed_ = std::move(changed); }
-    void setPostOutcomeCallback(PostOutcome outcome) { outcome_ = std::move(outcome); }
-
-    // From the reply probe: the close step. A failed post is not listed and the run goes on.
-    void onMeasured(std::int64_t bodyBytes) override;
-    void onMeasureFailed(const std::string& reason) override;
-
-private:
-    void checkNextPost();
-    void advance();
-    void notify();
-
-    const WatchList& posts_;
-    PageMeasurer& probe_;
-    StatusPanels& status_;
-    std::function<void()> changed_;
-    PostOutcome outcome_;
-    std::vector<std::string> newReplies_;
-    std::vector<CheckFailure> failures_;
-    int runIndex_ = 0;
-    int newReplyCount_ = 0;
-    bool running_ = false;
-};
 
 }  // namespace boardcast

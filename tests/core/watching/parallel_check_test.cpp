@@ -15,6 +15,7 @@ using Strings = std::vector<std::string>;
 struct FakeMeasurer : PageMeasurer {
     void setClient(MeasurementClient* c) override { client = c; }
     void startMeasuring(const std::string& url) override { fetching = url; }
+    void stopMeasuring() override { fetching.reset(); }
     MeasurementClient* client = nullptr;
     std::optional<std::string> fetching;
 };
@@ -128,6 +129,7 @@ TEST(ParallelCheck, AnswersThatComeAtOnce) {
             started.push_back(url);
             client->onMeasured(url.ends_with('0') ? 5000 : 100);
         }
+        void stopMeasuring() override {}
         MeasurementClient* client = nullptr;
         Strings started;
     };

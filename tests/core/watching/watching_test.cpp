@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/watching/post_watcher.h"
+#include "core/watching/parallel_check.h"
 #include "core/watching/reply_check.h"
 
 namespace boardcast {
@@ -19,8 +20,10 @@ const std::string kNm(kNotMeasured);
 struct FakeProbe : PageMeasurer {
     void setClient(MeasurementClient* c) override { client = c; }
     void startMeasuring(const std::string& url) override { started.push_back(url); }
+    void stopMeasuring() override { ++stopped; }
     MeasurementClient* client = nullptr;
     Strings started;
+    int stopped = 0;
 };
 
 struct FakePanels : StatusPanels {
@@ -54,6 +57,7 @@ TEST(ReplyCheck, NewRepliesNeedMoreThan500BytesOrAnUnreadableBaseline) {
 }
 
 // One fetch outcome per started post: a body byte count, or nullopt for a failed fetch.
+// The check one page at a time, as the window and the command line run it with one job.
 TEST(ReplyCheck, RunWalksEveryPostAndListsTheGrownOnes) {
     struct Row {
         Posts posts;
@@ -67,29 +71,29 @@ TEST(ReplyCheck, RunWalksEveryPostAndListsTheGrownOnes) {
         {{{"a", "10"}, {"b", ""}}, {std::nullopt, std::nullopt}, {}},
     };
     for (const Row& r : rows) {
-        WatchList list = listOf(r.posts);
+        const WatchList list = listOf(r.posts);
         FakeProbe probe;
         FakePanels panels;
-        ReplyCheck check(list, probe, panels);
-        ASSERT_EQ(probe.client, &check);
+        ParallelCheck check({&probe}, panels);
+        ASSERT_NE(probe.client, nullptr);
         int changes = 0;
         check.setChangedCallback([&] { ++changes; });
-        check.startReplyCheck();
+        check.start(list, {});
         for (const auto& outcome : r.outcomes) {
             ASSERT_TRUE(check.running());
             if (outcome) {
-                check.onMeasured(*outcome);
+                probe.client->onMeasured(*outcome);
             } else {
-                check.onMeasureFailed("Connection refused");
+                probe.client->onMeasureFailed("Connection refused");
             }
         }
         EXPECT_FALSE(check.running());
-        check.onMeasured(9999);  // nothing is awaited any more: both are ignored
-        check.onMeasureFailed("Connection reset");
+        probe.client->onMeasured(9999);  // nothing is awaited any more: both are ignored
+        probe.client->onMeasureFailed("Connection reset");
         Strings addresses, panel1;
         for (const WatchedPost& p : r.posts) addresses.push_back(p.address);
-        for (size_t i = 0; i <= r.posts.size(); ++i)
-            panel1.push_back("checking post " + std::to_string(i + 1));
+        for (size_t i = 0; i < r.posts.size(); ++i)
+            panel1.push_back("checking " + std::to_string(i + 1) + " of " + std::to_string(r.posts.size()));
         int failed = 0;
         for (const auto& outcome : r.outcomes) failed += outcome ? 0 : 1;
         panel1.push_back(checkSummary(static_cast<int>(r.expected.size()), failed));
@@ -99,7 +103,6 @@ TEST(ReplyCheck, RunWalksEveryPostAndListsTheGrownOnes) {
         EXPECT_EQ(panels.texts[2].back(),
                   failed == 0 ? "" : "Could not reach " + check.failures().back().address +
                                          ": Connection refused");
-        EXPECT_EQ(check.newReplyCount(), static_cast<int>(r.expected.size()));
         EXPECT_EQ(probe.started, addresses);
         EXPECT_EQ(panels.texts[1], panel1);
         EXPECT_EQ(changes, 2 + static_cast<int>(r.expected.size()));  // start, each find, end
@@ -116,16 +119,16 @@ TEST(ReplyCheck, SummaryCountsWhatCouldNotBeChecked) {
 
 // Each post dealt with is told, so that a window can mark the ones that failed.
 TEST(ReplyCheck, OutcomesArePerPost) {
-    WatchList list = listOf({{"a", "1"}, {"b", "2"}});
+    const WatchList list = listOf({{"a", "1"}, {"b", "2"}});
     FakeProbe probe;
     FakePanels panels;
-    ReplyCheck check(list, probe, panels);
+    ParallelCheck check({&probe}, panels);
     Strings seen;
     check.setPostOutcomeCallback(
         [&](const std::string& address, const std::string& failure) { seen.push_back(address + "=" + failure); });
-    check.startReplyCheck();
-    check.onMeasureFailed("refused");
-    check.onMeasured(2);
+    check.start(list, {});
+    probe.client->onMeasureFailed("refused");
+    probe.client->onMeasured(2);
     EXPECT_EQ(seen, (Strings{"a=refused", "b="}));
 }
 
@@ -152,34 +155,39 @@ TEST(ReplyCheck, RestartWhileWaitingBeginsAgainAtTheFirstPost) {
     WatchList list = listOf({{"a", "1000"}, {"b", "1000"}});
     FakeProbe probe;
     FakePanels panels;
-    ReplyCheck check(list, probe, panels);
-    check.startReplyCheck();
-    check.onMeasured(2000);   // a is new; now waiting on b
-    check.startReplyCheck();  // the probe drops b's fetch
+    ParallelCheck check({&probe}, panels);
+    check.start(list, {});
+    probe.client->onMeasured(2000);  // a is new; now waiting on b
+    check.start(list, {});           // the probe drops b's fetch
     EXPECT_TRUE(check.newReplies().empty());
-    EXPECT_EQ(check.runIndex(), 0);
-    check.onMeasured(1000);  // this run's result for a: not new
-    check.onMeasured(2000);
+    probe.client->onMeasured(1000);  // this run's result for a: not new
+    list.removeAt(0);                // the run goes on over the list as it started
+    probe.client->onMeasured(2000);
     EXPECT_EQ(check.newReplies(), Strings{"b"});
     EXPECT_EQ(probe.started, (Strings{"a", "b", "a", "b"}));
 }
 
-TEST(ReplyCheck, PostsRemovedDuringARunShiftLaterSteps) {
-    WatchList list = listOf({{"a", "1000"}, {"b", "1000"}, {"c", kNm}});
+// Stopped, a run judges nothing more and says what it had found; the next one starts afresh.
+TEST(ReplyCheck, StopEndsTheRun) {
+    const WatchList list = listOf({{"a", "1000"}, {"b", "1000"}, {"c", "1000"}});
     FakeProbe probe;
     FakePanels panels;
-    ReplyCheck check(list, probe, panels);
-    check.startReplyCheck();
-    check.onMeasured(1000);
-    list.removeAt(0);        // waiting on post 2, which is now c
-    check.onMeasured(1000);  // judged against c's baseline
-    EXPECT_EQ(check.newReplies(), Strings{"c"});
-    check.startReplyCheck();
-    list.clear();  // the awaited post is gone: judged but not listed
-    check.onMeasured(5000);
+    ParallelCheck check({&probe}, panels);
+    bool finished = false;
+    check.start(list, [&] { finished = true; });
+    probe.client->onMeasured(2000);
+    check.stop();
     EXPECT_FALSE(check.running());
+    EXPECT_EQ(panels.texts[1].back(), "check stopped - 1 new replies found");
+    EXPECT_EQ(probe.stopped, 1);     // b's fetch is dropped
+    probe.client->onMeasured(2000);  // an answer that was on its way: not judged
+    EXPECT_EQ(check.newReplies(), Strings{"a"});
+    EXPECT_EQ(probe.started, (Strings{"a", "b"}));
+    EXPECT_FALSE(finished);
+    check.start(list, [&] { finished = true; });
+    for (int i = 0; i < 3; ++i) probe.client->onMeasured(1000);
+    EXPECT_TRUE(finished);
     EXPECT_TRUE(check.newReplies().empty());
-    EXPECT_EQ(panels.texts[1].back(), "finished - 0 new replies found");
 }
 
 // Steps on a watcher: watch an address, remove an index, or deliver the probe's outcome.
