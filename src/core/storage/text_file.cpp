@@ -1,5 +1,8 @@
 #include "core/storage/text_file.h"
 
+#include <chrono>
+#include <thread>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -201,8 +204,8 @@ Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite
         return s;
     }
     syncFolder(folder);
-    if (beforeRenameHook()) beforeRenameHook()();
     for (size_t i = 0; i < files.size(); ++i) {
+        if (beforeRenameHook()) beforeRenameHook()();
         if (::rename(temps[i].c_str(), joinPath(folder, files[i].name).c_str()) != 0) {
             // Left to the next start, which finishes what the commit file names.
             return ioError("Could not write", joinPath(folder, files[i].name), errno);
@@ -212,6 +215,82 @@ Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite
     ::unlink(commitPath.c_str());
     syncFolder(folder);
     return {};
+}
+
+namespace {
+
+// What tells one state of a group of files from the next: the commit file's bytes (empty
+// when there is none) and each file's inode and change time, which a rename replaces.
+std::string stateOf(const std::string& folder, const std::vector<std::string>& names) {
+    auto commit = readFileBytes(joinPath(folder, kCommitFile));
+    std::string state = commit ? commit.value() : std::string();
+    for (const std::string& name : names) {
+        struct stat st {};
+        if (::stat(joinPath(folder, name).c_str(), &st) != 0) {
+            state += "|-";
+            continue;
+        }
+        state += "|" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_ctim.tv_sec) + "." +
+                 std::to_string(st.st_ctim.tv_nsec) + ":" + std::to_string(st.st_size);
+    }
+    return state;
+}
+
+// The temporary file that a standing commit names for name, if any.
+std::optional<std::string> committedTemporary(std::string_view commit, std::string_view name) {
+    while (!commit.empty()) {
+        const size_t end = commit.find('\n');
+        const std::string_view line = commit.substr(0, end);
+        commit = end == std::string_view::npos ? std::string_view() : commit.substr(end + 1);
+        const size_t tab = line.find('\t');
+        if (tab == std::string_view::npos || line.substr(tab + 1) != name) continue;
+        const std::string_view temp = line.substr(0, tab);
+        if (temp.find('/') == std::string_view::npos) return std::string(temp);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
+                                                   const std::vector<std::string>& names,
+                                                   size_t maxBytes) {
+    constexpr int kAttempts = 200;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const std::string before = stateOf(folder, names);
+        auto commit = readFileBytes(joinPath(folder, kCommitFile));
+        std::vector<std::string> contents;
+        std::optional<Error> failure;
+        for (const std::string& name : names) {
+            // A write that stands committed: its new bytes, from the temporary file while
+            // it has not been renamed yet.
+            if (commit) {
+                if (auto temp = committedTemporary(commit.value(), name)) {
+                    auto bytes = readFileBytes(joinPath(folder, *temp), maxBytes);
+                    if (bytes) {
+                        contents.push_back(std::move(bytes.value()));
+                        continue;
+                    }
+                    if (bytes.error().code != ErrorCode::NotFound) {
+                        failure = bytes.error();
+                        break;
+                    }
+                }
+            }
+            auto bytes = readFileBytes(joinPath(folder, name), maxBytes);
+            if (!bytes) {
+                failure = bytes.error();
+                break;
+            }
+            contents.push_back(std::move(bytes.value()));
+        }
+        if (stateOf(folder, names) != before) continue;  // a write went on meanwhile
+        if (failure) return *failure;
+        return contents;
+    }
+    return Error{ErrorCode::Busy, "The data files in " + folder +
+                                      " kept changing while they were read; try again."};
 }
 
 Status recoverDataFolder(const std::string& folder) {

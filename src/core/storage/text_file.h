@@ -53,6 +53,14 @@ struct FileWrite {
 // before the commit leaves every file as it was.
 Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite>& files);
 
+// The bytes of several files of one folder as the last completed change left them, for a
+// reader that does not hold the folder: a group write that stands committed (its writer at
+// work, or killed between its renames) is read as finished, and a read that a write
+// overlapped is taken again. Busy when the files keep changing; otherwise as readFileBytes.
+Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
+                                                   const std::vector<std::string>& names,
+                                                   size_t maxBytes = kMaxDataFileBytes);
+
 // For the program that takes the folder, before it reads the lists: finishes a group write
 // that a crash cut short after its commit, and removes the temporary files that killed
 // writes left behind.
@@ -72,8 +80,9 @@ std::string escapedField(std::string_view text);
 // folder + "/" + name.
 std::string joinPath(std::string_view folder, std::string_view name);
 
-// For tests only: runs between writing the temporary file and renaming it, so a test can
-// end the process there and check that the old file survived.
+// For tests only: runs before each rename of a temporary file over its file, so a test can
+// end the process there (also between the renames of a group write) and check what
+// survived.
 void setBeforeRenameHookForTesting(std::function<void()> hook);
 
 }  // namespace boardcast

@@ -20,11 +20,9 @@ bool isEntryLine(const std::string& line) {
     return !line.empty() && line != " ";
 }
 
-Result<std::vector<std::string>> readEntries(const std::string& path) {
-    auto lines = readLines(path);
-    if (!lines) return lines.error();
+std::vector<std::string> entriesOf(std::string_view bytes) {
     std::vector<std::string> entries;
-    for (std::string& line : lines.value()) {
+    for (std::string& line : splitLines(bytes)) {
         if (isEntryLine(line)) entries.push_back(std::move(line));
     }
     return entries;
@@ -85,14 +83,13 @@ bool WatchList::setSizeOf(std::string_view address, std::int64_t bodyBytes) {
 
 Result<LoadedWatchList> loadWatchLists(const std::string& folder) {
     std::string postsPath = joinPath(folder, kPostsFile);
-    auto addresses = readEntries(postsPath);
-    if (!addresses) return addresses.error();
-    auto sizes = readEntries(joinPath(folder, kSizesFile));
-    if (!sizes) return sizes.error();
+    // Both files as one change left them, also while another program rewrites them.
+    auto files = readFilesTogether(folder, {std::string(kPostsFile), std::string(kSizesFile)});
+    if (!files) return files.error();
 
     LoadedWatchList loaded;
-    const std::vector<std::string>& a = addresses.value();
-    const std::vector<std::string>& s = sizes.value();
+    const std::vector<std::string> a = entriesOf(files.value()[0]);
+    const std::vector<std::string> s = entriesOf(files.value()[1]);
     size_t kept = std::min(a.size(), static_cast<size_t>(kMaxListEntries));
     for (size_t i = 0; i < kept; ++i) {
         // Pairing is by position only; a post whose size line is missing was never measured.
