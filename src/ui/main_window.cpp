@@ -78,6 +78,15 @@ QToolButton* squareButton(QWidget* parent, const char* name, const char* caption
     return b;
 }
 
+// A box whose text narrows a list to the entries that hold it.
+QLineEdit* filterBox(QWidget* parent, const char* name, QRect geometry) {
+    auto* box = place(new QLineEdit(parent), name, geometry);
+    box->setPlaceholderText(QStringLiteral("Filter"));
+    box->setClearButtonEnabled(true);
+    box->setToolTip(QStringLiteral("Show only the entries that contain this text"));
+    return box;
+}
+
 QPushButton* button(QWidget* parent, const char* name, const char* caption, QRect geometry,
                     const char* tip = nullptr) {
     auto* b = place(new QPushButton(QLatin1String(caption), parent), name, geometry);
@@ -287,8 +296,20 @@ void MainWindow::buildMessageEditor(QWidget* area) {
 }
 
 // Shift+Return would put a line separator into the box, which the message keeps as a lone
-// CR; it breaks the line as Return does.
+// CR; it breaks the line as Return does. Delete in the forums or the posts removes the
+// selected entries, as the Remove button does.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+        if (watched == postsList) {
+            removeWatchedPost();
+            return true;
+        }
+        if (watched == forumsList) {
+            removeForum();
+            return true;
+        }
+    }
     if (watched == messageEdit && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool isReturn = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -332,10 +353,15 @@ void MainWindow::buildForumsPanel(QWidget* area) {
     pasteButtons[2] = button(forumsFrame, "cmdPaste2", "Paste", tw(2820, 825, 675, 285),
                          "Click within the Password field on the form you want to paste into, "
                          "then click here.");
-    forumsList = place(new QListWidget(forumsFrame), "lstPosts2", tw(60, 1140, 3435, 1425));
+    forumsFilter = filterBox(forumsFrame, "forumsFilter", tw(60, 1140, 3435, kFilterHeight));
+    forumsList = place(new QListWidget(forumsFrame), "lstPosts2",
+                       tw(60, 1140 + kFilterShift, 3435, 1425 - kFilterShift));
     usernameEdit->setEnabled(false);
     passwordEdit->setEnabled(false);
 
+    connect(forumsFilter, &QLineEdit::textChanged, this, [this] { refreshForums(); });
+    forumsList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    forumsList->installEventFilter(this);  // the Delete key
     connect(listsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPanelTab);
     connect(addForumButton, &QPushButton::clicked, this, &MainWindow::addCurrentForum);
     connect(removeForumButton, &QPushButton::clicked, this, &MainWindow::removeForum);
@@ -383,12 +409,21 @@ void MainWindow::buildPostsPanel(QWidget* area) {
     postsTabBar->addTab(QStringLiteral("New Replies "));
     postsTabBar->setExpanding(false);
     checkRepliesButton = button(postsFrame, "cmdReplies", "Check for new replies", tw(60, 1020, 3435, 315));
-    postsList = place(new QListWidget(postsFrame), "lstPosts", tw(60, 1380, 3435, 1620));
-    newRepliesList = place(new QListWidget(postsFrame), "lstNew", tw(60, 1380, 3435, 1620));
+    postsFilter = filterBox(postsFrame, "postsFilter", tw(60, 1380, 3435, kFilterHeight));
+    postsList = place(new QListWidget(postsFrame), "lstPosts",
+                      tw(60, 1380 + kFilterShift, 3435, 1620 - kFilterShift));
+    newRepliesList = place(new QListWidget(postsFrame), "lstNew",
+                           tw(60, 1380 + kFilterShift, 3435, 1620 - kFilterShift));
     newRepliesList->hide();
     checkRepliesButton->hide();
     postsFrame->hide();
 
+    connect(postsFilter, &QLineEdit::textChanged, this, [this] {
+        refreshPosts();
+        refreshNewReplies();
+    });
+    postsList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    postsList->installEventFilter(this);  // the Delete key
     connect(watchPostButton, &QPushButton::clicked, this, &MainWindow::watchThisPost);
     connect(removePostButton, &QPushButton::clicked, this, &MainWindow::removeWatchedPost);
     connect(checkRepliesButton, &QPushButton::clicked, this, &MainWindow::checkForNewReplies);

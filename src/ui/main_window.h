@@ -143,6 +143,9 @@ private:
     QAction* stopCheckAction_ = nullptr;
     std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
     static constexpr int kMessageStoreDelayMs = 1000;
+    // The filter box above a list, in twips, and how far down it moves the list.
+    static constexpr int kFilterHeight = 285;
+    static constexpr int kFilterShift = kFilterHeight + 45;
     QTimer* messageStore_ = nullptr;  // stores the message once the typing pauses
 
     QToolButton* autoInsertButton = nullptr;
@@ -165,10 +168,12 @@ private:
     QLineEdit* usernameEdit = nullptr;
     QLineEdit* passwordEdit = nullptr;
     QListWidget* forumsList = nullptr;
+    QLineEdit* forumsFilter = nullptr;
     QGroupBox* postsFrame = nullptr;
     QPushButton* watchPostButton = nullptr;
     QPushButton* removePostButton = nullptr;
     QTabBar* postsTabBar = nullptr;
+    QLineEdit* postsFilter = nullptr;
     QListWidget* postsList = nullptr;
     QListWidget* newRepliesList = nullptr;
     QPushButton* checkRepliesButton = nullptr;

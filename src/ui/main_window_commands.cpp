@@ -1,6 +1,7 @@
 // The main window's commands, list refreshes and window events. Each passes to the pure code.
 
 #include <QClipboard>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,6 +21,7 @@
 #include "core/conversion/message_output.h"
 #include "core/watching/post_watcher.h"
 #include "core/watching/parallel_check.h"
+#include "core/shell/product_identity.h"
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
@@ -31,26 +33,48 @@ namespace boardcast {
 
 namespace {
 
-// The row of the entry the user selected, or -1: the current row alone does not count.
-int selectedRow(const QListWidget* list) {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.front());
-}
-
 void clearSelection(QListWidget* list) {
     QSignalBlocker block(list);
     list->clearSelection();
     list->setCurrentRow(-1);
 }
 
-// Refills a list widget from texts, keeping the selected row where it can.
+// The rows the user selected that the filter shows, in list order.
+std::vector<int> selectedRows(const QListWidget* list) {
+    std::vector<int> rows;
+    for (QListWidgetItem* item : list->selectedItems()) {
+        if (!item->isHidden()) rows.push_back(list->row(item));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Shows the entries whose text holds the filter's text, in any letter case; all of them
+// when it is empty.
+void applyFilter(QListWidget* list, const QLineEdit* filter) {
+    const QString wanted = filter->text().trimmed();
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        item->setHidden(!wanted.isEmpty() && !item->text().contains(wanted, Qt::CaseInsensitive));
+    }
+}
+
+// Refills a list widget from texts, keeping the selected row where it can and the filter.
 template <class Range, class Text>
-void refill(QListWidget* list, const Range& items, Text text) {
+void refill(QListWidget* list, const QLineEdit* filter, const Range& items, Text text) {
     const int row = list->currentRow();
     QSignalBlocker block(list);
     list->clear();
     for (const auto& item : items) list->addItem(toQString(text(item)));
     if (row >= 0 && row < list->count()) list->setCurrentRow(row);
+    applyFilter(list, filter);
+}
+
+// Asks before several entries go at once; one goes without a question.
+bool confirmRemoval(QWidget* parent, size_t count, const QString& what) {
+    return count < 2 ||
+           MessageBox::ask(parent, toQString(productIdentity().productName),
+                           QStringLiteral("Remove the %1 selected %2?").arg(count).arg(what));
 }
 
 }  // namespace
@@ -109,11 +133,11 @@ void MainWindow::watchThisPost() {
 }
 
 void MainWindow::removeWatchedPost() {
-    // Only an entry the user selected; tabbing into the list makes a row current without
+    // Only entries the user selected; tabbing into the list makes a row current without
     // selecting it.
-    const int row = selectedRow(postsList);
-    if (row < 0) return;
-    watcher_->removeWatch(row);
+    const std::vector<int> rows = selectedRows(postsList);
+    if (rows.empty() || !confirmRemoval(this, rows.size(), QStringLiteral("watched posts"))) return;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) watcher_->removeWatch(*row);
     refreshPosts();
     clearSelection(postsList);
     storePosts();
@@ -137,10 +161,12 @@ void MainWindow::addCurrentForum() {
 }
 
 void MainWindow::removeForum() {
-    const int row = selectedRow(forumsList);
-    if (row < 0) return;
-    if (lists_.forums.selectedIndex() != row) lists_.forums.selectForum(row);
-    lists_.forums.removeForum();
+    const std::vector<int> rows = selectedRows(forumsList);
+    if (rows.empty() || !confirmRemoval(this, rows.size(), QStringLiteral("forums"))) return;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (lists_.forums.selectedIndex() != *row) lists_.forums.selectForum(*row);
+        lists_.forums.removeForum();
+    }
     refreshForums();
     clearSelection(forumsList);
     storeForums();
@@ -208,7 +234,7 @@ void MainWindow::selectPanelTab(int index) {
 }
 
 void MainWindow::refreshPosts() {
-    refill(postsList, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
+    refill(postsList, postsFilter, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
     for (const auto& [address, reason] : unreachable_) markPost(address);
 }
 
@@ -230,11 +256,11 @@ void MainWindow::markPost(const std::string& address) {
 }
 
 void MainWindow::refreshNewReplies() {
-    refill(newRepliesList, replyCheck_->newReplies(), [](const std::string& s) { return s; });
+    refill(newRepliesList, postsFilter, replyCheck_->newReplies(), [](const std::string& s) { return s; });
 }
 
 void MainWindow::refreshForums() {
-    refill(forumsList, lists_.forums.forums(), [](const Forum& f) { return f.address; });
+    refill(forumsList, forumsFilter, lists_.forums.forums(), [](const Forum& f) { return f.address; });
 }
 
 // An orderly shutdown: the lists and the message state are written, and anything that
@@ -267,10 +293,12 @@ void MainWindow::layoutMainWindow() {
     if (!l) return;
     auto px = [](int twips) { return twips / kTwipsPerPixel; };
     postsFrame->resize(postsFrame->width(), px(l->frame3Height));
-    postsList->resize(postsList->width(), px(l->listPostsHeight));
+    // The filter box above each list takes the top of the list's place.
+    auto below = [&](int listHeight) { return px(std::max(0, listHeight - kFilterShift)); };
+    postsList->resize(postsList->width(), below(l->listPostsHeight));
     forumsFrame->resize(forumsFrame->width(), px(l->frame4Height));
-    forumsList->resize(forumsList->width(), px(l->listForumsHeight));
-    newRepliesList->resize(newRepliesList->width(), px(l->listNewHeight));
+    forumsList->resize(forumsList->width(), below(l->listForumsHeight));
+    newRepliesList->resize(newRepliesList->width(), below(l->listNewHeight));
     // Frame2 keeps to the rules, but never reaches under the status bar (the rules measure
     // the window's outer height, title and menu included).
     const int roomBelow = centralWidget()->height() - browserPanel_->y();

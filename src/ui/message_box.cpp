@@ -11,6 +11,11 @@ bool& recordingFlag() {
     return recording;
 }
 
+bool& nextAnswer() {
+    static bool yes = true;
+    return yes;
+}
+
 QList<MessageBox::Shown>& shownBoxes() {
     static QList<MessageBox::Shown> shown;
     return shown;
@@ -32,7 +37,20 @@ void MessageBox::show(QWidget* parent, const QString& title, const QString& text
     box.exec();
 }
 
+bool MessageBox::ask(QWidget* parent, const QString& title, const QString& text) {
+    if (recordingFlag()) {
+        shownBoxes().append({title, text, Icon::None});
+        return nextAnswer();
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void MessageBox::setRecording(bool recording) { recordingFlag() = recording; }
+
+void MessageBox::setNextAnswer(bool yes) { nextAnswer() = yes; }
 
 const QList<MessageBox::Shown>& MessageBox::recorded() { return shownBoxes(); }
 

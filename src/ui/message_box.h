@@ -1,7 +1,7 @@
 #pragma once
-// Every message box of the program goes through here: modal, an OK button only, its text
-// shown as plain text, exactly. Tests switch to recording, so a box never blocks them and
-// its texts can be read back.
+// Every message box of the program goes through here: modal, an OK button only (or Yes and
+// No for a question), its text shown as plain text, exactly. Tests switch to recording, so
+// a box never blocks them and its texts can be read back.
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +16,8 @@ public:
 
     static void show(QWidget* parent, const QString& title, const QString& text,
                      Icon icon = Icon::None);
+    // A question with Yes and No; true for Yes. No is the default button.
+    static bool ask(QWidget* parent, const QString& title, const QString& text);
 
     // For tests: record instead of showing.
     static void setRecording(bool recording);
@@ -26,6 +28,8 @@ public:
     };
     static const QList<Shown>& recorded();
     static void clearRecorded();
+    // While recording: what the next questions are answered (Yes unless told otherwise).
+    static void setNextAnswer(bool yes);
 };
 
 }  // namespace boardcast

@@ -196,6 +196,45 @@ private Q_SLOTS:
         QCOMPARE(posts->count(), 0);
     }
 
+    // The filter narrows a list as the user types; several posts go at once after one
+    // question naming how many; the Delete key removes the selection too.
+    void filterAndRemoveMany() {
+        writeFile("posts.txt", "http://a/1\r\n\r\nhttp://b/2\r\n\r\nhttp://a/3\r\n\r\nhttp://c/4\r\n\r\n");
+        writeFile("sizes.txt", "1\r\n\r\n2\r\n\r\n3\r\n\r\n4\r\n\r\n");
+        auto form = start();
+        child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(1);
+        auto* posts = child<QListWidget>(*form, "lstPosts");
+        auto visible = [posts] {
+            QStringList shown;
+            for (int i = 0; i < posts->count(); ++i) {
+                if (!posts->item(i)->isHidden()) shown << posts->item(i)->text();
+            }
+            return shown;
+        };
+        QTest::keyClicks(child<QLineEdit>(*form, "postsFilter"), QStringLiteral("A/"));
+        QCOMPARE(visible(), (QStringList{QStringLiteral("http://a/1"), QStringLiteral("http://a/3")}));
+
+        posts->selectAll();  // the hidden entries are not taken
+        MessageBox::setNextAnswer(false);
+        child<QPushButton>(*form, "cmdDel")->click();
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QCOMPARE(MessageBox::recorded()[0].text, QStringLiteral("Remove the 2 selected watched posts?"));
+        QCOMPARE(form->lists().posts.count(), 4);
+        MessageBox::setNextAnswer(true);
+        posts->selectAll();
+        child<QPushButton>(*form, "cmdDel")->click();
+        QCOMPARE(readFile("posts.txt"), std::string("http://b/2\r\n\r\nhttp://c/4\r\n\r\n"));
+        QCOMPARE(readFile("sizes.txt"), std::string("2\r\n\r\n4\r\n\r\n"));
+        QVERIFY(visible().isEmpty());
+
+        child<QLineEdit>(*form, "postsFilter")->clear();
+        QCOMPARE(visible(), (QStringList{QStringLiteral("http://b/2"), QStringLiteral("http://c/4")}));
+        posts->item(1)->setSelected(true);
+        QTest::keyClick(posts, Qt::Key_Delete);
+        QCOMPARE(readFile("posts.txt"), std::string("http://b/2\r\n\r\n"));
+        QCOMPARE(MessageBox::recorded().size(), 2);  // one entry goes without a question
+    }
+
     // Watch This Post on a full list says why nothing was added, in the status bar and a box.
     void fullWatchListSaysSo() {
         std::string posts, sizes;
