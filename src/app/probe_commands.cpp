@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "app/desktop_notification.h"
+#include "platform/desktop_notification.h"
 #include "app/headless_commands.h"
 #include "core/storage/folder_lock.h"
 #include "core/watching/parallel_check.h"

@@ -30,6 +30,8 @@
 #include "core/watching/post_watcher.h"
 #include "core/shell/product_identity.h"
 #include "core/watching/parallel_check.h"
+#include "platform/desktop_notification.h"
+#include "ui/check_options_dialog.h"
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
 #include "net/page_probe.h"
@@ -142,34 +144,20 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     sizesSocket_ = std::make_unique<QtProbeSocket>();
     sizeProbe_ = std::make_unique<PageProbe>(*sizesSocket_, *this);
     watcher_ = std::make_unique<PostWatcher>(lists_.posts, *sizeProbe_, *this);
-    // The reply check is the command line's: several pages at once, a few from each host.
     checkPanels_ = std::make_unique<ThrottledPanels>(*this);
-    std::vector<PageMeasurer*> measurers;
-    for (int i = 0; i < kDefaultJobs; ++i) {
-        checkSockets_.push_back(std::make_unique<QtProbeSocket>());
-        checkProbes_.push_back(std::make_unique<PageProbe>(*checkSockets_.back(), *checkPanels_));
-        measurers.push_back(checkProbes_.back().get());
-    }
-    replyCheck_ = std::make_unique<ParallelCheck>(measurers, *checkPanels_, kDefaultPerHost);
-    replyCheck_->setChangedCallback([this] {
-        refreshNewReplies();
-        if (stopCheckAction_) stopCheckAction_->setEnabled(replyCheck_->running());
+    checkSettings_ = loadCheckSettings(settings_);
+    buildReplyCheck();
+    checkTimer_ = new QTimer(this);
+    checkTimer_->setObjectName(QStringLiteral("checkTimer"));
+    connect(checkTimer_, &QTimer::timeout, this, [this] {
+        if (!replyCheck_->running()) checkForNewReplies();
     });
-    // A post that could not be fetched is marked in the list until it is fetched again.
-    auto noteOutcome = [this](const std::string& address, const std::string& failure) {
-        if (failure.empty()) {
-            unreachable_.erase(address);
-        } else {
-            unreachable_[address] = failure;
-        }
-        markPost(address);
-    };
+    applyCheckTimer();
     watcher_->setPostOutcomeCallback(
-        [this, noteOutcome](const std::string& address, const std::string& failure) {
-            noteOutcome(address, failure);
+        [this](const std::string& address, const std::string& failure) {
+            notePostOutcome(address, failure);
             if (failure.empty()) storePosts();  // the measured baseline
         });
-    replyCheck_->setPostOutcomeCallback(noteOutcome);
 
     buildMenus();
     addStatusPanels(*this, panels_);
@@ -219,6 +207,70 @@ private:
     QElapsedTimer shown_;
     std::array<std::optional<std::string>, 2> pending_;  // panels 1 and 3
 };
+
+// The reply check is the command line's: several pages at once, a few from each host, as
+// the user's settings say. Built anew when they change, between checks.
+void MainWindow::buildReplyCheck() {
+    replyCheck_.reset();
+    checkProbes_.clear();
+    checkSockets_.clear();
+    std::vector<PageMeasurer*> measurers;
+    for (int i = 0; i < checkSettings_.jobs; ++i) {
+        checkSockets_.push_back(std::make_unique<QtProbeSocket>());
+        checkProbes_.push_back(std::make_unique<PageProbe>(*checkSockets_.back(), *checkPanels_));
+        measurers.push_back(checkProbes_.back().get());
+    }
+    replyCheck_ = std::make_unique<ParallelCheck>(measurers, *checkPanels_, checkSettings_.perHost);
+    replyCheck_->setChangedCallback([this] {
+        refreshNewReplies();
+        if (stopCheckAction_) stopCheckAction_->setEnabled(replyCheck_->running());
+    });
+    replyCheck_->setPostOutcomeCallback(
+        [this](const std::string& address, const std::string& failure) {
+            notePostOutcome(address, failure);
+        });
+    checkRebuildPending_ = false;
+}
+
+// A post that could not be fetched is marked in the list until it is fetched again.
+void MainWindow::notePostOutcome(const std::string& address, const std::string& failure) {
+    if (failure.empty()) {
+        unreachable_.erase(address);
+    } else {
+        unreachable_[address] = failure;
+    }
+    markPost(address);
+}
+
+void MainWindow::applyCheckTimer() {
+    if (checkSettings_.everyMinutes > 0) {
+        checkTimer_->start(checkSettings_.everyMinutes * 60 * 1000);
+    } else {
+        checkTimer_->stop();
+    }
+}
+
+void MainWindow::setCheckSettings(const CheckSettings& wanted) {
+    const CheckSettings settings = withinRange(wanted);
+    if (Status s = storeCheckSettings(settings_, settings); !s) setPanelText(2, s.error().text);
+    const bool engineChanged =
+        settings.jobs != checkSettings_.jobs || settings.perHost != checkSettings_.perHost;
+    checkSettings_ = settings;
+    if (engineChanged) {
+        // A running check goes on as it started; the new engine comes before the next one.
+        if (replyCheck_->running()) {
+            checkRebuildPending_ = true;
+        } else {
+            buildReplyCheck();
+        }
+    }
+    applyCheckTimer();
+}
+
+void MainWindow::openCheckOptions() {
+    CheckOptionsDialog dialog(checkSettings_, this);
+    if (dialog.exec() == QDialog::Accepted) setCheckSettings(dialog.settings());
+}
 
 MainWindow::~MainWindow() {
     // The probes report into this window; they go first.
@@ -475,7 +527,8 @@ void MainWindow::buildMenus() {
              {"Paste Username", [this] { pasteIntoPage(1); }},
              {"Paste Password", [this] { pasteIntoPage(2); }},
              // Esc while a check runs; the entry is enabled only then, so Esc is free else.
-             {"S&top Check", [this] { stopReplyCheck(); }, QKeySequence::Cancel}});
+             {"S&top Check", [this] { stopReplyCheck(); }, QKeySequence::Cancel},
+             {"Reply Check &Settings...", [this] { openCheckOptions(); }}});
     stopCheckAction_ = findChild<QAction*>(QStringLiteral("mnuTools_8"));
     stopCheckAction_->setEnabled(false);
     addMenu("&View", "mnuView",

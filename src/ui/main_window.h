@@ -7,12 +7,15 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "core/conversion/link_templates.h"
+#include "core/watching/check_settings.h"
 #include "core/watching/measurement.h"
+#include "platform/desktop_notification.h"
 #include "core/shell/program_lists.h"
 #include "core/storage/settings_store.h"
 
@@ -71,6 +74,13 @@ public:
     void removeWatchedPost();
     void checkForNewReplies();
     void stopReplyCheck();
+    // The reply check's settings: stored, and in force from the next check (the timer at
+    // once).
+    void setCheckSettings(const CheckSettings& settings);
+    const CheckSettings& checkSettings() const { return checkSettings_; }
+    // Shows the desktop notification naming posts with new replies; tests put their own.
+    using ReplyNotifier = std::function<Status(const std::vector<std::string>& posts)>;
+    void setReplyNotifier(ReplyNotifier notifier) { notifier_ = std::move(notifier); }
     void addCurrentForum();
     void removeForum();
     void selectPostsTab(int index);   // TabStrip1: 0 "Show All", 1 "New Replies "
@@ -113,6 +123,13 @@ private:
     Status rememberChooserChoice();
     std::string pasteText(int index) const;
     void refreshPosts();
+    void buildReplyCheck();
+    void notePostOutcome(const std::string& address, const std::string& failure);
+    void applyCheckTimer();
+    void openCheckOptions();
+    // The end of a check: the New Replies tab's count, and a notification when the window
+    // is not the one in use.
+    void replyCheckFinished();
     // Marks the watched post at address as unreachable (with the reason as its tip) or not.
     void markPost(const std::string& address);
     // Every change of a list is written at once, so that a crash or "E&xit" loses nothing.
@@ -141,6 +158,10 @@ private:
     std::unique_ptr<PostWatcher> watcher_;
     std::unique_ptr<ParallelCheck> replyCheck_;
     QAction* stopCheckAction_ = nullptr;
+    CheckSettings checkSettings_;
+    bool checkRebuildPending_ = false;
+    QTimer* checkTimer_ = nullptr;
+    ReplyNotifier notifier_ = notifyNewReplies;
     std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
     static constexpr int kMessageStoreDelayMs = 1000;
     // The filter box above a list, in twips, and how far down it moves the list.

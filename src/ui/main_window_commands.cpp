@@ -144,7 +144,18 @@ void MainWindow::removeWatchedPost() {
 }
 
 // The check reads the list as it stands when it starts.
-void MainWindow::checkForNewReplies() { replyCheck_->start(lists_.posts, {}); }
+void MainWindow::checkForNewReplies() {
+    if (checkRebuildPending_ && !replyCheck_->running()) buildReplyCheck();
+    replyCheck_->start(lists_.posts, [this] { replyCheckFinished(); });
+}
+
+void MainWindow::replyCheckFinished() {
+    const std::vector<std::string> found = replyCheck_->newReplies();
+    postsTabBar->setTabText(1, found.empty() ? QStringLiteral("New Replies ")
+                                             : QStringLiteral("New Replies (%1)").arg(found.size()));
+    if (found.empty() || isActiveWindow() || !notifier_) return;
+    if (Status shown = notifier_(found); !shown) setPanelText(2, shown.error().text);
+}
 
 void MainWindow::stopReplyCheck() { replyCheck_->stop(); }
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +38,7 @@
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"
+#include "ui/check_options_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 
@@ -343,6 +346,64 @@ private Q_SLOTS:
         QVERIFY(!stop->isEnabled());
         QTest::qWait(300);  // a progress text held back must not come after the stop
         QCOMPARE(panel(*form, 1), QStringLiteral("check stopped - 0 new replies found"));
+    }
+
+    // A check on the timer the user set: it finds the grown thread, the New Replies tab
+    // counts it, and the window, not in use, shows a notification naming it.
+    void timerChecksAndNotifies() {
+        QTcpServer server;  // a page of 2,000 bytes: grown from its baseline of 3
+        connect(&server, &QTcpServer::newConnection, &server, [&server] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n" + QByteArray(2000, 'x'));
+                socket->disconnectFromHost();
+            });
+        });
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        const std::string address = "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/t/1";
+        writeFile("posts.txt", address + "\r\n\r\n");
+        writeFile("sizes.txt", "3\r\n\r\n");
+        auto form = start();
+        std::vector<std::vector<std::string>> notified;
+        form->setReplyNotifier([&](const std::vector<std::string>& posts) {
+            notified.push_back(posts);
+            return Status{};
+        });
+        form->setCheckSettings({4, 2, 20});
+        QCOMPARE(readSetting(*settings_, keys::checkEveryMinutes), std::string("20"));
+        QCOMPARE(readSetting(*settings_, keys::checkJobs), std::string("4"));
+        auto* timer = form->findChild<QTimer*>(QStringLiteral("checkTimer"));
+        QVERIFY(timer && timer->isActive());
+        QCOMPARE(timer->interval(), 20 * 60 * 1000);
+        QWidget elsewhere;  // the window the user is in
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_VERIFY(!form->isActiveWindow());
+        timer->setInterval(50);  // rather than wait twenty minutes
+
+        QTRY_VERIFY_WITH_TIMEOUT(!notified.empty(), 10000);  // more may follow, every 50 ms
+        QCOMPARE(notified[0], std::vector<std::string>{address});
+        QCOMPARE(child<QTabBar>(*form, "TabStrip1")->tabText(1), QStringLiteral("New Replies (1)"));
+        QCOMPARE(child<QListWidget>(*form, "lstNew")->item(0)->text(), toQString(address));
+
+        form->setCheckSettings({4, 2, 0});  // off again
+        QVERIFY(!timer->isActive());
+    }
+
+    // The settings dialog (Tools > Reply Check Settings...) edits the three values.
+    void checkSettingsDialog() {
+        auto form = start();
+        QCOMPARE(action(*form, "mnuTools_9")->text(), QStringLiteral("Reply Check &Settings..."));
+        CheckOptionsDialog dialog(form->checkSettings());
+        auto* onTimer = dialog.findChild<QCheckBox*>(QStringLiteral("checkOnTimer"));
+        auto* minutes = dialog.findChild<QSpinBox*>(QStringLiteral("checkMinutes"));
+        QVERIFY(!onTimer->isChecked() && !minutes->isEnabled());
+        QCOMPARE(dialog.settings(), (CheckSettings{8, 6, 0}));
+        dialog.findChild<QSpinBox*>(QStringLiteral("checkJobs"))->setValue(12);
+        onTimer->setChecked(true);
+        QVERIFY(minutes->isEnabled());
+        minutes->setValue(5);  // below the least allowed
+        QCOMPARE(dialog.settings(), (CheckSettings{12, 6, 15}));
     }
 
     void layoutKeepsItsMinimumAndSurvivesMinimizing() {

@@ -18,6 +18,11 @@ inline constexpr SettingKey lastSubject{kDataSection, "lastSubject", "Type Subje
 inline constexpr SettingKey lastConvert{kDataSection, "lastConvert", "0"};
 inline constexpr SettingKey lastConvertName{kDataSection, "lastConvertName", ""};
 inline constexpr SettingKey showHelp{kSettingsSection, "showHelp", "1"};
+// The window's reply check: pages at once, at most from one host, and minutes between
+// checks on a timer ("0": none).
+inline constexpr SettingKey checkJobs{kSettingsSection, "checkJobs", "8"};
+inline constexpr SettingKey checkPerHost{kSettingsSection, "checkPerHost", "6"};
+inline constexpr SettingKey checkEveryMinutes{kSettingsSection, "checkEveryMinutes", "0"};
 }  // namespace keys
 
 }  // namespace boardcast

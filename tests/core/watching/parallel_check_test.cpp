@@ -1,5 +1,8 @@
 #include "core/watching/parallel_check.h"
 
+#include "core/storage/settings_keys.h"
+#include "core/watching/check_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -154,6 +157,36 @@ TEST(ParallelCheck, AnswersThatComeAtOnce) {
 TEST(ParallelCheck, EmptyListFinishesAtOnce) {
     const Outcome run = runCheck(WatchList{}, {}, 4, 0);
     EXPECT_EQ(run.summary, "finished - 0 new replies found");
+}
+
+TEST(CheckSettings, StoredValuesAreBroughtIntoRange) {
+    struct Row {
+        const char* jobs;
+        const char* perHost;
+        const char* minutes;
+        CheckSettings expected;
+    };
+    const Row rows[] = {
+        {nullptr, nullptr, nullptr, {8, 6, 0}},
+        {"16", "2", "60", {16, 2, 60}},
+        {"0", "99", "5", {1, 16, 15}},
+        {"x", "", "-3", {8, 6, 0}},
+        {"4 ", "3", "100000", {8, 3, 1440}},
+    };
+    for (const Row& r : rows) {
+        MemorySettingsStore store;
+        for (const auto& [key, value] : {std::pair{&keys::checkJobs, r.jobs},
+                                         std::pair{&keys::checkPerHost, r.perHost},
+                                         std::pair{&keys::checkEveryMinutes, r.minutes}}) {
+            if (value != nullptr) {
+                ASSERT_TRUE(writeSetting(store, *key, value));
+            }
+        }
+        EXPECT_EQ(loadCheckSettings(store), r.expected) << (r.jobs ? r.jobs : "-");
+    }
+    MemorySettingsStore store;
+    ASSERT_TRUE(storeCheckSettings(store, {20, 0, 7}));
+    EXPECT_EQ(loadCheckSettings(store), (CheckSettings{16, 1, 15}));
 }
 
 TEST(ParallelCheck, HostKeys) {
