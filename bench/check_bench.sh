@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times `boardcast check`. Not part of `make test`.
-# 1. Throughput: 1,000 watched posts served by nginx on 127.0.0.1, with --jobs 1 and 8,
-#    beside a sequential curl loop fetching the same addresses.
+# 1. Throughput: 1,000 watched posts served by nginx on 127.0.0.1, with --jobs 1 and 8, the
+#    desktop program's check (bench_desktop_check), and a sequential curl loop.
 # 2. Latency: 200 posts on 8 loopback hosts (127.0.0.1 to 127.0.0.8) whose server waits
 #    300 ms before each answer, with --jobs 1 and --jobs 8, and urlwatch (Debian's, when
 #    installed) with its default workers on the same pages.
@@ -42,6 +42,13 @@ done
 
 # One host: the defaults (8 at once, 6 from a host) against one page at a time.
 time_check "$tmp/data" "$count posts on one host"
+# The desktop program's check on the same posts, with the same defaults.
+desktop=$(dirname "$bin")/bench/bench_desktop_check
+if [[ -x $desktop ]]; then
+    echo "desktop check (window, offscreen), $count posts on one host: $("$desktop" "$tmp/data" 2>/dev/null | tail -1)"
+else
+    echo "desktop check: build bench_desktop_check first (make bench)"
+fi
 
 start=$(date +%s.%N)
 for i in $(seq "$count"); do curl -s -o /dev/null "http://127.0.0.1:$nginx_port/t$i.html"; done
