@@ -167,9 +167,10 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
 }
 
 // Hands the reply check's texts (its own and its probes') to the window's panels. Progress
-// (panel 1's "checking N of M" and panel 3's download counts), which eight probes would
-// otherwise change hundreds of times a second, reaches the screen at most four times a
-// second, the latest text last; any other text at once.
+// (panel 1's "checking N of M", the probes' phase texts in panel 2 and download counts in
+// panel 3), which eight probes would otherwise change thousands of times a second, reaches
+// the screen at most four times a second, the latest text of each panel last. The check's
+// outcome in panel 1 shows at once, after whatever was held back for panels 2 and 3.
 class MainWindow::ThrottledPanels final : public StatusPanels {
 public:
     explicit ThrottledPanels(MainWindow& window) : window_(window) {
@@ -179,13 +180,14 @@ public:
     }
 
     void setPanelText(int panel, const std::string& text) override {
-        const bool progress = panel == 3 || (panel == 1 && text.starts_with("checking "));
-        if (!progress) {
-            if (panel == 1) pending_[0].reset();  // an outcome replaces the progress
+        if (panel < 1 || panel > 3) return;
+        if (panel == 1 && !text.starts_with("checking ")) {
+            pending_[0].reset();  // the outcome replaces the progress
+            flush();
             window_.setPanelText(panel, text);
             return;
         }
-        pending_[panel == 1 ? 0 : 1] = text;
+        pending_[static_cast<size_t>(panel - 1)] = text;
         if (!timer_.isActive()) {
             timer_.start(static_cast<int>(std::max<qint64>(0, kIntervalMs - shown_.elapsed())));
         }
@@ -195,8 +197,9 @@ private:
     static constexpr int kIntervalMs = 250;
 
     void flush() {
-        for (int i = 0; i < 2; ++i) {
-            if (pending_[i]) window_.setPanelText(i == 0 ? 1 : 3, *pending_[i]);
+        timer_.stop();
+        for (size_t i = 0; i < pending_.size(); ++i) {
+            if (pending_[i]) window_.setPanelText(static_cast<int>(i) + 1, *pending_[i]);
             pending_[i].reset();
         }
         shown_.restart();
@@ -205,7 +208,7 @@ private:
     MainWindow& window_;
     QTimer timer_;
     QElapsedTimer shown_;
-    std::array<std::optional<std::string>, 2> pending_;  // panels 1 and 3
+    std::array<std::optional<std::string>, 3> pending_;  // by panel
 };
 
 // The reply check is the command line's: several pages at once, a few from each host, as
@@ -235,7 +238,7 @@ void MainWindow::buildReplyCheck() {
 // A post that could not be fetched is marked in the list until it is fetched again.
 void MainWindow::notePostOutcome(const std::string& address, const std::string& failure) {
     if (failure.empty()) {
-        unreachable_.erase(address);
+        if (unreachable_.erase(address) == 0) return;  // was not marked: nothing to change
     } else {
         unreachable_[address] = failure;
     }
