@@ -25,8 +25,9 @@ std::string makeMessage(size_t bytes, int webPerMiB, int mailPerMiB) {
         // Spread the e-mail addresses evenly among the web addresses.
         bool isMail = (static_cast<long>(i) * mail) / addresses !=
                       (static_cast<long>(i + 1) * mail) / addresses;
-        static const char* const kWeb[] = {"http://forum.example.com/t/", "https://shop.example.com/p?id=",
-                                           "www.example.org/a_(b)/"};
+        static const char* const kWeb[] = {
+            "http://forum.example.com/t/",
+            "https://shop.example.com/p?id=", "www.example.org/a_(b)/"};
         std::string address = isMail ? "user" + std::to_string(i) + "@mail.example.com"
                                      : kWeb[i % 3] + std::to_string(i);
         text += " " + address;

@@ -178,12 +178,10 @@ Status refuseSingleDashWords(const QStringList& arguments) {
             !word.startsWith(QLatin1String("--"))) {
             return usageError("Unknown option " + toStd(word) + " (long options start with --).");
         }
-        valueNext = !valueNext && std::any_of(options().begin(), options().end(),
-                                              [&word](const OptionInfo& o) {
-                                                  return *o.valueName &&
-                                                         word == QLatin1String("--") +
-                                                                     QLatin1String(o.name);
-                                              });
+        valueNext = !valueNext &&
+                    std::any_of(options().begin(), options().end(), [&word](const OptionInfo& o) {
+                        return *o.valueName && word == QLatin1String("--") + QLatin1String(o.name);
+                    });
     }
     return {};
 }
@@ -240,7 +238,8 @@ Status takeValues(const QCommandLineParser& parser, CommandLine& line) {
     }
     line.bare = parser.isSet(QStringLiteral("bare"));
     line.notify = parser.isSet(QStringLiteral("notify"));
-    for (const auto& [name, value] : {std::pair{"jobs", &line.jobs}, std::pair{"per-host", &line.perHost}}) {
+    for (const auto& [name, value] :
+         {std::pair{"jobs", &line.jobs}, std::pair{"per-host", &line.perHost}}) {
         if (!parser.isSet(QLatin1String(name))) continue;
         bool number = false;
         const int n = parser.value(QLatin1String(name)).toInt(&number);

@@ -27,7 +27,9 @@ namespace boardcast {
 namespace {
 
 // What the website window opens: the makers' page built into the program.
-std::string makersWebSite() { return std::string(kWebsitePage); }
+std::string makersWebSite() {
+    return std::string(kWebsitePage);
+}
 
 // Opens each address in a browser window of its own, as a page's new window opens.
 void openInNewWindows(MainWindow& form, const std::vector<std::string>& addresses) {
@@ -47,7 +49,8 @@ void bringToFront(MainWindow& form) {
 // shows, and the splash hides. The program ends when the secondary windows say so: at once
 // when the main window closes, or later when the website window was still open.
 // The first address given opens in the main window, further ones in windows of their own.
-int runDesktop(const std::string& folder, bool folderGiven, const std::vector<std::string>& addresses) {
+int runDesktop(const std::string& folder, bool folderGiven,
+               const std::vector<std::string>& addresses) {
     initUiResources();
     QGuiApplication::setDesktopFileName(toQString(productIdentity().appId));
     QApplication::setWindowIcon(programIcon(toQString(productIdentity().appId)));
@@ -59,10 +62,12 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
     }
     if (!lock) {
         if (FolderLock::holderOf(folder).starts_with("desktop")) {
-            std::cerr << "boardcast: Boardcast is already open on the data folder " << folder << ".\n";
+            std::cerr << "boardcast: Boardcast is already open on the data folder " << folder
+                      << ".\n";
             if (InstanceChannel::handOver(folder, addresses)) return 0;
             MessageBox::show(nullptr, toQString(productIdentity().productName),
-                             QStringLiteral("Boardcast is already open."), MessageBox::Icon::Information);
+                             QStringLiteral("Boardcast is already open."),
+                             MessageBox::Icon::Information);
         } else {
             std::cerr << "boardcast: " << lock.error().text << "\n";
             MessageBox::show(nullptr, toQString(productIdentity().productName),
@@ -91,7 +96,8 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
         std::cerr << "boardcast: " << listening.error().text << "\n";
     }
 
-    if (Status s = recoverDataFolder(folder); !s) std::cerr << "boardcast: " << s.error().text << "\n";
+    if (Status s = recoverDataFolder(folder); !s)
+        std::cerr << "boardcast: " << s.error().text << "\n";
     QtSettingsStore settings;
     // Every browser of the program keeps its cookies and cache here; it goes last.
     const BrowserFolders browserData = browserFolders(folder, folderGiven);
@@ -99,22 +105,23 @@ int runDesktop(const std::string& folder, bool folderGiven, const std::vector<st
     SplashWindow splash;
     std::unique_ptr<SecondaryWindows> windows;
     QObject::connect(&splash, &SplashWindow::finished, &splash, [&] {
-        form = std::make_unique<MainWindow>(folder, settings,
-                                       addresses.empty() ? std::string(kHomePage) : addresses[0]);
+        form = std::make_unique<MainWindow>(
+            folder, settings, addresses.empty() ? std::string(kHomePage) : addresses[0]);
         windows = std::make_unique<SecondaryWindows>(
             *form, settings, SecondaryWindows::Places{makersWebSite(), helpFileCandidates(folder)},
             &splash);
         QObject::connect(windows.get(), &SecondaryWindows::finished, windows.get(),
                          &QCoreApplication::quit);
         form->show();
-        if (addresses.size() > 1) waiting.insert(waiting.begin(), addresses.begin() + 1, addresses.end());
+        if (addresses.size() > 1)
+            waiting.insert(waiting.begin(), addresses.begin() + 1, addresses.end());
         openInNewWindows(*form, waiting);
         waiting.clear();
     });
     splash.start();
     const int result = QCoreApplication::exec();
     channel.disconnect();  // nothing handed over reaches the windows as they go
-    windows.reset();  // the secondary windows refer to the main window
+    windows.reset();       // the secondary windows refer to the main window
     form.reset();
     return result;
 }

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <string>
 
-#include "core/forums/forum_accounts.h"
 #include "core/conversion/link_templates.h"
 #include "core/conversion/message_output.h"
+#include "core/forums/forum_accounts.h"
 #include "core/watching/watch_lists.h"
 #include "platform/qt_settings_store.h"
 

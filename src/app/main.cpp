@@ -4,13 +4,13 @@
 // never loads the widgets and the web engine. Every start, desktop or headless, first creates
 // the data files that are missing.
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 #include "app/headless_commands.h"
 #include "app/program_start.h"
@@ -61,7 +61,8 @@ int runProgram(int argc, char** argv) {
     switch (line.command) {
         case Command::Convert: return runConvert(line);
         case Command::Watch: return runWatch(folder, line.url);
-        case Command::Check: return runCheck(folder, line.jobs, line.perHost, line.notify);
+        case Command::Check:
+            return runCheck(folder, line.jobs, line.perHost, line.notify);
         case Command::Posts: return runPosts(folder);
         case Command::Forums: return runForums(folder);
         case Command::Desktop:

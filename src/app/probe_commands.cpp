@@ -11,14 +11,14 @@
 #include <set>
 #include <vector>
 
-#include "platform/desktop_notification.h"
 #include "app/headless_commands.h"
+#include "core/shell/program_lists.h"
 #include "core/storage/folder_lock.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
-#include "core/shell/program_lists.h"
 #include "core/watching/reply_check.h"
 #include "net/page_probe.h"
+#include "platform/desktop_notification.h"
 #include "platform/qt_probe_socket.h"
 
 namespace boardcast {

@@ -95,7 +95,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("About ") + toQString(identity.productName));
     title->setText(toQString(identity.productName));
     versionLabel->setText(QString::number(identity.versionMajor) + QLatin1Char('.') +
-                        QString::number(identity.versionMinor));
+                          QString::number(identity.versionMinor));
     companyLabel->setText(toQString(identity.companyName));
     websiteLabel->setText(toQString(identity.webSiteText));
     skinWindow(*this, {{this, QStringLiteral("SkinLabel1")}});

@@ -1,6 +1,6 @@
 #pragma once
-// The About window (design window frmAbout): the emblem, the product name, its version as major.minor, the company
-// and the web site line, which opens the website window when clicked.
+// The About window (design window frmAbout): the emblem, the product name, its version as
+// major.minor, the company and the web site line, which opens the website window when clicked.
 
 #include <QWidget>
 

@@ -23,8 +23,8 @@ struct AddressBar {
 
     // The widgets are children of parent; the browser must outlive them. addressName is
     // the address box's object name.
-    AddressBar(QWidget* parent, WebEngineBrowser& browser, const QString& addressName,
-               QSize goSize, QSize navSize);
+    AddressBar(QWidget* parent, WebEngineBrowser& browser, const QString& addressName, QSize goSize,
+               QSize navSize);
 
     // Puts the browser's address (as the user should see it) into the box.
     void showAddress(const WebEngineBrowser& browser) const;

@@ -10,8 +10,8 @@
 #include "core/shell/main_window_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
-#include "ui/message_box.h"
 #include "ui/address_bar.h"
+#include "ui/message_box.h"
 #include "ui/website_window.h"
 
 namespace boardcast {
@@ -44,8 +44,9 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     autoInsert_ =
         std::make_unique<AutoInsert>(*browser_, services_.scratchPath, services_.watchCurrentPage);
 
-    addressBar_ = std::make_unique<AddressBar>(this, *browser_, QStringLiteral("Text5"), kGoButtonSize,
-                                               QSize(kNavButtonSide, kNavButtonSide));
+    addressBar_ =
+        std::make_unique<AddressBar>(this, *browser_, QStringLiteral("Text5"), kGoButtonSize,
+                                     QSize(kNavButtonSide, kNavButtonSide));
     const AddressBar& bar = *addressBar_;
     bar.edit->setFixedHeight(kGoButtonSize.height());
     noPopupsBox = new QCheckBox(QStringLiteral("No Popups"), this);

@@ -1,9 +1,9 @@
 #pragma once
 // The browser panel of the main window ("Browser", object name Frame2): the address box
 // (Text5) with its label, the go, back, forward, stop and refresh buttons (Command3 to
-// Command7), the check box "No Popups" (Check1) and the embedded browser (WebBrowser1). It reports the download state to
-// status panel 1 and the browser's status text to panel 2, pastes texts into the focused
-// field of the page, and runs auto-insert with its post detection.
+// Command7), the check box "No Popups" (Check1) and the embedded browser (WebBrowser1). It reports
+// the download state to status panel 1 and the browser's status text to panel 2, pastes texts into
+// the focused field of the page, and runs auto-insert with its post detection.
 
 #include <QGroupBox>
 #include <functional>

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/shell/product_identity.h"
 #include "core/help/rtf_reader.h"
+#include "core/shell/product_identity.h"
 #include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
@@ -78,7 +78,8 @@ HelpWindow::HelpWindow(SettingsStore& settings, const QStringList& helpFiles, QW
         if (!bytes) continue;
         renderRtf(readRtf(*bytes), *helpView->document());
         helpView->document()->setDocumentMargin(10);
-        helpView->moveCursor(QTextCursor::Start);  // the reader starts at the top, not where filling ended
+        helpView->moveCursor(
+            QTextCursor::Start);  // the reader starts at the top, not where filling ended
         helpFile_ = path;
         loaded_ = true;
         break;
@@ -92,10 +93,10 @@ HelpWindow::HelpWindow(SettingsStore& settings, const QStringList& helpFiles, QW
 
 void HelpWindow::storeShowAtStartup(bool checked) {
     if (Status s = writeSetting(settings_, keys::showHelp, checked ? "1" : "0"); !s) {
-        MessageBox::show(this, toQString(productIdentity().productName),
-                         QStringLiteral("\"Show at Startup\" could not be stored: ") +
-                             toQString(s.error().text),
-                         MessageBox::Icon::Warning);
+        MessageBox::show(
+            this, toQString(productIdentity().productName),
+            QStringLiteral("\"Show at Startup\" could not be stored: ") + toQString(s.error().text),
+            MessageBox::Icon::Warning);
     }
 }
 

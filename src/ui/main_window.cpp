@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,33 +16,32 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTabBar>
-#include <QToolTip>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
-#include <QElapsedTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "browser/page_scan.h"
-#include "core/storage/data_files.h"
-#include "core/shell/main_window_layout.h"
 #include "core/conversion/message_output.h"
-#include "core/watching/post_watcher.h"
+#include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
-#include "core/watching/parallel_check.h"
-#include "platform/desktop_notification.h"
-#include "ui/check_options_dialog.h"
+#include "core/storage/data_files.h"
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
+#include "core/watching/parallel_check.h"
+#include "core/watching/post_watcher.h"
 #include "net/page_probe.h"
+#include "platform/desktop_notification.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
-#include "ui/status_panels.h"
 #include "ui/browser_panel.h"
+#include "ui/check_options_dialog.h"
 #include "ui/command_icons.h"
 #include "ui/message_box.h"
+#include "ui/status_panels.h"
 
 namespace boardcast {
 
@@ -53,7 +53,9 @@ QRect tw(int left, int top, int width, int height) {
             height / kTwipsPerPixel};
 }
 
-int px(int twips) { return twips / kTwipsPerPixel; }
+int px(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 template <class W>
 W* place(W* widget, const char* name, QRect geometry) {
@@ -69,8 +71,8 @@ QLabel* label(QWidget* parent, const char* text, int left, int top) {
     return l;
 }
 
-QToolButton* squareButton(QWidget* parent, const char* name, const char* caption,
-                          const char* tip, CommandIcon icon, QRect geometry) {
+QToolButton* squareButton(QWidget* parent, const char* name, const char* caption, const char* tip,
+                          CommandIcon icon, QRect geometry) {
     auto* b = place(new QToolButton(parent), name, geometry);
     b->setText(QLatin1String(caption));
     b->setToolTip(QLatin1String(tip));
@@ -120,7 +122,7 @@ QString windowTitleText() {
 }  // namespace
 
 MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::string homePage,
-             QWidget* parent)
+                       QWidget* parent)
     : QMainWindow(parent), folder_(std::move(appFolder)), settings_(settings) {
     setObjectName(QStringLiteral("Form1"));
     QFont verdana(QStringLiteral("Verdana"));
@@ -284,29 +286,30 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildCommandRow(QWidget* area) {
-    autoInsertButton = squareButton(area, "cmdMessage", "Auto-Insert",
-                              "Once you are on the page where you can post your message, click "
-                              "here to insert it.",
-                              CommandIcon::AutoInsert, tw(60, 60, 1600, 800));
+    autoInsertButton =
+        squareButton(area, "cmdMessage", "Auto-Insert",
+                     "Once you are on the page where you can post your message, click "
+                     "here to insert it.",
+                     CommandIcon::AutoInsert, tw(60, 60, 1600, 800));
     label(area, "as", 1740, 540);
     formatChooser = place(new QComboBox(area), "cmbConvert", tw(2100, 480, 1635, 315));
-    formatChooser->setToolTip(QStringLiteral(
-        "Select the format you would like to use when your message is inserted."));
+    formatChooser->setToolTip(
+        QStringLiteral("Select the format you would like to use when your message is inserted."));
     connect(formatChooser, &QComboBox::activated, this, [this] {
         if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
     });
     previewButton = squareButton(area, "cmdPreview", "Preview",
-                              "See a preview of your message in the currently selected format",
-                              CommandIcon::Preview, tw(3840, 60, 800, 800));
+                                 "See a preview of your message in the currently selected format",
+                                 CommandIcon::Preview, tw(3840, 60, 800, 800));
     copyButton = squareButton(area, "cmdCopy", "Copy",
-                           "Copy your message to the clipboard in the selected format",
-                           CommandIcon::Copy, tw(4680, 60, 800, 800));
-    saveButton = squareButton(area, "cmdSave", "Save", "Save the current message", CommandIcon::Save,
-                           tw(5520, 60, 800, 800));
+                              "Copy your message to the clipboard in the selected format",
+                              CommandIcon::Copy, tw(4680, 60, 800, 800));
+    saveButton = squareButton(area, "cmdSave", "Save", "Save the current message",
+                              CommandIcon::Save, tw(5520, 60, 800, 800));
     loadButton = squareButton(area, "cmdLoad", "Load", "Load a saved message", CommandIcon::Load,
-                           tw(6360, 60, 800, 800));
+                              tw(6360, 60, 800, 800));
     optionsButton = squareButton(area, "cmdOptions", "Options", "Options", CommandIcon::Options,
-                              tw(7200, 60, 800, 800));
+                                 tw(7200, 60, 800, 800));
     websiteButton = place(new WrappingButton(area), "Command1", tw(8040, 60, 2115, 795));
     websiteButton->setToolTip(QStringLiteral("Visit us!"));
 
@@ -321,24 +324,27 @@ void MainWindow::buildCommandRow(QWidget* area) {
 
 void MainWindow::buildMessageEditor(QWidget* area) {
     messageEditorFrame = place(new QGroupBox(QStringLiteral("Message Editor"), area), "Frame1",
-                   tw(60, 900, 3735, 4155));
+                               tw(60, 900, 3735, 4155));
     label(messageEditorFrame, "Subject:", 120, 360);
     subjectEdit = place(new QLineEdit(messageEditorFrame), "txtSubject", tw(900, 300, 1995, 285));
     pasteButtons[0] = button(messageEditorFrame, "cmdPaste0", "Paste", tw(2940, 300, 675, 315),
-                         "Click within the Subject field on the form you want to paste into, "
-                         "then click here.");
+                             "Click within the Subject field on the form you want to paste into, "
+                             "then click here.");
     label(messageEditorFrame, "Message:", 120, 660);
-    messageEdit = place(new QPlainTextEdit(messageEditorFrame), "txtMessage", tw(120, 900, 3495, 1755));
-    pasteButtons[3] = button(messageEditorFrame, "cmdPaste3", "Paste Message", tw(120, 2700, 3495, 375),
-                         "Click within the message area on the form you want to paste into, "
-                         "then click here.");
-    messageEdit->setPlainText(toQString(std::string(kIntroductoryMessage)).replace(
-        QStringLiteral("\r\n"), QStringLiteral("\n")));
+    messageEdit =
+        place(new QPlainTextEdit(messageEditorFrame), "txtMessage", tw(120, 900, 3495, 1755));
+    pasteButtons[3] =
+        button(messageEditorFrame, "cmdPaste3", "Paste Message", tw(120, 2700, 3495, 375),
+               "Click within the message area on the form you want to paste into, "
+               "then click here.");
+    messageEdit->setPlainText(toQString(std::string(kIntroductoryMessage))
+                                  .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
     // Every change of the subject, typed or set by the program, is stored at once; the
     // message a second after the typing stops, so that a crash loses at most that second.
     connect(subjectEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (Status s = storeSubject(settings_, toStdString(text)); !s) setPanelText(2, s.error().text);
+        if (Status s = storeSubject(settings_, toStdString(text)); !s)
+            setPanelText(2, s.error().text);
     });
     messageStore_ = new QTimer(this);
     messageStore_->setSingleShot(true);
@@ -395,19 +401,19 @@ void MainWindow::buildForumsPanel(QWidget* area) {
     forumsFrame = place(new QGroupBox(area), "Frame4", tw(120, 5425, 3615, 4335));
     forumsFrame->setFlat(true);
     addForumButton = button(forumsFrame, "cmdAdd2", "Add Current URL", tw(60, 180, 1680, 315),
-                     "Watch the current URL");
+                            "Watch the current URL");
     removeForumButton = button(forumsFrame, "cmdDel2", "Remove URL", tw(1800, 180, 1695, 315));
     label(forumsFrame, "Username:", 60, 540);
     usernameEdit = place(new QLineEdit(forumsFrame), "txtUsername", tw(1080, 510, 1695, 285));
     pasteButtons[1] = button(forumsFrame, "cmdPaste1", "Paste", tw(2820, 510, 675, 285),
-                         "Click within the Username field on the form you want to paste into, "
-                         "then click here.");
+                             "Click within the Username field on the form you want to paste into, "
+                             "then click here.");
     label(forumsFrame, "Password:", 60, 855);
     passwordEdit = place(new QLineEdit(forumsFrame), "txtPassword", tw(1080, 825, 1695, 285));
     passwordEdit->setEchoMode(QLineEdit::Password);
     pasteButtons[2] = button(forumsFrame, "cmdPaste2", "Paste", tw(2820, 825, 675, 285),
-                         "Click within the Password field on the form you want to paste into, "
-                         "then click here.");
+                             "Click within the Password field on the form you want to paste into, "
+                             "then click here.");
     forumsFilter = filterBox(forumsFrame, "forumsFilter", tw(60, 1140, 3435, kFilterHeight));
     forumsList = place(new QListWidget(forumsFrame), "lstPosts2",
                        tw(60, 1140 + kFilterShift, 3435, 1425 - kFilterShift));
@@ -425,9 +431,8 @@ void MainWindow::buildForumsPanel(QWidget* area) {
         const QList<QListWidgetItem*> selected = forumsList->selectedItems();
         if (!selected.isEmpty()) forumClicked(forumsList->row(selected.front()));
     });
-    connect(forumsList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        browserPanel_->navigate(toStdString(item->text()));
-    });
+    connect(forumsList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { browserPanel_->navigate(toStdString(item->text())); });
     connect(usernameEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (syncingFields_) return;
         if (lists_.forums.setUsernameField(toStdString(text))) {
@@ -457,13 +462,14 @@ void MainWindow::buildPostsPanel(QWidget* area) {
     postsFrame = place(new QGroupBox(area), "Frame3", tw(120, 5400, 3615, 4335));
     postsFrame->setFlat(true);
     watchPostButton = button(postsFrame, "cmdAdd", "Watch This Post", tw(60, 240, 1680, 375),
-                    "Watch the current URL");
+                             "Watch the current URL");
     removePostButton = button(postsFrame, "cmdDel", "Remove Watch", tw(1800, 240, 1695, 375));
     postsTabBar = place(new QTabBar(postsFrame), "TabStrip1", tw(60, 660, 3495, 315));
     postsTabBar->addTab(QStringLiteral("Show All"));
     postsTabBar->addTab(QStringLiteral("New Replies "));
     postsTabBar->setExpanding(false);
-    checkRepliesButton = button(postsFrame, "cmdReplies", "Check for new replies", tw(60, 1020, 3435, 315));
+    checkRepliesButton =
+        button(postsFrame, "cmdReplies", "Check for new replies", tw(60, 1020, 3435, 315));
     postsFilter = filterBox(postsFrame, "postsFilter", tw(60, 1380, 3435, kFilterHeight));
     postsList = place(new QListWidget(postsFrame), "lstPosts",
                       tw(60, 1380 + kFilterShift, 3435, 1620 - kFilterShift));
@@ -484,12 +490,10 @@ void MainWindow::buildPostsPanel(QWidget* area) {
     connect(checkRepliesButton, &QPushButton::clicked, this, &MainWindow::checkForNewReplies);
     connect(postsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPostsTab);
     for (QListWidget* list : {postsList, newRepliesList}) {
-        connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-            setPanelText(2, toStdString(item->text()));
-        });
-        connect(list, &QListWidget::itemDoubleClicked, this, [this, list](QListWidgetItem* item) {
-            openListEntry(list, list->row(item));
-        });
+        connect(list, &QListWidget::itemClicked, this,
+                [this](QListWidgetItem* item) { setPanelText(2, toStdString(item->text())); });
+        connect(list, &QListWidget::itemDoubleClicked, this,
+                [this, list](QListWidgetItem* item) { openListEntry(list, list->row(item)); });
     }
 }
 
@@ -505,7 +509,8 @@ void MainWindow::buildMenus() {
         int index = 0;
         for (Entry& e : entries) {
             QAction* action = menu->addAction(QLatin1String(e.text));
-            action->setObjectName(QLatin1String(prefix) + QLatin1Char('_') + QString::number(index++));
+            action->setObjectName(QLatin1String(prefix) + QLatin1Char('_') +
+                                  QString::number(index++));
             if (e.key != QKeySequence::UnknownKey) action->setShortcuts(e.key);
             connect(action, &QAction::triggered, this, [run = std::move(e.run)] { run(); });
         }
@@ -544,12 +549,11 @@ void MainWindow::buildMenus() {
     addMenu("About", "mnuAbout", {{"About this software", [this] { Q_EMIT aboutRequested(); }}});
 }
 
-
 // The window's load, in its order.
 void MainWindow::load(const std::string& homePage) {
     setWindowTitle(windowTitleText());
     websiteButton->setText(QStringLiteral("Visit the ") + toQString(productIdentity().companyName) +
-                      QStringLiteral(" Affiliate Training Center"));
+                           QStringLiteral(" Affiliate Training Center"));
     browserPanel_->navigate(homePage);
 
     std::vector<std::string> problems;
@@ -601,7 +605,8 @@ void MainWindow::updateInterface() {
     const std::optional<int> index = chooserIndexOfName(entries, previous, previousIndex);
     formatChooser->setCurrentIndex(index.value_or(0));
     if (!index) {
-        setPanelText(2, "The format \"" + previous + "\" is no longer listed; messages now go out as \"" +
+        setPanelText(2, "The format \"" + previous +
+                            "\" is no longer listed; messages now go out as \"" +
                             std::string(kPlainTextEntry) + "\".");
     }
     if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
@@ -634,19 +639,30 @@ void MainWindow::setMessageText(const std::string& text) {
     messageEdit->setPlainText(shown);
 }
 
-std::string MainWindow::subjectText() const { return toStdString(subjectEdit->text()); }
+std::string MainWindow::subjectText() const {
+    return toStdString(subjectEdit->text());
+}
 
-void MainWindow::setSubjectText(const std::string& text) { subjectEdit->setText(toQString(text)); }
+void MainWindow::setSubjectText(const std::string& text) {
+    subjectEdit->setText(toQString(text));
+}
 
-std::string MainWindow::chooserText() const { return toStdString(formatChooser->currentText()); }
+std::string MainWindow::chooserText() const {
+    return toStdString(formatChooser->currentText());
+}
 
 std::string MainWindow::pasteText(int index) const {
     switch (index) {
-        case 0: return subjectText();
-        case 1: return lists_.forums.currentUsername();
-        case 2: return lists_.forums.currentPassword();
-        case 3: return bareMessageText(messageText(), chooserText(), templates_);
-        default: return {};
+        case 0:
+            return subjectText();
+        case 1:
+            return lists_.forums.currentUsername();
+        case 2:
+            return lists_.forums.currentPassword();
+        case 3:
+            return bareMessageText(messageText(), chooserText(), templates_);
+        default:
+            return {};
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // The main window (design window Form1; its controls keep their design names, cmbConvert,
 // txtMessage and so on, as object names): the command row, the message editor, the forums
-// and posts panels under their tab strip, the browser panel and the three-panel status bar. Every handler passes
-// straight to the pure code (conversion, message library, watch list, reply check, forum
-// accounts); the window only moves texts between its controls and that code.
+// and posts panels under their tab strip, the browser panel and the three-panel status bar. Every
+// handler passes straight to the pure code (conversion, message library, watch list, reply check,
+// forum accounts); the window only moves texts between its controls and that code.
 
 #include <QMainWindow>
 #include <array>
@@ -13,11 +13,11 @@
 #include <string>
 
 #include "core/conversion/link_templates.h"
+#include "core/shell/program_lists.h"
+#include "core/storage/settings_store.h"
 #include "core/watching/check_settings.h"
 #include "core/watching/measurement.h"
 #include "platform/desktop_notification.h"
-#include "core/shell/program_lists.h"
-#include "core/storage/settings_store.h"
 
 class QCheckBox;
 class QComboBox;
@@ -46,7 +46,7 @@ public:
     // The window's load runs here: data files, lists, templates and the restored message.
     // homePage is the first address the browser opens.
     MainWindow(std::string appFolder, SettingsStore& settings, std::string homePage,
-          QWidget* parent = nullptr);
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void setPanelText(int panel, const std::string& text) override;
@@ -83,8 +83,8 @@ public:
     void setReplyNotifier(ReplyNotifier notifier) { notifier_ = std::move(notifier); }
     void addCurrentForum();
     void removeForum();
-    void selectPostsTab(int index);   // TabStrip1: 0 "Show All", 1 "New Replies "
-    void selectPanelTab(int index);   // TabStrip2: 0 "Your Forums", 1 "Your Posts"
+    void selectPostsTab(int index);  // TabStrip1: 0 "Show All", 1 "New Replies "
+    void selectPanelTab(int index);  // TabStrip2: 0 "Your Forums", 1 "Your Posts"
 
     // The message and subject boxes, with CR LF line breaks.
     std::string messageText() const;

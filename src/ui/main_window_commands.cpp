@@ -1,7 +1,6 @@
 // The main window's commands, list refreshes and window events. Each passes to the pure code.
 
 #include <QClipboard>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -15,13 +14,14 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 
-#include "core/shell/main_window_layout.h"
-#include "core/library/message_library.h"
 #include "core/conversion/message_output.h"
-#include "core/watching/post_watcher.h"
-#include "core/watching/parallel_check.h"
+#include "core/library/message_library.h"
+#include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
+#include "core/watching/parallel_check.h"
+#include "core/watching/post_watcher.h"
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
@@ -116,7 +116,9 @@ void MainWindow::exitWithoutSaving() {
     QCoreApplication::exit(0);
 }
 
-void MainWindow::pasteIntoPage(int index) { browserPanel_->pasteIntoPage(index); }
+void MainWindow::pasteIntoPage(int index) {
+    browserPanel_->pasteIntoPage(index);
+}
 
 void MainWindow::watchThisPost() {
     const std::string address = browserPanel_->currentAddress();
@@ -151,13 +153,16 @@ void MainWindow::checkForNewReplies() {
 
 void MainWindow::replyCheckFinished() {
     const std::vector<std::string> found = replyCheck_->newReplies();
-    postsTabBar->setTabText(1, found.empty() ? QStringLiteral("New Replies ")
-                                             : QStringLiteral("New Replies (%1)").arg(found.size()));
+    postsTabBar->setTabText(1, found.empty()
+                                   ? QStringLiteral("New Replies ")
+                                   : QStringLiteral("New Replies (%1)").arg(found.size()));
     if (found.empty() || isActiveWindow() || !notifier_) return;
     if (Status shown = notifier_(found); !shown) setPanelText(2, shown.error().text);
 }
 
-void MainWindow::stopReplyCheck() { replyCheck_->stop(); }
+void MainWindow::stopReplyCheck() {
+    replyCheck_->stop();
+}
 
 void MainWindow::addCurrentForum() {
     if (!lists_.forums.addCurrentForum(browserPanel_->currentAddress())) return;
@@ -245,7 +250,8 @@ void MainWindow::selectPanelTab(int index) {
 }
 
 void MainWindow::refreshPosts() {
-    refill(postsList, postsFilter, lists_.posts.posts(), [](const WatchedPost& p) { return p.address; });
+    refill(postsList, postsFilter, lists_.posts.posts(),
+           [](const WatchedPost& p) { return p.address; });
     for (const auto& [address, reason] : unreachable_) markPost(address);
 }
 
@@ -267,11 +273,13 @@ void MainWindow::markPost(const std::string& address) {
 }
 
 void MainWindow::refreshNewReplies() {
-    refill(newRepliesList, postsFilter, replyCheck_->newReplies(), [](const std::string& s) { return s; });
+    refill(newRepliesList, postsFilter, replyCheck_->newReplies(),
+           [](const std::string& s) { return s; });
 }
 
 void MainWindow::refreshForums() {
-    refill(forumsList, forumsFilter, lists_.forums.forums(), [](const Forum& f) { return f.address; });
+    refill(forumsList, forumsFilter, lists_.forums.forums(),
+           [](const Forum& f) { return f.address; });
 }
 
 // An orderly shutdown: the lists and the message state are written, and anything that
@@ -297,10 +305,9 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::layoutMainWindow() {
     const QRect outer = frameGeometry();
-    auto l = boardcast::layoutMainWindow(outer.width() * kTwipsPerPixel,
-                                         outer.height() * kTwipsPerPixel,
-                                         statusBar()->height() * kTwipsPerPixel,
-                                         isMinimized());
+    auto l =
+        boardcast::layoutMainWindow(outer.width() * kTwipsPerPixel, outer.height() * kTwipsPerPixel,
+                                    statusBar()->height() * kTwipsPerPixel, isMinimized());
     if (!l) return;
     auto px = [](int twips) { return twips / kTwipsPerPixel; };
     postsFrame->resize(postsFrame->width(), px(l->frame3Height));

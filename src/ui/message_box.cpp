@@ -50,7 +50,9 @@ bool MessageBox::ask(QWidget* parent, const QString& title, const QString& text)
 
 void MessageBox::setRecording(bool recording) { recordingFlag() = recording; }
 
-void MessageBox::setNextAnswer(bool yes) { nextAnswer() = yes; }
+void MessageBox::setNextAnswer(bool yes) {
+    nextAnswer() = yes;
+}
 
 const QList<MessageBox::Shown>& MessageBox::recorded() { return shownBoxes(); }
 

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
-#include "core/shell/main_window_layout.h"
-#include "core/text/code_pages.h"
 #include "core/library/message_library.h"
+#include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
+#include "core/text/code_pages.h"
 #include "platform/qt_strings.h"
 #include "ui/appearance.h"
 #include "ui/main_window.h"
@@ -25,7 +25,9 @@ namespace {
 constexpr int kWidth = 7410;
 constexpr int kHeight = 5190;
 
-int px(int twips) { return twips / kTwipsPerPixel; }
+int px(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 template <class W>
 W* place(W* widget, const char* name, int left, int top, int width, int height) {
@@ -34,7 +36,9 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
     return widget;
 }
 
-QString productTitle() { return toQString(productIdentity().productName); }
+QString productTitle() {
+    return toQString(productIdentity().productName);
+}
 
 QString forDisplay(const std::string& text) {
     return toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -42,7 +46,8 @@ QString forDisplay(const std::string& text) {
 
 }  // namespace
 
-SavedMessagesWindow::SavedMessagesWindow(MainWindow& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
+SavedMessagesWindow::SavedMessagesWindow(MainWindow& main, QWidget* parent)
+    : QWidget(parent, Qt::Window), main_(main) {
     setObjectName(QStringLiteral("Form3"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("load a saved message"));
@@ -50,21 +55,24 @@ SavedMessagesWindow::SavedMessagesWindow(MainWindow& main, QWidget* parent) : QW
     verdana.setPointSize(8);
     setFont(verdana);
 
-    titleLabel = place(new QLabel(QStringLiteral("Saved Messages"), this), "Label2", 60, 0, 5415, 255);
+    titleLabel =
+        place(new QLabel(QStringLiteral("Saved Messages"), this), "Label2", 60, 0, 5415, 255);
     QFont heading = verdana;
     heading.setBold(true);
     titleLabel->setFont(heading);
-    loadHintLabel = place(new QLabel(QStringLiteral("double-click the message you wish to load:"), this),
-                     "Label1_0", 60, 420, 6795, 255);
+    loadHintLabel =
+        place(new QLabel(QStringLiteral("double-click the message you wish to load:"), this),
+              "Label1_0", 60, 420, 6795, 255);
     viewHintLabel = place(new QLabel(QStringLiteral("click once to view the entire message"), this),
-                     "Label1_1", 60, 600, 6795, 255);
+                          "Label1_1", 60, 600, 6795, 255);
     messagesList = place(new QListWidget(this), "List1", 0, 960, 7395, 1620);
-    subjectLabel = place(new QLabel(QStringLiteral("Subject:"), this), "Label3", 60, 2640, 795, 255);
+    subjectLabel =
+        place(new QLabel(QStringLiteral("Subject:"), this), "Label3", 60, 2640, 795, 255);
     subjectEdit = place(new QLineEdit(this), "txtSubject", 900, 2640, 6495, 285);
     messageView = place(new QPlainTextEdit(this), "Text1", 0, 2940, 7395, 1635);
     messageView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    deleteButton = place(new QPushButton(QStringLiteral("delete message"), this), "Command1", 60, 4680,
-                     1395, 435);
+    deleteButton = place(new QPushButton(QStringLiteral("delete message"), this), "Command1", 60,
+                         4680, 1395, 435);
 
     // The design size is the smallest; a larger window gives the list and preview the room.
     setMinimumSize(px(kWidth), px(kHeight));
@@ -126,7 +134,8 @@ void SavedMessagesWindow::previewEntry(int row) {
 
 void SavedMessagesWindow::insertEntry(int row) {
     DecodedRecord record;  // blank unless a row is given
-    if (row >= 0 && row < messagesList->count()) record = decodeRecord(rows_.at(static_cast<size_t>(row)));
+    if (row >= 0 && row < messagesList->count())
+        record = decodeRecord(rows_.at(static_cast<size_t>(row)));
     if (record.blank) {
         MessageBox::show(this, productTitle(), QStringLiteral("cannot insert a blank message"));
         return;

@@ -1,7 +1,7 @@
 #pragma once
-// The saved-messages window (design window Form3): lists every line of messages.txt raw, previews the clicked
-// record decoded, puts a double-clicked record into the main window and deletes records.
-// It is a top-level, non-modal window that deletes itself when closed with its close box;
+// The saved-messages window (design window Form3): lists every line of messages.txt raw, previews
+// the clicked record decoded, puts a double-clicked record into the main window and deletes
+// records. It is a top-level, non-modal window that deletes itself when closed with its close box;
 // the opener keeps a QPointer and creates a fresh one (which reads the file again) next time.
 // Each row keeps its line's bytes as the file holds them: the list, the preview and the main
 // window get the text decoded (UTF-8, else Windows 1252), and delete compares the bytes. The

@@ -5,14 +5,14 @@
 #include "core/shell/product_identity.h"
 #include "core/storage/text_file.h"
 #include "platform/qt_strings.h"
-#include "ui/appearance.h"
-#include "ui/main_window.h"
-#include "ui/saved_messages_window.h"
-#include "ui/help_window.h"
 #include "ui/about_window.h"
+#include "ui/appearance.h"
+#include "ui/help_window.h"
+#include "ui/main_window.h"
+#include "ui/resources.h"
+#include "ui/saved_messages_window.h"
 #include "ui/template_editor.h"
 #include "ui/website_window.h"
-#include "ui/resources.h"
 
 namespace boardcast {
 
@@ -42,7 +42,8 @@ SecondaryWindows::SecondaryWindows(MainWindow& main, SettingsStore& settings, Pl
                                    QWidget* splash)
     : main_(main), settings_(settings), places_(std::move(places)), splash_(splash) {
     connect(&main, &MainWindow::savedMessagesRequested, this, &SecondaryWindows::openSavedMessages);
-    connect(&main, &MainWindow::templateEditorRequested, this, &SecondaryWindows::openTemplateEditor);
+    connect(&main, &MainWindow::templateEditorRequested, this,
+            &SecondaryWindows::openTemplateEditor);
     connect(&main, &MainWindow::websiteRequested, this, &SecondaryWindows::openWebsite);
     connect(&main, &MainWindow::helpRequested, this, &SecondaryWindows::showHelpWindow);
     connect(&main, &MainWindow::aboutRequested, this, &SecondaryWindows::openAbout);
@@ -57,11 +58,21 @@ SecondaryWindows::~SecondaryWindows() {
     unload(website_);
 }
 
-SavedMessagesWindow* SecondaryWindows::savedMessages() const { return form3_; }
-TemplateEditor* SecondaryWindows::templateEditor() const { return custom_; }
-WebsiteWindow* SecondaryWindows::website() const { return website_; }
-HelpWindow* SecondaryWindows::help() const { return help_; }
-AboutWindow* SecondaryWindows::about() const { return about_; }
+SavedMessagesWindow* SecondaryWindows::savedMessages() const {
+    return form3_;
+}
+TemplateEditor* SecondaryWindows::templateEditor() const {
+    return custom_;
+}
+WebsiteWindow* SecondaryWindows::website() const {
+    return website_;
+}
+HelpWindow* SecondaryWindows::help() const {
+    return help_;
+}
+AboutWindow* SecondaryWindows::about() const {
+    return about_;
+}
 
 void SecondaryWindows::openSavedMessages() {
     // Loading reads messages.txt; when it is missing the window says so and hides, and is

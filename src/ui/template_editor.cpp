@@ -22,9 +22,9 @@ namespace {
 constexpr int kDefaultSlots = 3;
 
 struct Column {
-    const char* group;    // object names are group + "_" + row
+    const char* group;  // object names are group + "_" + row
     const char* heading;
-    int minimumWidth;     // link strings such as "<a href='" must stay readable
+    int minimumWidth;  // link strings such as "<a href='" must stay readable
 };
 constexpr std::array<Column, 5> kColumns = {{{"txtName", "Name", 110},
                                              {"txtLinkOpen01", "Link Open", 150},
@@ -39,7 +39,8 @@ QString indexed(const char* group, int row) {
 
 }  // namespace
 
-TemplateEditor::TemplateEditor(MainWindow& main, QWidget* parent) : QWidget(parent, Qt::Window), main_(main) {
+TemplateEditor::TemplateEditor(MainWindow& main, QWidget* parent)
+    : QWidget(parent, Qt::Window), main_(main) {
     setObjectName(QStringLiteral("frmCustom"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Custom Message Templates"));
@@ -85,7 +86,8 @@ TemplateEditor::TemplateEditor(MainWindow& main, QWidget* parent) : QWidget(pare
         clearButtons[slot]->setObjectName(indexed("cmdDel", row));
         clearButtons[slot]->setFixedWidth(44);
         grid->addWidget(clearButtons[slot], row + 1, kFieldCount + 1);
-        connect(clearButtons[slot], &QPushButton::clicked, this, [this, row] { clearTemplateRow(row); });
+        connect(clearButtons[slot], &QPushButton::clicked, this,
+                [this, row] { clearTemplateRow(row); });
 
         const bool custom = row >= kDefaultSlots;
         for (QLineEdit* box : boxes_[slot]) box->setEnabled(custom);
@@ -137,14 +139,16 @@ void TemplateEditor::saveTemplateEditor() {
     TemplateTable& table = main_.templates();
     for (size_t slot = 0; slot < table.size(); ++slot) {
         for (size_t field = 0; field < kTemplateFields.size(); ++field) {
-            templateField(table[slot], kTemplateFields[field]) = toStdString(boxes_[slot][field]->text());
+            templateField(table[slot], kTemplateFields[field]) =
+                toStdString(boxes_[slot][field]->text());
         }
     }
     main_.updateInterface();
     if (Status s = saveTemplates(main_.settings(), table); !s) {
-        MessageBox::show(this, toQString(productIdentity().productName),
-                         QStringLiteral("The templates were not stored. ") + toQString(s.error().text),
-                         MessageBox::Icon::Warning);
+        MessageBox::show(
+            this, toQString(productIdentity().productName),
+            QStringLiteral("The templates were not stored. ") + toQString(s.error().text),
+            MessageBox::Icon::Warning);
         return;
     }
     hide();

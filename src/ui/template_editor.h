@@ -1,10 +1,10 @@
 #pragma once
-// The template editor "Custom Message Templates" (design window frmCustom): one row per slot of the main window's template table (row = slot),
-// five boxes per row for the template's fields and a "del" button that empties them. Rows
-// 0 to 2 hold the built-in templates: disabled until "Enable changing of default templates"
-// is ticked, and even then their names stay disabled. Edits stay in the boxes until
-// "Save and Close" copies them into the table, refills the main window's format chooser,
-// stores the table and hides the window. The window deletes itself when closed with its
+// The template editor "Custom Message Templates" (design window frmCustom): one row per slot of the
+// main window's template table (row = slot), five boxes per row for the template's fields and a
+// "del" button that empties them. Rows 0 to 2 hold the built-in templates: disabled until "Enable
+// changing of default templates" is ticked, and even then their names stay disabled. Edits stay in
+// the boxes until "Save and Close" copies them into the table, refills the main window's format
+// chooser, stores the table and hides the window. The window deletes itself when closed with its
 // close box, discarding unsaved edits; a hidden window keeps its boxes and check box.
 
 #include <QWidget>

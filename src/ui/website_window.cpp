@@ -23,7 +23,9 @@ namespace boardcast {
 
 namespace {
 
-constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int px(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
@@ -116,8 +118,9 @@ void WebsiteWindow::placeAsMakersSite() {
 void WebsiteWindow::placeAsPageWindow() {
     setObjectName(QStringLiteral("frmPopup"));
     QWidget* area = centralWidget();
-    addressBar_ = std::make_unique<AddressBar>(area, *browser_, QStringLiteral("Text1"),
-                                               kGoButtonSize, QSize(kNavButtonSide, kNavButtonSide));
+    addressBar_ =
+        std::make_unique<AddressBar>(area, *browser_, QStringLiteral("Text1"), kGoButtonSize,
+                                     QSize(kNavButtonSide, kNavButtonSide));
     const AddressBar& bar = *addressBar_;
     auto* navRow = new QHBoxLayout;
     for (QToolButton* button : {bar.nav.back, bar.nav.forward, bar.nav.stop, bar.nav.refresh}) {
@@ -161,9 +164,9 @@ void WebsiteWindow::closeEvent(QCloseEvent* event) {
 void WebsiteWindow::layoutWindow() {
     if (role_ != Role::MakersSite || !addressBar_) return;
     const QRect outer = frameGeometry();
-    const WebsiteLayout l = layoutWebsiteWindow(outer.width() * kTwipsPerPixel,
-                                                outer.height() * kTwipsPerPixel,
-                                                statusBar()->height() * kTwipsPerPixel);
+    const WebsiteLayout l =
+        layoutWebsiteWindow(outer.width() * kTwipsPerPixel, outer.height() * kTwipsPerPixel,
+                            statusBar()->height() * kTwipsPerPixel);
     for (QLabel* panel : panels_) panel->setFixedWidth(px(l.panelWidth));
     browserFrame->resize(px(l.frameWidth), px(l.frameHeight));
     addressBar_->edit->resize(px(l.addressWidth), addressBar_->edit->height());

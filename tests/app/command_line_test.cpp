@@ -156,15 +156,21 @@ void CommandLineTest::helpDescribesEachCommandsOwnOptions() {
         std::vector<const char*> lacks;
     };
     const Row rows[] = {
-        {Command::Desktop, "Usage: boardcast [--data-dir DIR] [URL...]",
+        {Command::Desktop,
+         "Usage: boardcast [--data-dir DIR] [URL...]",
          {"convert ", "watch ", "check ", "posts ", "forums ", "-v, --version", "4 the"},
          {"--jobs", "--notify", "--bare"}},
-        {Command::Check, "Usage: boardcast check [--jobs N] [--per-host M] [--notify] [--data-dir DIR]",
+        {Command::Check,
+         "Usage: boardcast check [--jobs N] [--per-host M] [--notify] [--data-dir DIR]",
          {"--jobs N", "--per-host M", "--notify", "--data-dir DIR", "-h, --help", "3 some posts"},
          {"--bare", "--format", "--version"}},
-        {Command::Convert, "Usage: boardcast convert [--format NAME] [--bare] [--data-dir DIR]",
-         {"--format NAME", "--bare"}, {"--jobs", "--notify"}},
-        {Command::Watch, "Usage: boardcast watch URL [--data-dir DIR]", {"4 the data folder"},
+        {Command::Convert,
+         "Usage: boardcast convert [--format NAME] [--bare] [--data-dir DIR]",
+         {"--format NAME", "--bare"},
+         {"--jobs", "--notify"}},
+        {Command::Watch,
+         "Usage: boardcast watch URL [--data-dir DIR]",
+         {"4 the data folder"},
          {"--jobs"}},
         {Command::Posts, "Usage: boardcast posts [--data-dir DIR]", {"baseline"}, {"--jobs"}},
     };

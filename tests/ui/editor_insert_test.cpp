@@ -213,14 +213,13 @@ void EditorInsertTest::insertSubmitAndWatch_data() {
         << u"phpbb3.html"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"field"_s
         << u"^"_s + plain + u"$"_s << topic;
     QTest::newRow("MyBB, SCEditor in BBCode, WYSIWYG, ubb")
-        << u"mybb_sceditor.html"_s << u"ubb"_s << u"message"_s << u"form[name=input] [name=submit]"_s
-        << u"sceditor"_s << u"^Fresh deals at "_s + bbcodeLink + u"every day\\s+Come and see\\."_s
-        << topic;
+        << u"mybb_sceditor.html"_s << u"ubb"_s << u"message"_s
+        << u"form[name=input] [name=submit]"_s << u"sceditor"_s
+        << u"^Fresh deals at "_s + bbcodeLink + u"every day\\s+Come and see\\."_s << topic;
     QTest::newRow("MyBB, SCEditor in BBCode, source view, ubb")
         << u"mybb_sceditor.html?source=1"_s << u"ubb"_s << u"message"_s
-        << u"form[name=input] [name=submit]"_s
-        << u"sceditor"_s << u"^Fresh deals at "_s + bbcodeLink + u"every day\\s+Come and see\\."_s
-        << topic;
+        << u"form[name=input] [name=submit]"_s << u"sceditor"_s
+        << u"^Fresh deals at "_s + bbcodeLink + u"every day\\s+Come and see\\."_s << topic;
     QTest::newRow("SMF, SCEditor in HTML, html")
         << u"smf_sceditor.html?format=xhtml"_s << u"html"_s << u"message"_s << u"[name=post]"_s
         << u"sceditor"_s << u"Fresh deals at "_s + htmlLink + u"every day.*Come and see\\."_s
@@ -230,31 +229,33 @@ void EditorInsertTest::insertSubmitAndWatch_data() {
         << u"[name=post]"_s << u"sceditor"_s
         << u"Fresh deals at "_s + htmlLink + u"every day.*Come and see\\."_s << topic;
     QTest::newRow("TinyMCE 6, html")
-        << u"community.html?editor=tinymce"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
-        << u"<p>Fresh deals at "_s + htmlLink + u"every day<br>\\s*Come and see\\.</p>"_s
-        << topic;
+        << u"community.html?editor=tinymce"_s << u"html"_s << u"message"_s << u"[name=post]"_s
+        << u"tinymce"_s
+        << u"<p>Fresh deals at "_s + htmlLink + u"every day<br>\\s*Come and see\\.</p>"_s << topic;
     QTest::newRow("TinyMCE 6, ubb arrives as text")
         << u"community.html?editor=tinymce"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
         << u"^<p>Fresh deals at "_s + asText + u"every day<br>\\s*Come and see\\.</p>$"_s << topic;
     QTest::newRow("CKEditor 4, html")
-        << u"community.html?editor=ckeditor4"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor4"_s
+        << u"community.html?editor=ckeditor4"_s << u"html"_s << u"message"_s << u"[name=post]"_s
+        << u"ckeditor4"_s
         << u"<p>Fresh deals at "_s + htmlLink + u"every day<br ?/?>\\s*Come and see\\.</p>"_s
         << topic;
     QTest::newRow("CKEditor 5 classic, html")
-        << u"community.html?editor=ckeditor5"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"ckeditor5"_s
-        << u"<p>Fresh deals at "_s + htmlLink + u"every day<br>\\s*Come and see\\.</p>"_s
-        << topic;
-    QTest::newRow("Quill, html")
-        << u"community.html?editor=quill"_s << u"html"_s << u"message"_s << u"[name=post]"_s << u"quill"_s
-        << u"Fresh deals at "_s + htmlLink + u"every day.*Come and see\\."_s << topic;
+        << u"community.html?editor=ckeditor5"_s << u"html"_s << u"message"_s << u"[name=post]"_s
+        << u"ckeditor5"_s
+        << u"<p>Fresh deals at "_s + htmlLink + u"every day<br>\\s*Come and see\\.</p>"_s << topic;
+    QTest::newRow("Quill, html") << u"community.html?editor=quill"_s << u"html"_s << u"message"_s
+                                 << u"[name=post]"_s << u"quill"_s
+                                 << u"Fresh deals at "_s + htmlLink +
+                                        u"every day.*Come and see\\."_s
+                                 << topic;
     QTest::newRow("vBulletin 3, design-mode frame, html")
         << u"vbulletin3.html"_s << u"html"_s << u"message"_s << u"#vB_Editor_001_save"_s
         << u"designmode"_s << u"Fresh deals at "_s + htmlLink + u"every day.*Come and see\\."_s
         << topic;
     QTest::newRow("XenForo 2, content-editable with a hidden twin, html")
         << u"xenforo2.html"_s << u"html"_s << u"message_html"_s << u".button--icon--reply"_s
-        << u"contenteditable"_s
-        << u"Fresh deals at "_s + htmlLink + u"every day.*Come and see\\."_s
+        << u"contenteditable"_s << u"Fresh deals at "_s + htmlLink + u"every day.*Come and see\\."_s
         << server_->url(u"/threads/welcome.1/post-2"_s);
     QTest::newRow("Discourse, composer outside any form, text")
         << u"discourse.html"_s << u"text"_s << u"raw"_s << u".save-or-cancel .create"_s

@@ -1,40 +1,40 @@
 // The main window, offscreen, with a temporary data folder and fresh settings per test.
 
 #include <QAction>
-#include <QClipboard>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTabBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QToolButton>
-#include <QMessageBox>
 #include <QStatusBar>
-#include <QTimer>
-#include <QApplication>
-#include <QHostAddress>
+#include <QTabBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QWebEngineView>
 #include <fstream>
 #include <iterator>
 #include <memory>
 
 #include "core/conversion/link_templates.h"
-#include "core/storage/text_file.h"
 #include "core/conversion/message_output.h"
 #include "core/storage/settings_keys.h"
+#include "core/storage/text_file.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"
@@ -74,7 +74,8 @@ private:
         return widget;
     }
     static QString panel(MainWindow& form, int n) {
-        return child<QLabel>(form, QStringLiteral("StatusPanel%1").arg(n).toLatin1().constData())->text();
+        return child<QLabel>(form, QStringLiteral("StatusPanel%1").arg(n).toLatin1().constData())
+            ->text();
     }
     // Loads a page into the window's browser and waits for it.
     static void loadPage(MainWindow& form, const QString& html, const QString& url) {
@@ -94,7 +95,8 @@ private Q_SLOTS:
 
     void firstRun() {
         auto form = start();
-        for (const char* name : {"htmltemp.txt", "messages.txt", "posts.txt", "posts2.txt", "sizes.txt"}) {
+        for (const char* name :
+             {"htmltemp.txt", "messages.txt", "posts.txt", "posts2.txt", "sizes.txt"}) {
             QCOMPARE(readFile(name), std::string("\r\n"));
         }
         QCOMPARE(form->windowTitle(), QStringLiteral("Boardcast by Quillfen"));
@@ -104,9 +106,10 @@ private Q_SLOTS:
         QStringList entries;
         for (int i = 0; i < chooser->count(); ++i) entries << chooser->itemText(i);
         QCOMPARE(entries, (QStringList{QStringLiteral("text"), QStringLiteral("html"),
-                             QStringLiteral("ubb"), QStringLiteral("ezboard")}));
+                                       QStringLiteral("ubb"), QStringLiteral("ezboard")}));
         QCOMPARE(chooser->currentIndex(), 0);
-        QCOMPARE(child<QLineEdit>(*form, "txtSubject")->text(), QStringLiteral("Type Subject Here"));
+        QCOMPARE(child<QLineEdit>(*form, "txtSubject")->text(),
+                 QStringLiteral("Type Subject Here"));
         QCOMPARE(form->messageText(), std::string(kIntroductoryMessage));
         QCOMPARE(child<QTabBar>(*form, "TabStrip2Tabs")->currentIndex(), 0);
         QVERIFY(child<QGroupBox>(*form, "Frame4")->isVisible());
@@ -171,12 +174,14 @@ private Q_SLOTS:
         QCOMPARE(readFile("posts2.txt"),
                  std::string("http://f/1|ann|pw1\r\n\r\nhttp://f/2|bob|pw2x\r\n\r\n"));
         auto again = start();
-        QCOMPARE(child<QListWidget>(*again, "lstPosts")->item(1)->text(), QStringLiteral("http://b/2"));
+        QCOMPARE(child<QListWidget>(*again, "lstPosts")->item(1)->text(),
+                 QStringLiteral("http://b/2"));
     }
 
     void addAndRemoveForumsAndPosts() {
         auto form = start();
-        loadPage(*form, QStringLiteral("<title>t</title><p>forum</p>"), QStringLiteral("http://127.0.0.1/forum/"));
+        loadPage(*form, QStringLiteral("<title>t</title><p>forum</p>"),
+                 QStringLiteral("http://127.0.0.1/forum/"));
         child<QPushButton>(*form, "cmdAdd2")->click();
         auto* forums = child<QListWidget>(*form, "lstPosts2");
         QCOMPARE(forums->count(), 1);
@@ -202,7 +207,8 @@ private Q_SLOTS:
     // The filter narrows a list as the user types; several posts go at once after one
     // question naming how many; the Delete key removes the selection too.
     void filterAndRemoveMany() {
-        writeFile("posts.txt", "http://a/1\r\n\r\nhttp://b/2\r\n\r\nhttp://a/3\r\n\r\nhttp://c/4\r\n\r\n");
+        writeFile("posts.txt",
+                  "http://a/1\r\n\r\nhttp://b/2\r\n\r\nhttp://a/3\r\n\r\nhttp://c/4\r\n\r\n");
         writeFile("sizes.txt", "1\r\n\r\n2\r\n\r\n3\r\n\r\n4\r\n\r\n");
         auto form = start();
         child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(1);
@@ -215,13 +221,15 @@ private Q_SLOTS:
             return shown;
         };
         QTest::keyClicks(child<QLineEdit>(*form, "postsFilter"), QStringLiteral("A/"));
-        QCOMPARE(visible(), (QStringList{QStringLiteral("http://a/1"), QStringLiteral("http://a/3")}));
+        QCOMPARE(visible(),
+                 (QStringList{QStringLiteral("http://a/1"), QStringLiteral("http://a/3")}));
 
         posts->selectAll();  // the hidden entries are not taken
         MessageBox::setNextAnswer(false);
         child<QPushButton>(*form, "cmdDel")->click();
         QCOMPARE(MessageBox::recorded().size(), 1);
-        QCOMPARE(MessageBox::recorded()[0].text, QStringLiteral("Remove the 2 selected watched posts?"));
+        QCOMPARE(MessageBox::recorded()[0].text,
+                 QStringLiteral("Remove the 2 selected watched posts?"));
         QCOMPARE(form->lists().posts.count(), 4);
         MessageBox::setNextAnswer(true);
         posts->selectAll();
@@ -231,7 +239,8 @@ private Q_SLOTS:
         QVERIFY(visible().isEmpty());
 
         child<QLineEdit>(*form, "postsFilter")->clear();
-        QCOMPARE(visible(), (QStringList{QStringLiteral("http://b/2"), QStringLiteral("http://c/4")}));
+        QCOMPARE(visible(),
+                 (QStringList{QStringLiteral("http://b/2"), QStringLiteral("http://c/4")}));
         posts->item(1)->setSelected(true);
         QTest::keyClick(posts, Qt::Key_Delete);
         QCOMPARE(readFile("posts.txt"), std::string("http://b/2\r\n\r\n"));
@@ -254,8 +263,8 @@ private Q_SLOTS:
         QCOMPARE(form->lists().posts.count(), kMaxListEntries);
         QVERIFY2(panel(*form, 2).contains(QStringLiteral("is full")), qPrintable(panel(*form, 2)));
         QCOMPARE(MessageBox::recorded().size(), 1);
-        QVERIFY(MessageBox::recorded()[0].text.startsWith(
-            QStringLiteral("Could not watch http://127.0.0.1/t/new: the list of watched posts is full")));
+        QVERIFY(MessageBox::recorded()[0].text.startsWith(QStringLiteral(
+            "Could not watch http://127.0.0.1/t/new: the list of watched posts is full")));
     }
 
     // A post that could not be fetched is marked in the list, with the reason as its tip, and
@@ -355,12 +364,14 @@ private Q_SLOTS:
         connect(&server, &QTcpServer::newConnection, &server, [&server] {
             QTcpSocket* socket = server.nextPendingConnection();
             connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n" + QByteArray(2000, 'x'));
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n" +
+                              QByteArray(2000, 'x'));
                 socket->disconnectFromHost();
             });
         });
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        const std::string address = "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/t/1";
+        const std::string address =
+            "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/t/1";
         writeFile("posts.txt", address + "\r\n\r\n");
         writeFile("sizes.txt", "3\r\n\r\n");
         auto form = start();
@@ -429,7 +440,8 @@ private Q_SLOTS:
         child<QToolButton>(*form, "cmdPreview")->click();
         QCOMPARE(MessageBox::recorded().size(), 1);
         QCOMPARE(MessageBox::recorded()[0].title, QStringLiteral("message preview"));
-        const QString outgoing = QStringLiteral("See <a href='http://a.com'>http://a.com</a>.\r\n\r\n");
+        const QString outgoing =
+            QStringLiteral("See <a href='http://a.com'>http://a.com</a>.\r\n\r\n");
         QCOMPARE(MessageBox::recorded()[0].text, outgoing);
 
         child<QToolButton>(*form, "cmdCopy")->click();
@@ -453,8 +465,9 @@ private Q_SLOTS:
         auto form = start();
         form->setMessageText("http://a.com/x <b>bold</b> &amp;\r\nsecond line");
         child<QComboBox>(*form, "cmbConvert")->setCurrentIndex(format);
-        const QString outgoing = toQString(outgoingText(form->messageText(), toStdString(
-            child<QComboBox>(*form, "cmbConvert")->currentText()), defaultTemplates()));
+        const QString outgoing = toQString(outgoingText(
+            form->messageText(), toStdString(child<QComboBox>(*form, "cmbConvert")->currentText()),
+            defaultTemplates()));
         MessageBox::setRecording(false);
         QString shown;
         Qt::TextFormat textFormat = Qt::AutoText;
@@ -486,14 +499,21 @@ private Q_SLOTS:
     void messageBoxKeepsTheTextExactly() {
         auto form = start();
         const std::string texts[] = {
-            "no\xC2\xA0" "break space", "lone\rcr", "cr lf\r\nand\r\n\r\nblank", "",
-            "tab\there \xE2\x80\x8B" " zero width", "ends with a break\r\n",
+            "no\xC2\xA0"
+            "break space",
+            "lone\rcr",
+            "cr lf\r\nand\r\n\r\nblank",
+            "",
+            "tab\there \xE2\x80\x8B"
+            " zero width",
+            "ends with a break\r\n",
         };
         for (const std::string& text : texts) {
             form->setMessageText(text);
             QVERIFY2(form->messageText() == text,
                      (QByteArray::fromStdString(form->messageText()).toHex(' ') + " / " +
-                      QByteArray::fromStdString(text).toHex(' ')).constData());
+                      QByteArray::fromStdString(text).toHex(' '))
+                         .constData());
         }
         // Typed text: Enter gives CR LF.
         auto* box = child<QPlainTextEdit>(*form, "txtMessage");
@@ -526,8 +546,10 @@ private Q_SLOTS:
         QCOMPARE(action(*form, "mnuFile_2")->shortcut(), QKeySequence(QKeySequence::Open));
         QCOMPARE(action(*form, "mnuFile_3")->shortcut(), QKeySequence(QKeySequence::Quit));
         QCOMPARE(action(*form, "mnuHelp_0")->shortcut(), QKeySequence(QKeySequence::HelpContents));
-        QCOMPARE(child<QToolButton>(*form, "Command4")->shortcut(), QKeySequence(QKeySequence::Back));
-        QCOMPARE(child<QToolButton>(*form, "Command7")->shortcut(), QKeySequence(QKeySequence::Refresh));
+        QCOMPARE(child<QToolButton>(*form, "Command4")->shortcut(),
+                 QKeySequence(QKeySequence::Back));
+        QCOMPARE(child<QToolButton>(*form, "Command7")->shortcut(),
+                 QKeySequence(QKeySequence::Refresh));
     }
 
     // The browser panel by the window's rules 10 and 12, worked out by hand in twips (15 to a
@@ -627,7 +649,8 @@ private Q_SLOTS:
 
         // The paste entries: each puts its text into the focused field of the page.
         loadPage(*form,
-                 QStringLiteral("<input id=f autofocus><script>document.getElementById('f').focus()</script>"),
+                 QStringLiteral(
+                     "<input id=f autofocus><script>document.getElementById('f').focus()</script>"),
                  QStringLiteral("http://127.0.0.1/p"));
         child<QLineEdit>(*form, "txtSubject")->setText(QStringLiteral("SUBJ"));
         form->setMessageText("MSG");
@@ -636,7 +659,10 @@ private Q_SLOTS:
             QVariant result;
             bool done = false;
             view->page()->runJavaScript(QStringLiteral("document.getElementById('f').value"),
-                                        [&](const QVariant& v) { result = v; done = true; });
+                                        [&](const QVariant& v) {
+                                            result = v;
+                                            done = true;
+                                        });
             (void)QTest::qWaitFor([&done] { return done; }, 5000);
             return result.toString();
         };
@@ -668,7 +694,8 @@ private Q_SLOTS:
             // The message a moment after the typing stops.
             auto* message = child<QPlainTextEdit>(*form, "txtMessage");
             message->setPlainText(QStringLiteral("draft one"));
-            QTRY_COMPARE_WITH_TIMEOUT(readSetting(*settings_, keys::lastMessage), std::string("draft one"), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(readSetting(*settings_, keys::lastMessage),
+                                      std::string("draft one"), 5000);
             action(*form, "mnuFile_3")->trigger();  // E&xit
         }
         auto again = start();

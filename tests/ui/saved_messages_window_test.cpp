@@ -17,8 +17,8 @@
 #include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "ui/main_window.h"
-#include "ui/saved_messages_window.h"
 #include "ui/message_box.h"
+#include "ui/saved_messages_window.h"
 
 using namespace boardcast;
 
@@ -61,7 +61,9 @@ private:
         return texts;
     }
     QPoint entryPoint(int row) { return list()->visualItemRect(list()->item(row)).center(); }
-    void click(int row) { QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, entryPoint(row)); }
+    void click(int row) {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, entryPoint(row));
+    }
     void doubleClick(int row) {
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, entryPoint(row));
     }
@@ -95,21 +97,36 @@ private Q_SLOTS:
     void listShowsLinesRawInFileOrder() {
         writeMessages("a[br]b|S\r\n\r\nbare\r\nx|y|z\r\nlf\ninside\r\n");
         open();
-        QCOMPARE(entries(), (QStringList{QStringLiteral("a[br]b|S"), QString(), QStringLiteral("bare"),
-                                         QStringLiteral("x|y|z"), QStringLiteral("lf\ninside")}));
+        QCOMPARE(entries(),
+                 (QStringList{QStringLiteral("a[br]b|S"), QString(), QStringLiteral("bare"),
+                              QStringLiteral("x|y|z"), QStringLiteral("lf\ninside")}));
     }
 
     void clickShowsTheRecord_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("preview");
         QTest::addColumn<QString>("subject");
-        QTest::newRow("lines and subject") << "A[br]B|S" << "A\nB" << "S";
-        QTest::newRow("markers in any case") << "one[BR]two[bR]three|" << "one\ntwo\nthree" << "";
-        QTest::newRow("no bar keeps subject") << "hand written" << "hand written" << "before";
-        QTest::newRow("third piece ignored") << "m|s|rest" << "m" << "s";
-        QTest::newRow("bar in message") << "price a|b|Real" << "price a" << "b";
-        QTest::newRow("empty message") << "|only subject" << "" << "only subject";
-        QTest::newRow("empty line changes nothing") << "" << "shown before" << "before";
+        QTest::newRow("lines and subject") << "A[br]B|S"
+                                           << "A\nB"
+                                           << "S";
+        QTest::newRow("markers in any case") << "one[BR]two[bR]three|"
+                                             << "one\ntwo\nthree"
+                                             << "";
+        QTest::newRow("no bar keeps subject") << "hand written"
+                                              << "hand written"
+                                              << "before";
+        QTest::newRow("third piece ignored") << "m|s|rest"
+                                             << "m"
+                                             << "s";
+        QTest::newRow("bar in message") << "price a|b|Real"
+                                        << "price a"
+                                        << "b";
+        QTest::newRow("empty message") << "|only subject"
+                                       << ""
+                                       << "only subject";
+        QTest::newRow("empty line changes nothing") << ""
+                                                    << "shown before"
+                                                    << "before";
     }
     void clickShowsTheRecord() {
         QFETCH(QString, line);
@@ -230,7 +247,8 @@ private Q_SLOTS:
         child<QPushButton>("Command1")->click();
         QCOMPARE(MessageBox::recorded().size(), 1);
         QCOMPARE(MessageBox::recorded()[0].title, title());
-        QVERIFY(MessageBox::recorded()[0].text.startsWith(QStringLiteral("The message was not deleted.")));
+        QVERIFY(MessageBox::recorded()[0].text.startsWith(
+            QStringLiteral("The message was not deleted.")));
         QVERIFY(MessageBox::recorded()[0].text.contains(QStringLiteral("messages.txt")));
         QCOMPARE(entries(), (QStringList{QStringLiteral("a|1"), QStringLiteral("b|2")}));
     }
@@ -274,14 +292,16 @@ private Q_SLOTS:
     void legacyLinesAreShownLoadedAndDeleted() {
         writeMessages("caf\xE9 \x93quoted\x94[br]line|Men\xFC\r\nutf8 caf\xC3\xA9|S\r\n");
         open();
-        QCOMPARE(entries(), (QStringList{QStringLiteral("caf\u00e9 \u201cquoted\u201d[br]line|Men\u00fc"),
-                                         QStringLiteral("utf8 caf\u00e9|S")}));
+        QCOMPARE(entries(),
+                 (QStringList{QStringLiteral("caf\u00e9 \u201cquoted\u201d[br]line|Men\u00fc"),
+                              QStringLiteral("utf8 caf\u00e9|S")}));
         click(0);
         QCOMPARE(child<QPlainTextEdit>("Text1")->toPlainText(),
                  QStringLiteral("caf\u00e9 \u201cquoted\u201d\nline"));
         QCOMPARE(child<QLineEdit>("txtSubject")->text(), QStringLiteral("Men\u00fc"));
         doubleClick(0);
-        QCOMPARE(main_->messageText(), std::string("caf\xC3\xA9 \xE2\x80\x9Cquoted\xE2\x80\x9D\r\nline"));
+        QCOMPARE(main_->messageText(),
+                 std::string("caf\xC3\xA9 \xE2\x80\x9Cquoted\xE2\x80\x9D\r\nline"));
         click(0);
         child<QPushButton>("Command1")->click();
         QCOMPARE(readMessages(), std::string("utf8 caf\xC3\xA9|S\r\n\r\n"));

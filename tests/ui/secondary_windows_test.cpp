@@ -20,19 +20,19 @@
 #include <memory>
 
 #include "core/shell/main_window_layout.h"
-#include "core/storage/settings_keys.h"
 #include "core/shell/website_layout.h"
+#include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
-#include "ui/main_window.h"
-#include "ui/saved_messages_window.h"
-#include "ui/help_window.h"
 #include "ui/about_window.h"
-#include "ui/template_editor.h"
-#include "ui/website_window.h"
+#include "ui/help_window.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/resources.h"
+#include "ui/saved_messages_window.h"
 #include "ui/secondary_windows.h"
+#include "ui/template_editor.h"
+#include "ui/website_window.h"
 
 using namespace boardcast;
 using namespace Qt::StringLiterals;
@@ -132,7 +132,8 @@ private Q_SLOTS:
             QVERIFY(!windows_->help());
             windows_->showHelpWindow();  // "View &Help"
             QVERIFY(!windows_->help());
-            for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<HelpWindow*>(w));
+            for (QWidget* w : QApplication::topLevelWidgets())
+                QVERIFY(!qobject_cast<HelpWindow*>(w));
             return;
         }
         QVERIFY(windows_->help());

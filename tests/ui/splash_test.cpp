@@ -13,8 +13,8 @@
 #include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
 #include "ui/command_icons.h"
-#include "ui/splash_window.h"
 #include "ui/resources.h"
+#include "ui/splash_window.h"
 
 using namespace boardcast;
 using namespace Qt::StringLiterals;

@@ -15,8 +15,8 @@
 #include "core/storage/settings_keys.h"
 #include "platform/qt_strings.h"
 #include "ui/main_window.h"
-#include "ui/template_editor.h"
 #include "ui/message_box.h"
+#include "ui/template_editor.h"
 
 using namespace boardcast;
 
@@ -65,7 +65,8 @@ private:
         return widget;
     }
     QLineEdit* box(size_t field, int row) {
-        return child<QLineEdit>(QLatin1String(kGroups[field]) + QLatin1Char('_') + QString::number(row));
+        return child<QLineEdit>(QLatin1String(kGroups[field]) + QLatin1Char('_') +
+                                QString::number(row));
     }
     QPushButton* del(int row) { return child<QPushButton>(QStringLiteral("cmdDel_%1").arg(row)); }
     QCheckBox* check() { return child<QCheckBox>(QStringLiteral("Check1")); }
@@ -140,7 +141,8 @@ private Q_SLOTS:
         open();
         check()->click();
         del(1)->click();
-        for (size_t field = 0; field < kGroups.size(); ++field) QVERIFY(box(field, 1)->text().isEmpty());
+        for (size_t field = 0; field < kGroups.size(); ++field)
+            QVERIFY(box(field, 1)->text().isEmpty());
         QCOMPARE(main_->templates()[1].Name, std::string("ubb"));  // not before saving
         QCOMPARE(box(0, 0)->text(), QStringLiteral("html"));
 
@@ -173,9 +175,9 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(settings_->read(kDataSection, "cust02LinkOpen01", ""), std::string("<b href='"));
-        QCOMPARE(chooser(*main_), (QStringList{QStringLiteral("text"), QStringLiteral("html"),
-                                               QStringLiteral("ubb"), QStringLiteral("ezboard"),
-                                               QStringLiteral("  Spaced Forum ")}));
+        QCOMPARE(chooser(*main_),
+                 (QStringList{QStringLiteral("text"), QStringLiteral("html"), QStringLiteral("ubb"),
+                              QStringLiteral("ezboard"), QStringLiteral("  Spaced Forum ")}));
         auto* combo = main_->findChild<QComboBox*>(QStringLiteral("cmbConvert"));
         QCOMPARE(combo->currentIndex(), 0);
         QVERIFY(MessageBox::recorded().isEmpty());
@@ -280,8 +282,10 @@ private Q_SLOTS:
         saveAndClose();
         QCOMPARE(MessageBox::recorded().size(), 1);
         QCOMPARE(MessageBox::recorded()[0].title, toQString(productIdentity().productName));
-        QVERIFY(MessageBox::recorded()[0].text.startsWith(QStringLiteral("The templates were not stored.")));
-        QVERIFY(MessageBox::recorded()[0].text.contains(QStringLiteral("Could not write the settings file.")));
+        QVERIFY(MessageBox::recorded()[0].text.startsWith(
+            QStringLiteral("The templates were not stored.")));
+        QVERIFY(MessageBox::recorded()[0].text.contains(
+            QStringLiteral("Could not write the settings file.")));
         QVERIFY(editor_->isVisible());
         QCOMPARE(form.templates()[3].Name, std::string("Custom"));
         QCOMPARE(chooser(form).last(), QStringLiteral("Custom"));

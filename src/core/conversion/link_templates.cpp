@@ -19,11 +19,16 @@ std::string_view templateKeyPrefix(int slot) {
 
 std::string_view templateFieldName(TemplateField field) {
     switch (field) {
-        case TemplateField::Name: return "Name";
-        case TemplateField::LinkOpen01: return "LinkOpen01";
-        case TemplateField::LinkOpen02: return "LinkOpen02";
-        case TemplateField::LinkClose01: return "LinkClose01";
-        case TemplateField::MailCall01: return "MailCall01";
+        case TemplateField::Name:
+            return "Name";
+        case TemplateField::LinkOpen01:
+            return "LinkOpen01";
+        case TemplateField::LinkOpen02:
+            return "LinkOpen02";
+        case TemplateField::LinkClose01:
+            return "LinkClose01";
+        case TemplateField::MailCall01:
+            return "MailCall01";
     }
     return {};
 }
@@ -36,11 +41,16 @@ std::string templateKey(int slot, TemplateField field) {
 
 const std::string& templateField(const LinkTemplate& t, TemplateField field) {
     switch (field) {
-        case TemplateField::Name: return t.Name;
-        case TemplateField::LinkOpen01: return t.LinkOpen01;
-        case TemplateField::LinkOpen02: return t.LinkOpen02;
-        case TemplateField::LinkClose01: return t.LinkClose01;
-        case TemplateField::MailCall01: return t.MailCall01;
+        case TemplateField::Name:
+            return t.Name;
+        case TemplateField::LinkOpen01:
+            return t.LinkOpen01;
+        case TemplateField::LinkOpen02:
+            return t.LinkOpen02;
+        case TemplateField::LinkClose01:
+            return t.LinkClose01;
+        case TemplateField::MailCall01:
+            return t.MailCall01;
     }
     return t.Name;
 }

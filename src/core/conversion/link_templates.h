@@ -38,9 +38,9 @@ using TemplateTable = std::array<LinkTemplate, kTemplateSlots>;
 // The chooser's first entry, which converts nothing.
 inline constexpr std::string_view kPlainTextEntry = "text";
 
-std::string_view templateKeyPrefix(int slot);           // "html", "ubb", "ez", "cust01".."cust05"
+std::string_view templateKeyPrefix(int slot);             // "html", "ubb", "ez", "cust01".."cust05"
 std::string_view templateFieldName(TemplateField field);  // "Name", "LinkOpen01", ...
-std::string templateKey(int slot, TemplateField field);  // prefix + field name
+std::string templateKey(int slot, TemplateField field);   // prefix + field name
 
 const std::string& templateField(const LinkTemplate& t, TemplateField field);
 std::string& templateField(LinkTemplate& t, TemplateField field);

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/storage/settings_keys.h"
 #include "core/conversion/url_encode.h"
+#include "core/storage/settings_keys.h"
 
 namespace boardcast {
 

@@ -29,11 +29,21 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isAlnum(char c) { return isAlpha(c) || isDigit(c); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool isAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isAlnum(char c) {
+    return isAlpha(c) || isDigit(c);
+}
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // A set of bytes to search for; a table, since the text is read byte by byte.
 class ByteSet {
@@ -65,7 +75,9 @@ bool hasAt(std::string_view t, size_t i, std::string_view word) {
 // Length of the match at i, 0 when there is none; arg is the matcher's own parameter.
 using Matcher = size_t (*)(std::string_view t, size_t i, std::string_view arg);
 
-size_t anyOne(std::string_view, size_t, std::string_view) { return 1; }
+size_t anyOne(std::string_view, size_t, std::string_view) {
+    return 1;
+}
 
 // "</a", optional white space, ">".
 size_t htmlLinkClose(std::string_view t, size_t i, std::string_view) {
@@ -95,8 +107,7 @@ public:
         size_t end() const { return at + length; }
     };
 
-    Lookahead(std::string_view t, ByteSet leads, Matcher match = anyOne,
-              std::string_view arg = {})
+    Lookahead(std::string_view t, ByteSet leads, Matcher match = anyOne, std::string_view arg = {})
         : t_(t), leads_(leads), match_(match), arg_(arg) {}
 
     Hit next(size_t from) {
@@ -253,9 +264,8 @@ size_t webPrefixAt(std::string_view t, size_t i) {
     }
     if (i == 0) return 4;
     const char before = t[i - 1];
-    return isSpace(before) || before == '(' || before == '<' || before == '"' || before == '\''
-               ? 4
-               : 0;
+    return isSpace(before) || before == '(' || before == '<' || before == '"' || before == '\'' ? 4
+                                                                                                : 0;
 }
 
 bool endsAddress(std::string_view t, size_t i) {
@@ -266,7 +276,15 @@ bool endsAddress(std::string_view t, size_t i) {
 
 bool isSentencePunctuation(char c) {
     switch (c) {
-        case '.': case ',': case ':': case ';': case '!': case '?': case '*': case '_': case '~':
+        case '.':
+        case ',':
+        case ':':
+        case ';':
+        case '!':
+        case '?':
+        case '*':
+        case '_':
+        case '~':
             return true;
         default:
             return false;
@@ -296,8 +314,12 @@ size_t trimAddress(std::string_view t, size_t begin, size_t end, size_t minEnd) 
     return end;
 }
 
-bool isLocalPartChar(char c) { return isAlnum(c) || c == '.' || c == '_' || c == '+' || c == '-'; }
-bool isDomainChar(char c) { return isAlnum(c) || c == '.' || c == '_' || c == '-'; }
+bool isLocalPartChar(char c) {
+    return isAlnum(c) || c == '.' || c == '_' || c == '+' || c == '-';
+}
+bool isDomainChar(char c) {
+    return isAlnum(c) || c == '.' || c == '_' || c == '-';
+}
 
 // Two or more labels, none empty, separated by "."; not ending in "-" or "_".
 bool isMailDomain(std::string_view d) {

@@ -92,7 +92,8 @@ Result<LoadedForums> loadForums(const std::string& folder) {
     for (const std::string& line : lines.value()) {
         if (line.empty() || line == " ") continue;
         const std::string_view text = line;
-        if (!loaded.accounts.append({std::string(text.substr(0, text.find('|'))), loginOfLine(text)})) {
+        if (!loaded.accounts.append(
+                {std::string(text.substr(0, text.find('|'))), loginOfLine(text)})) {
             ++dropped;
         }
     }

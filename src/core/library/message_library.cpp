@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view kBreakMarker = "[br]";
 
-bool isBlankLine(std::string_view line) { return line.empty() || line == " "; }
+bool isBlankLine(std::string_view line) {
+    return line.empty() || line == " ";
+}
 
 // Collapses every run of consecutive CR LF pairs into one CR LF: the same as replacing
 // CR LF CR LF by CR LF for as long as the text holds one.
@@ -97,9 +99,8 @@ DecodedRecord decodeRecord(std::string_view line) {
     std::string_view first = line.substr(0, bar);
     if (bar != std::string_view::npos) {
         size_t next = line.find('|', bar + 1);
-        record.subject = std::string(line.substr(bar + 1, next == std::string_view::npos
-                                                               ? std::string_view::npos
-                                                               : next - bar - 1));
+        record.subject = std::string(line.substr(
+            bar + 1, next == std::string_view::npos ? std::string_view::npos : next - bar - 1));
     }
     for (size_t i = 0; i < first.size();) {
         if (startsWithMarker(first, i)) {

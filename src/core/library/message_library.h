@@ -1,7 +1,7 @@
 #pragma once
 // The library of saved messages: messages.txt, one record per line, written as the message
-// (each CR LF, and each lone CR, as "[br]"), "|", the subject. Nothing is escaped, so a "|" in the message
-// shifts the pieces when the line is read back.
+// (each CR LF, and each lone CR, as "[br]"), "|", the subject. Nothing is escaped, so a "|" in the
+// message shifts the pieces when the line is read back.
 
 #include <optional>
 #include <string>

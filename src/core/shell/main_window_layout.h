@@ -26,7 +26,7 @@ inline constexpr int kCommand1Left = 8040;
 }  // namespace design
 
 struct MainWindowLayout {
-    int windowWidth;   // after the minimum size was applied
+    int windowWidth;  // after the minimum size was applied
     int windowHeight;
     int frame3Height;
     int listPostsHeight;

@@ -6,19 +6,23 @@ StartupLists loadProgramLists(const std::string& folder) {
     StartupLists startup;
     // A list cut at its cap is shown but never written back: writing it would delete the
     // entries that were left out.
-    constexpr std::string_view kNotStored = " Changes to this list are not stored, so that nothing is lost.";
+    constexpr std::string_view kNotStored =
+        " Changes to this list are not stored, so that nothing is lost.";
     if (auto posts = loadWatchLists(folder)) {
         startup.lists.posts = std::move(posts.value().list);
         startup.lists.postsLoaded = posts.value().notices.empty();
-        for (std::string notice : posts.value().notices) startup.problems.push_back(notice += kNotStored);
+        for (std::string notice : posts.value().notices)
+            startup.problems.push_back(notice += kNotStored);
     } else {
-        startup.problems.push_back(posts.error().text +
-                                   " The watched posts start empty and their files are left as they are.");
+        startup.problems.push_back(
+            posts.error().text +
+            " The watched posts start empty and their files are left as they are.");
     }
     if (auto forums = loadForums(folder)) {
         startup.lists.forums = std::move(forums.value().accounts);
         startup.lists.forumsLoaded = forums.value().notices.empty();
-        for (std::string notice : forums.value().notices) startup.problems.push_back(notice += kNotStored);
+        for (std::string notice : forums.value().notices)
+            startup.problems.push_back(notice += kNotStored);
     } else {
         startup.problems.push_back(forums.error().text +
                                    " The forums start empty and their file is left as it is.");

@@ -9,14 +9,14 @@ namespace boardcast {
 namespace website_design {
 inline constexpr int kFrameLeft = 150;
 inline constexpr int kFrameTop = 0;
-inline constexpr int kAddressLeft = 600;     // Text1 inside the frame
+inline constexpr int kAddressLeft = 600;  // Text1 inside the frame
 inline constexpr int kAddressTop = 270;
-inline constexpr int kControlHeight = 315;   // Text1 and Command3
-inline constexpr int kGoWidth = 795;         // Command3
-inline constexpr int kNavTop = 660;          // Command4 to Command7
+inline constexpr int kControlHeight = 315;  // Text1 and Command3
+inline constexpr int kGoWidth = 795;        // Command3
+inline constexpr int kNavTop = 660;         // Command4 to Command7
 inline constexpr int kNavSide = 435;
 inline constexpr int kNavStep = 480;
-inline constexpr int kBrowserLeft = 120;     // WebBrowser1 inside the frame
+inline constexpr int kBrowserLeft = 120;  // WebBrowser1 inside the frame
 inline constexpr int kBrowserTop = 1200;
 }  // namespace website_design
 

@@ -13,7 +13,7 @@ namespace boardcast {
 namespace {
 
 void restrictToOwner(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 0077) != 0) {
         ::chmod(path.c_str(), st.st_mode & 0700);
     }
@@ -25,8 +25,8 @@ Status prepareAppFolder(const std::string& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        return Error{ErrorCode::Io, "Could not create the data folder " + folder + ": " +
-                                        ec.message() + "."};
+        return Error{ErrorCode::Io,
+                     "Could not create the data folder " + folder + ": " + ec.message() + "."};
     }
     std::string failures;
     for (std::string_view name : kDataFiles) {

@@ -19,7 +19,9 @@ constexpr std::string_view kLockFile = ".lock";
 
 }  // namespace
 
-FolderLock::FolderLock(FolderLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+FolderLock::FolderLock(FolderLock&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
 
 FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     if (this != &other) {
@@ -53,7 +55,8 @@ Result<FolderLock> FolderLock::acquire(const std::string& folder, std::string_vi
             ::close(fd);
             std::string who = holderOf(folder);
             return Error{ErrorCode::Busy, "The data folder " + folder + " is in use" +
-                                              (who.empty() ? std::string() : " (" + who + ")") + "."};
+                                              (who.empty() ? std::string() : " (" + who + ")") +
+                                              "."};
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

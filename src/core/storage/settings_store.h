@@ -42,8 +42,7 @@ class MemorySettingsStore final : public SettingsStore {
 public:
     std::string read(std::string_view section, std::string_view key,
                      std::string_view defaultValue) const override;
-    Status write(std::string_view section, std::string_view key,
-                 std::string_view value) override;
+    Status write(std::string_view section, std::string_view key, std::string_view value) override;
 
     bool contains(std::string_view section, std::string_view key) const;
 

@@ -21,7 +21,9 @@ std::function<void()>& beforeRenameHook() {
     return hook;
 }
 
-std::string systemError(int err) { return std::strerror(err); }
+std::string systemError(int err) {
+    return std::strerror(err);
+}
 
 Error ioError(const std::string& what, const std::string& path, int err) {
     return {ErrorCode::Io, what + " " + path + ": " + systemError(err) + "."};
@@ -74,7 +76,7 @@ Result<std::string> readFileBytes(const std::string& path, size_t maxBytes) {
         return ioError("Could not open", path, errno);
     }
     FdCloser closer{fd};
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0) return ioError("Could not read", path, errno);
     if (!S_ISREG(st.st_mode)) return Error{ErrorCode::Io, path + " is not a plain file."};
     if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
@@ -131,15 +133,17 @@ void syncFolder(const std::string& folder) {
 // is to have. Returns the temporary file's path.
 Result<std::string> writeTemporary(const std::string& path, std::string_view bytes,
                                    std::optional<mode_t> mode) {
-    struct stat old{};
+    struct stat old {};
     bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) {
-        return Error{ErrorCode::Io, "Could not write " + path + ": a folder of that name is in the way."};
+        return Error{ErrorCode::Io,
+                     "Could not write " + path + ": a folder of that name is in the way."};
     }
     mode_t newMode = mode ? *mode : (exists ? (old.st_mode & 07777) : defaultFileMode());
 
     // The temporary file lies beside the target so that the rename stays on one file system.
-    std::string temp = folderOf(path) + "/." + fileNameOfPath(path) + std::string(kTempMarker) + "XXXXXX";
+    std::string temp =
+        folderOf(path) + "/." + fileNameOfPath(path) + std::string(kTempMarker) + "XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return ioError("Could not write", path, errno);
     FdCloser closer{fd};
@@ -289,8 +293,8 @@ Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
         if (failure) return *failure;
         return contents;
     }
-    return Error{ErrorCode::Busy, "The data files in " + folder +
-                                      " kept changing while they were read; try again."};
+    return Error{ErrorCode::Busy,
+                 "The data files in " + folder + " kept changing while they were read; try again."};
 }
 
 Status recoverDataFolder(const std::string& folder) {
@@ -308,8 +312,11 @@ Status recoverDataFolder(const std::string& folder) {
             const std::string temp = joinPath(folder, line.substr(0, tab));
             const std::string name(line.substr(tab + 1));
             // Only our own names: no folder part, so nothing outside the folder is touched.
-            if (name.find('/') != std::string::npos || line.substr(0, tab).find('/') != std::string_view::npos) continue;
-            if (::access(temp.c_str(), F_OK) == 0 && ::rename(temp.c_str(), joinPath(folder, name).c_str()) != 0) {
+            if (name.find('/') != std::string::npos ||
+                line.substr(0, tab).find('/') != std::string_view::npos)
+                continue;
+            if (::access(temp.c_str(), F_OK) == 0 &&
+                ::rename(temp.c_str(), joinPath(folder, name).c_str()) != 0) {
                 result = ioError("Could not finish writing", joinPath(folder, name), errno);
             }
         }
@@ -338,7 +345,7 @@ bool fileExists(const std::string& path) {
     if (name.empty() || name.front() == '.' || name.find_first_of("*?") != std::string::npos) {
         return false;
     }
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -352,11 +359,20 @@ std::string escapedField(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\\': out += "\\\\"; break;
-            default: out += c;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += c;
         }
     }
     return out;

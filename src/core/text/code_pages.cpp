@@ -159,7 +159,12 @@ namespace {
 bool validUtf8(std::string_view s) {
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
-        const size_t n = b < 0x80 ? 1 : b >= 0xF5 ? 0 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
+        const size_t n = b < 0x80    ? 1
+                         : b >= 0xF5 ? 0
+                         : b >= 0xF0 ? 4
+                         : b >= 0xE0 ? 3
+                         : b >= 0xC2 ? 2
+                                     : 0;
         if (n == 0 || i + n > s.size()) return false;
         for (size_t k = 1; k < n; ++k) {
             if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;

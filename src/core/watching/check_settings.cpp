@@ -14,7 +14,8 @@ int storedNumber(const SettingsStore& store, const SettingKey& key, int fallback
     const std::string text = readSetting(store, key);
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty() ? value : fallback;
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty() ? value
+                                                                                  : fallback;
 }
 
 }  // namespace
@@ -30,14 +31,15 @@ CheckSettings withinRange(CheckSettings s) {
 CheckSettings loadCheckSettings(const SettingsStore& store) {
     const CheckSettings defaults;
     return withinRange({storedNumber(store, keys::checkJobs, defaults.jobs),
-                       storedNumber(store, keys::checkPerHost, defaults.perHost),
-                       storedNumber(store, keys::checkEveryMinutes, defaults.everyMinutes)});
+                        storedNumber(store, keys::checkPerHost, defaults.perHost),
+                        storedNumber(store, keys::checkEveryMinutes, defaults.everyMinutes)});
 }
 
 Status storeCheckSettings(SettingsStore& store, const CheckSettings& settings) {
     const CheckSettings s = withinRange(settings);
     if (Status st = writeSetting(store, keys::checkJobs, std::to_string(s.jobs)); !st) return st;
-    if (Status st = writeSetting(store, keys::checkPerHost, std::to_string(s.perHost)); !st) return st;
+    if (Status st = writeSetting(store, keys::checkPerHost, std::to_string(s.perHost)); !st)
+        return st;
     return writeSetting(store, keys::checkEveryMinutes, std::to_string(s.everyMinutes));
 }
 

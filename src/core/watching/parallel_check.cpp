@@ -25,15 +25,17 @@ std::string hostKey(const std::string& address) {
     const size_t scheme = address.find("://");
     const size_t start = scheme == std::string::npos ? 0 : scheme + 3;
     std::string host = address.substr(start, address.find_first_of("/?#", start) - start);
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::transform(host.begin(), host.end(), host.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
     return host;
 }
 
 ParallelCheck::ParallelCheck(std::vector<PageMeasurer*> measurers, StatusPanels& status,
                              int perHost)
     : status_(status), perHost_(std::max(1, perHost)) {
-    for (PageMeasurer* measurer : measurers) slots_.push_back(std::make_unique<Slot>(*this, *measurer));
+    for (PageMeasurer* measurer : measurers)
+        slots_.push_back(std::make_unique<Slot>(*this, *measurer));
 }
 
 ParallelCheck::~ParallelCheck() {
@@ -95,8 +97,8 @@ void ParallelCheck::fill() {
         Post& post = posts_[i];
         post.state = Post::State::Fetching;
         slot->post = i;
-        status_.setPanelText(1, "checking " + std::to_string(++started_) + " of " +
-                                    std::to_string(posts_.size()));
+        status_.setPanelText(
+            1, "checking " + std::to_string(++started_) + " of " + std::to_string(posts_.size()));
         slot->measurer.startMeasuring(post.address);
     }
     filling_ = false;
@@ -120,8 +122,8 @@ void ParallelCheck::stop() {
         if (slot->post) slot->measurer.stopMeasuring();
         slot->post.reset();
     }
-    status_.setPanelText(1, "check stopped - " + std::to_string(newReplies().size()) +
-                                " new replies found");
+    status_.setPanelText(
+        1, "check stopped - " + std::to_string(newReplies().size()) + " new replies found");
     if (changed_) changed_();
 }
 

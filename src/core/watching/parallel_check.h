@@ -62,7 +62,13 @@ private:
     struct Post {
         std::string address, baseline;
         size_t host = 0;  // index into hosts_
-        enum class State { Waiting, Fetching, NewReplies, Unchanged, Failed } state = State::Waiting;
+        enum class State {
+            Waiting,
+            Fetching,
+            NewReplies,
+            Unchanged,
+            Failed
+        } state = State::Waiting;
         std::string failure{};
     };
     struct Host {

@@ -6,9 +6,9 @@ namespace boardcast {
 
 ReplyNotice replyNotice(const std::vector<std::string>& posts, bool bodyMarkup) {
     ReplyNotice notice;
-    notice.summary = posts.size() == 1 ? "New replies in 1 watched post"
-                                       : "New replies in " + std::to_string(posts.size()) +
-                                             " watched posts";
+    notice.summary = posts.size() == 1
+                         ? "New replies in 1 watched post"
+                         : "New replies in " + std::to_string(posts.size()) + " watched posts";
     for (size_t i = 0; i < posts.size() && i < kNoticeAddresses; ++i) {
         if (i > 0) notice.body += '\n';
         if (bodyMarkup) {

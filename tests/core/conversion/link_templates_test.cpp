@@ -23,8 +23,9 @@ TEST(LinkTemplates, EmptyStoreGivesTheDefaults) {
 TEST(LinkTemplates, SaveWritesAllFortyKeysUnderTheirNames) {
     MemorySettingsStore store;
     ASSERT_TRUE(saveTemplates(store, defaultTemplates()));
-    for (const char* key : {"htmlName", "htmlLinkOpen01", "ubbLinkOpen02", "ezName",
-                            "ezLinkClose01", "cust01Name", "cust03MailCall01", "cust05MailCall01"}) {
+    for (const char* key :
+         {"htmlName", "htmlLinkOpen01", "ubbLinkOpen02", "ezName", "ezLinkClose01", "cust01Name",
+          "cust03MailCall01", "cust05MailCall01"}) {
         EXPECT_TRUE(store.contains("data", key)) << key;
     }
     EXPECT_EQ(store.read("data", "ezName", "?"), "ezboard");
@@ -49,7 +50,8 @@ TEST(LinkTemplates, ChooserEntries) {
     TemplateTable table = defaultTemplates();
     table[7].Name = "html";
     table[3].Name = "mine";
-    EXPECT_EQ(formatChooserEntries(table), (Entries{"text", "html", "ubb", "ezboard", "mine", "html"}));
+    EXPECT_EQ(formatChooserEntries(table),
+              (Entries{"text", "html", "ubb", "ezboard", "mine", "html"}));
     // A duplicate name converts with the first slot of that name.
     EXPECT_EQ(templateForChooserText(table, "html"), &table[0]);
     EXPECT_EQ(templateForChooserText(table, "Html"), nullptr);
@@ -68,13 +70,25 @@ TEST(LinkTemplates, LastConvertSelectsAValidEntry) {
         int expected;
     };
     const Row rows[] = {
-        {"0", 4, 0},  {"3", 4, 3},      {"2", 4, 2},     {"+2", 4, 2},  {"4", 4, 0},
-        {"-1", 4, 0}, {"", 4, 0},       {"abc", 4, 0},   {" 3", 4, 0},  {"3 ", 4, 0},
-        {"3.0", 4, 0}, {"0x2", 4, 0},   {"99999999999999999999", 4, 0}, {"1", 1, 0},
+        {"0", 4, 0},
+        {"3", 4, 3},
+        {"2", 4, 2},
+        {"+2", 4, 2},
+        {"4", 4, 0},
+        {"-1", 4, 0},
+        {"", 4, 0},
+        {"abc", 4, 0},
+        {" 3", 4, 0},
+        {"3 ", 4, 0},
+        {"3.0", 4, 0},
+        {"0x2", 4, 0},
+        {"99999999999999999999", 4, 0},
+        {"1", 1, 0},
         {"32767", 32768, 32767},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(chooserIndexFromSetting(r.stored, r.entries), r.expected) << '"' << r.stored << '"';
+        EXPECT_EQ(chooserIndexFromSetting(r.stored, r.entries), r.expected)
+            << '"' << r.stored << '"';
     }
 }
 

@@ -46,7 +46,9 @@ struct Case {
     std::string expected;
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class Conversion : public testing::TestWithParam<Case> {};
 
@@ -95,15 +97,16 @@ INSTANTIATE_TEST_SUITE_P(
              "http://...) http://b.com", "http://...) «http://b.com»"},
         Case{"a scheme inside an address is part of it", "http://http://a.com",
              "«http://http://a.com»"},
-        Case{"CR LF after the address", "Visit http://a.com\r\nnext", "Visit «http://a.com»\r\nnext"},
+        Case{"CR LF after the address", "Visit http://a.com\r\nnext",
+             "Visit «http://a.com»\r\nnext"},
         Case{"LF after the address", "Visit http://a.com\nnext", "Visit «http://a.com»\nnext"},
         Case{"tabs around the address", "a\thttp://a.com\tb", "a\t«http://a.com»\tb"},
         Case{"full stop before the outgoing line breaks", "End http://a.com.\r\n\r\n",
              "End «http://a.com».\r\n\r\n"},
-        Case{"non-ASCII text around and inside", "Caf\xc3\xa9:http://a.com/\xc3\xa9 \xe2\x80\x94 ok",
+        Case{"non-ASCII text around and inside",
+             "Caf\xc3\xa9:http://a.com/\xc3\xa9 \xe2\x80\x94 ok",
              "Caf\xc3\xa9:«http://a.com/\xc3\xa9» \xe2\x80\x94 ok"},
-        Case{"no address", "plain words only", "plain words only"},
-        Case{"empty text", "", ""}));
+        Case{"no address", "plain words only", "plain words only"}, Case{"empty text", "", ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     MarkupAlreadyThere, Conversion,
@@ -115,12 +118,15 @@ INSTANTIATE_TEST_SUITE_P(
              "<a\r\nhref=http://a.com>\r\nhttp://a.com\r\n</a>"},
         Case{"an address between other tags is linked", "<b>http://a.com</b><br/>www.b.com",
              "<b>«http://a.com»</b><br/>www.b.com"},
-        Case{"address in a tag's attribute or a comment", "<img src=http://a.com/x.png><!-- a@b.com -->",
+        Case{"address in a tag's attribute or a comment",
+             "<img src=http://a.com/x.png><!-- a@b.com -->",
              "<img src=http://a.com/x.png><!-- a@b.com -->"},
         Case{"an <a> tag without its end is a tag", "<a href=x> http://a.com",
              "<a href=x> «http://a.com»"},
-        Case{"angle brackets that are no tags", "1 < 2 > 0 http://a.com", "1 < 2 > 0 «http://a.com»"},
-        Case{"BBCode pairs", "[url=http://a.com]http://a.com[/url] [URL]www.b.com[/URL] "
+        Case{"angle brackets that are no tags", "1 < 2 > 0 http://a.com",
+             "1 < 2 > 0 «http://a.com»"},
+        Case{"BBCode pairs",
+             "[url=http://a.com]http://a.com[/url] [URL]www.b.com[/URL] "
              "[img]http://c.com/i.png[/img] [link=http://d.com]d[/link] [email]e@f.com[/email]",
              "[url=http://a.com]http://a.com[/url] [URL]www.b.com[/URL] "
              "[img]http://c.com/i.png[/img] [link=http://d.com]d[/link] [email]e@f.com[/email]"},
@@ -158,16 +164,20 @@ TEST(UrlEncode, CustomAndEmptyTemplates) {
               "see {{link:http://www.a.com|www.a.com}}, or {{link:email:a@b.com|a@b.com}}.");
     // An empty template writes each address twice in a row with nothing around it.
     const LinkStrings empty{"", "", "", ""};
-    EXPECT_EQ(urlEncode("W http://a.com W a@b.com", empty), "W http://a.comhttp://a.com W a@b.coma@b.com");
+    EXPECT_EQ(urlEncode("W http://a.com W a@b.com", empty),
+              "W http://a.comhttp://a.com W a@b.coma@b.com");
 }
 
 // Random texts made of what the rules turn on.
 std::vector<std::string> randomTexts(int count) {
     const std::vector<std::string> pieces = {
-        "http://", "https://", "HTTP://", "www.", "WwW.", "@", "a@b.c", " ", "\t", "\r\n", "\n",
-        "\r", ".", ",", ":", ";", "!", "?", "*", "_", "~", "(", ")", "[", "]", "\"", "'", "<",
-        ">", "=", "/", "-", "+", "a", "b", "x", "url", "img", "\xc3\xa9", "<a ", "</a>", "[url",
-        "[/url]", "[img]", "[/img]", "](", "<b>", "<!", "[email]", "[/email]"};
+        "http://", "https://", "HTTP://", "www.",  "WwW.",   "@",   "a@b.c",    " ",
+        "\t",      "\r\n",     "\n",      "\r",    ".",      ",",   ":",        ";",
+        "!",       "?",        "*",       "_",     "~",      "(",   ")",        "[",
+        "]",       "\"",       "'",       "<",     ">",      "=",   "/",        "-",
+        "+",       "a",        "b",       "x",     "url",    "img", "\xc3\xa9", "<a ",
+        "</a>",    "[url",     "[/url]",  "[img]", "[/img]", "](",  "<b>",      "<!",
+        "[email]", "[/email]"};
     std::mt19937 rng(20261208);
     std::vector<std::string> texts;
     for (int round = 0; round < count; ++round) {

@@ -57,7 +57,8 @@ TEST_F(ForumFiles, LoadSplitsLinesIntoAddressAndLogin) {
         {"\r\n", {}},
         {"", {}},
     };
-    for (const Row& r : rows) EXPECT_EQ(load(r.bytes), r.expected) << testing::PrintToString(r.bytes);
+    for (const Row& r : rows)
+        EXPECT_EQ(load(r.bytes), r.expected) << testing::PrintToString(r.bytes);
 }
 
 TEST_F(ForumFiles, LoadFailuresNameTheFile) {
@@ -111,8 +112,9 @@ TEST_F(ForumFiles, SaveWritesEachForumFollowedByAnEmptyLine) {
 }
 
 TEST_F(ForumFiles, SaveAndReloadGiveTheSameForums) {
-    const Forums forums = {{"http://a/", "u|p"}, {"b", "Enter Username|"}, {"c", ""},
-                           {"d", "u"},           {"e", "|"},               {"a", "x|y"}};
+    const Forums forums = {
+        {"http://a/", "u|p"}, {"b", "Enter Username|"}, {"c", ""}, {"d", "u"}, {"e", "|"},
+        {"a", "x|y"}};
     ForumAccounts accounts;
     for (const Forum& f : forums) accounts.append(f);
     ASSERT_TRUE(saveForums(dir_, accounts));
@@ -288,8 +290,11 @@ TEST(ForumAccounts, AddComparesWholeAddressesExactly) {
         const char* address;
         bool added;
     };
-    const Row rows[] = {{"http://a/", false}, {"http://A/", true}, {"http://a", true},
-                        {"http://a/ ", true}, {"", true}};
+    const Row rows[] = {{"http://a/", false},
+                        {"http://A/", true},
+                        {"http://a", true},
+                        {"http://a/ ", true},
+                        {"", true}};
     for (const Row& r : rows) {
         ForumAccounts accounts;
         accounts.append({"http://a/", "u|p"});

@@ -55,10 +55,11 @@ TEST(DataFiles, RecoveryRemovesStaleTemporaryFilesOnly) {
     dir.write(".posts2.txt.tmp-Ab3xYz", "a|u|secret\r\n");
     dir.write(".sizes.txt.tmp-123456", "1\r\n");
     dir.write(".commit.tmp-qwerty", "x");
-    dir.write(".notes.tmp-keep", "mine");       // not six characters: not ours
-    dir.write("report.tmp-123456", "mine");     // not hidden: not ours
+    dir.write(".notes.tmp-keep", "mine");    // not six characters: not ours
+    dir.write("report.tmp-123456", "mine");  // not hidden: not ours
     ASSERT_TRUE(recoverDataFolder(dir.path()).ok());
-    for (const char* gone : {".posts2.txt.tmp-Ab3xYz", ".sizes.txt.tmp-123456", ".commit.tmp-qwerty"}) {
+    for (const char* gone :
+         {".posts2.txt.tmp-Ab3xYz", ".sizes.txt.tmp-123456", ".commit.tmp-qwerty"}) {
         EXPECT_FALSE(std::filesystem::exists(dir.file(gone))) << gone;
     }
     EXPECT_TRUE(std::filesystem::exists(dir.file(".notes.tmp-keep")));

@@ -33,7 +33,8 @@ TEST(TextFile, LineRules) {
         {"\r", {""}},
         {"a\n\r\nb\r", {"a\n", "b"}},
     };
-    for (const Row& r : rows) EXPECT_EQ(splitLines(r.bytes), r.lines) << testing::PrintToString(r.bytes);
+    for (const Row& r : rows)
+        EXPECT_EQ(splitLines(r.bytes), r.lines) << testing::PrintToString(r.bytes);
 }
 
 TEST(TextFile, ReadingFaults) {
@@ -85,7 +86,8 @@ TEST(TextFile, AtomicRewrite) {
     EXPECT_EQ(dir.mode("data.txt"), 0600u);
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()), 1);
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(TextFile, FailedRewriteLeavesTheOldFile) {
@@ -123,9 +125,9 @@ TEST(TextFile, FileExistsAndNames) {
         std::string path;
         bool exists;
     };
-    const Row rows[] = {{dir.file("plain.txt"), true},  {dir.file("PLAIN.TXT"), false},
+    const Row rows[] = {{dir.file("plain.txt"), true},    {dir.file("PLAIN.TXT"), false},
                         {dir.file("missing.txt"), false}, {dir.file("sub"), false},
-                        {dir.file(".hidden"), false},    {dir.file("star*.txt"), false},
+                        {dir.file(".hidden"), false},     {dir.file("star*.txt"), false},
                         {dir.file("plain.txt/x"), false}, {"", false}};
     for (const Row& r : rows) EXPECT_EQ(fileExists(r.path), r.exists) << r.path;
 

@@ -84,9 +84,11 @@ TEST(ParallelCheck, SameResultsInListOrderWhateverTheJobsAndTiming) {
     Pages pages;
     // Twelve posts on four hosts: every third grown, every fifth unreachable.
     for (int i = 0; i < 12; ++i) {
-        const std::string url = "http://HOST" + std::to_string(i % 4) + ".example/t/" + std::to_string(i);
+        const std::string url =
+            "http://HOST" + std::to_string(i % 4) + ".example/t/" + std::to_string(i);
         posts.append(url, "1000");
-        pages[url] = i % 5 == 4 ? std::nullopt : std::optional<std::int64_t>(i % 3 == 0 ? 2000 : 1100);
+        pages[url] =
+            i % 5 == 4 ? std::nullopt : std::optional<std::int64_t>(i % 3 == 0 ? 2000 : 1100);
     }
     const Outcome one = runCheck(posts, pages, 1, 1);
     EXPECT_EQ(one.mostAtOnce, 1);
@@ -137,7 +139,8 @@ TEST(ParallelCheck, AnswersThatComeAtOnce) {
         Strings started;
     };
     WatchList posts;
-    for (int i = 0; i < 20000; ++i) posts.append("http://h" + std::to_string(i % 3) + "/" + std::to_string(i), "100");
+    for (int i = 0; i < 20000; ++i)
+        posts.append("http://h" + std::to_string(i % 3) + "/" + std::to_string(i), "100");
     std::vector<AtOnce> measurers(4);
     std::vector<PageMeasurer*> pointers;
     for (AtOnce& m : measurers) pointers.push_back(&m);
@@ -148,7 +151,8 @@ TEST(ParallelCheck, AnswersThatComeAtOnce) {
     EXPECT_TRUE(finished);
     EXPECT_EQ(check.newReplies().size(), 2000u);
     Strings started;
-    for (const AtOnce& m : measurers) started.insert(started.end(), m.started.begin(), m.started.end());
+    for (const AtOnce& m : measurers)
+        started.insert(started.end(), m.started.begin(), m.started.end());
     ASSERT_EQ(started.size(), 20000u);
     EXPECT_EQ(measurers[0].started.size(), 20000u);  // each answer frees the same measurer
     for (int i = 0; i < 20000; ++i) ASSERT_EQ(started[static_cast<size_t>(i)], posts.at(i).address);
@@ -167,17 +171,15 @@ TEST(CheckSettings, StoredValuesAreBroughtIntoRange) {
         CheckSettings expected;
     };
     const Row rows[] = {
-        {nullptr, nullptr, nullptr, {8, 6, 0}},
-        {"16", "2", "60", {16, 2, 60}},
-        {"0", "99", "5", {1, 16, 15}},
-        {"x", "", "-3", {8, 6, 0}},
+        {nullptr, nullptr, nullptr, {8, 6, 0}}, {"16", "2", "60", {16, 2, 60}},
+        {"0", "99", "5", {1, 16, 15}},          {"x", "", "-3", {8, 6, 0}},
         {"4 ", "3", "100000", {8, 3, 1440}},
     };
     for (const Row& r : rows) {
         MemorySettingsStore store;
-        for (const auto& [key, value] : {std::pair{&keys::checkJobs, r.jobs},
-                                         std::pair{&keys::checkPerHost, r.perHost},
-                                         std::pair{&keys::checkEveryMinutes, r.minutes}}) {
+        for (const auto& [key, value] :
+             {std::pair{&keys::checkJobs, r.jobs}, std::pair{&keys::checkPerHost, r.perHost},
+              std::pair{&keys::checkEveryMinutes, r.minutes}}) {
             if (value != nullptr) {
                 ASSERT_TRUE(writeSetting(store, *key, value));
             }

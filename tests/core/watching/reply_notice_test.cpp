@@ -20,15 +20,20 @@ TEST(ReplyNotice, NamesThePostsAndCountsTheRest) {
     };
     const Row rows[] = {
         {posts(1), false, "New replies in 1 watched post", "http://f.example/t1"},
-        {posts(2), false, "New replies in 2 watched posts", "http://f.example/t1\nhttp://f.example/t2"},
-        {posts(8), false, "New replies in 8 watched posts", "http://f.example/t1\nhttp://f.example/t2\n"
+        {posts(2), false, "New replies in 2 watched posts",
+         "http://f.example/t1\nhttp://f.example/t2"},
+        {posts(8), false, "New replies in 8 watched posts",
+         "http://f.example/t1\nhttp://f.example/t2\n"
          "http://f.example/t3\nhttp://f.example/t4\nhttp://f.example/t5\nhttp://f.example/t6\n"
          "http://f.example/t7\nhttp://f.example/t8"},
-        {posts(11), true, "New replies in 11 watched posts", "http://f.example/t1\nhttp://f.example/t2\n"
+        {posts(11), true, "New replies in 11 watched posts",
+         "http://f.example/t1\nhttp://f.example/t2\n"
          "http://f.example/t3\nhttp://f.example/t4\nhttp://f.example/t5\nhttp://f.example/t6\n"
          "http://f.example/t7\nhttp://f.example/t8\nand 3 more"},
         // Markup is read only by services that say so; others would show the entities.
-        {{"http://f/v?a=1&b=<2>&c='3'"}, true, "New replies in 1 watched post",
+        {{"http://f/v?a=1&b=<2>&c='3'"},
+         true,
+         "New replies in 1 watched post",
          "http://f/v?a=1&amp;b=&lt;2&gt;&amp;c=&apos;3&apos;"},
         {{"http://f/v?a=1&b=<2>"}, false, "New replies in 1 watched post", "http://f/v?a=1&b=<2>"},
     };

@@ -57,13 +57,23 @@ TEST(WatchList, ParseBaselineTakesOnlyA32BitDecimal) {
         std::optional<std::int32_t> expected;
     };
     const Row rows[] = {
-        {"0", 0},           {"1234", 1234},         {"-5", -5},
+        {"0", 0},
+        {"1234", 1234},
+        {"-5", -5},
         {"2147483647", std::numeric_limits<std::int32_t>::max()},
         {"-2147483648", std::numeric_limits<std::int32_t>::min()},
-        {"2147483648", {}}, {"-2147483649", {}},    {"99999999999999999999", {}},
-        {"", {}},           {" ", {}},              {" 5", {}},
-        {"5 ", {}},         {"+5", {}},             {"-", {}},
-        {"12abc", {}},      {"1.5", {}},            {"0x10", {}},
+        {"2147483648", {}},
+        {"-2147483649", {}},
+        {"99999999999999999999", {}},
+        {"", {}},
+        {" ", {}},
+        {" 5", {}},
+        {"5 ", {}},
+        {"+5", {}},
+        {"-", {}},
+        {"12abc", {}},
+        {"1.5", {}},
+        {"0x10", {}},
         {"not measured", {}},
     };
     for (const Row& r : rows) EXPECT_EQ(parseBaseline(r.text), r.expected) << '"' << r.text << '"';
@@ -81,7 +91,7 @@ TEST(WatchList, LookupIsExactAndFindsTheFirstMatch) {
         int index;
     };
     const Row rows[] = {
-        {"http://f.com/t?1", 0},  {"http://f.com/t?2", 1},  {"HTTP://f.com/t?1", -1},
+        {"http://f.com/t?1", 0},   {"http://f.com/t?2", 1}, {"HTTP://f.com/t?1", -1},
         {"http://f.com/t?1/", -1}, {"http://f.com/t?", -1}, {"", -1},
     };
     for (const Row& r : rows) {
@@ -116,7 +126,10 @@ TEST(WatchList, SetSizeOfFollowsThePostByAddress) {
         const char* stored;
     };
     const Row rows[] = {
-        {0, "0"}, {-5, "0"}, {2147483647, "2147483647"}, {2147483648LL, "2147483647"},
+        {0, "0"},
+        {-5, "0"},
+        {2147483647, "2147483647"},
+        {2147483648LL, "2147483647"},
         {std::numeric_limits<std::int64_t>::max(), "2147483647"},
         {std::numeric_limits<std::int64_t>::min(), "0"},
     };
@@ -182,11 +195,15 @@ TEST_F(WatchListFiles, MisalignedFilesPairByPosition) {
         Posts expected;
     };
     const Row rows[] = {
-        {"sizes shorter", "u1\r\nu2\r\nu3\r\n", "100\r\n",
+        {"sizes shorter",
+         "u1\r\nu2\r\nu3\r\n",
+         "100\r\n",
          {{"u1", "100"}, {"u2", kNm}, {"u3", kNm}}},
         {"sizes longer", "u1\r\n", "1\r\n2\r\n3\r\n", {{"u1", "1"}}},
         {"sizes empty", "u1\r\n\r\nu2\r\n\r\n", "", {{"u1", kNm}, {"u2", kNm}}},
-        {"size lines taken unchanged", "a\r\nb\r\n", "\r\n 5\r\n \r\nx\r\n",
+        {"size lines taken unchanged",
+         "a\r\nb\r\n",
+         "\r\n 5\r\n \r\nx\r\n",
          {{"a", " 5"}, {"b", "x"}}},
         {"no posts", "\r\n", "7\r\n", {}},
     };
@@ -307,7 +324,7 @@ TEST_F(WatchListFiles, KilledBetweenTheRenamesReadersSeeTheCommittedLists) {
         },
         ::testing::ExitedWithCode(3), "");
     EXPECT_EQ(read("posts.txt"), "new1\r\n\r\nnew2\r\n\r\n");  // renamed
-    EXPECT_EQ(read("sizes.txt"), "5\r\n\r\n");                    // not yet
+    EXPECT_EQ(read("sizes.txt"), "5\r\n\r\n");                 // not yet
     EXPECT_EQ(load(), fresh);
     EXPECT_TRUE(std::filesystem::exists(path(".commit")));
     ASSERT_TRUE(recoverDataFolder(dir_).ok());
@@ -327,7 +344,9 @@ bool isOneSave(const Posts& posts) {
 [[noreturn]] void saveForever(const std::string& dir) {
     for (int n = 1;; n = n % 40 + 1) {
         WatchList list;
-        for (int i = 0; i < n; ++i) list.append("http://h/" + std::to_string(n) + "/" + std::to_string(i), std::to_string(n));
+        for (int i = 0; i < n; ++i)
+            list.append("http://h/" + std::to_string(n) + "/" + std::to_string(i),
+                        std::to_string(n));
         (void)saveWatchLists(dir, list);
     }
 }
@@ -395,7 +414,8 @@ TEST_F(WatchListFiles, KilledAtAnyMomentTheListsStayInStep) {
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(misaligned, 0);
     EXPECT_GT(finished, tries / 10);  // the child got some saves done before its kill
-    std::printf("kill test: %d tries, %d torn files, %d misaligned lists\n", tries, torn, misaligned);
+    std::printf("kill test: %d tries, %d torn files, %d misaligned lists\n", tries, torn,
+                misaligned);
 }
 
 }  // namespace

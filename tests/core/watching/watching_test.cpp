@@ -4,8 +4,8 @@
 #include <map>
 #include <optional>
 
-#include "core/watching/post_watcher.h"
 #include "core/watching/parallel_check.h"
+#include "core/watching/post_watcher.h"
 #include "core/watching/reply_check.h"
 
 namespace boardcast {
@@ -93,16 +93,18 @@ TEST(ReplyCheck, RunWalksEveryPostAndListsTheGrownOnes) {
         Strings addresses, panel1;
         for (const WatchedPost& p : r.posts) addresses.push_back(p.address);
         for (size_t i = 0; i < r.posts.size(); ++i)
-            panel1.push_back("checking " + std::to_string(i + 1) + " of " + std::to_string(r.posts.size()));
+            panel1.push_back("checking " + std::to_string(i + 1) + " of " +
+                             std::to_string(r.posts.size()));
         int failed = 0;
         for (const auto& outcome : r.outcomes) failed += outcome ? 0 : 1;
         panel1.push_back(checkSummary(static_cast<int>(r.expected.size()), failed));
         EXPECT_EQ(check.newReplies(), r.expected);
         EXPECT_EQ(check.failures().size(), static_cast<size_t>(failed));
         // Panel 2 ends on the last failure, or is cleared.
-        EXPECT_EQ(panels.texts[2].back(),
-                  failed == 0 ? "" : "Could not reach " + check.failures().back().address +
-                                         ": Connection refused");
+        EXPECT_EQ(panels.texts[2].back(), failed == 0 ? ""
+                                                      : "Could not reach " +
+                                                            check.failures().back().address +
+                                                            ": Connection refused");
         EXPECT_EQ(probe.started, addresses);
         EXPECT_EQ(panels.texts[1], panel1);
         EXPECT_EQ(changes, 2 + static_cast<int>(r.expected.size()));  // start, each find, end
@@ -124,8 +126,9 @@ TEST(ReplyCheck, OutcomesArePerPost) {
     FakePanels panels;
     ParallelCheck check({&probe}, panels);
     Strings seen;
-    check.setPostOutcomeCallback(
-        [&](const std::string& address, const std::string& failure) { seen.push_back(address + "=" + failure); });
+    check.setPostOutcomeCallback([&](const std::string& address, const std::string& failure) {
+        seen.push_back(address + "=" + failure);
+    });
     check.start(list, {});
     probe.client->onMeasureFailed("refused");
     probe.client->onMeasured(2);
