@@ -106,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"non-ASCII text around and inside",
              "Caf\xc3\xa9:http://a.com/\xc3\xa9 \xe2\x80\x94 ok",
              "Caf\xc3\xa9:«http://a.com/\xc3\xa9» \xe2\x80\x94 ok"},
-        Case{"no address", "plain words only", "plain words only"}, Case{"empty text", "", ""}));
+        Case{"no address", "plain words only", "plain words only"},  //
+        Case{"empty text", "", ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     MarkupAlreadyThere, Conversion,
