@@ -2,9 +2,9 @@
 # Times `boardcast check`. Not part of `make test`.
 # 1. Throughput: 1,000 watched posts served by nginx on 127.0.0.1, with --jobs 1 and 8, the
 #    desktop program's check (bench_desktop_check), and a sequential curl loop.
-# 2. Latency: 200 posts on 8 loopback hosts (127.0.0.1 to 127.0.0.8) whose server waits
-#    300 ms before each answer, with --jobs 1 and --jobs 8, and urlwatch (Debian's, when
-#    installed) with its default workers on the same pages.
+# 2. Latency: 200 posts on 8 loopback hosts (127.0.0.1 to 127.0.0.8), and 100 posts on 1
+#    and on 8 hosts, whose server waits 300 ms before each answer, with --jobs 1 and the
+#    defaults, and urlwatch (Debian's, when installed) with its default workers.
 # Usage: bench/check_bench.sh [build/boardcast] [count]
 set -euo pipefail
 bin=$(realpath "${1:-build/boardcast}")
@@ -60,23 +60,40 @@ python3 "$(dirname "$0")/slow_server.py" 0.3 8 >"$tmp/slow.out" &
 slow_pid=$!
 for _ in $(seq 50); do grep -q ready "$tmp/slow.out" 2>/dev/null && break; sleep 0.1; done
 slow_port=$(awk '{ print $2 }' "$tmp/slow.out")
-: >"$tmp/slow/posts.txt"
-: >"$tmp/slow/sizes.txt"
-: >"$tmp/urls.yaml"
-for i in $(seq 200); do
-    url="http://127.0.0.$(( (i - 1) % 8 + 1 )):$slow_port/t/$i"
-    printf '%s\r\n\r\n' "$url" >>"$tmp/slow/posts.txt"
-    printf '20000\r\n\r\n' >>"$tmp/slow/sizes.txt"
-    printf -- '---\nurl: %s\n' "$url" >>"$tmp/urls.yaml"
-done
-time_check "$tmp/slow" "200 posts 300 ms away"
-if command -v urlwatch >/dev/null; then
-    printf 'report:\n  text:\n    enabled: false\n  stdout:\n    enabled: false\n' >"$tmp/urlwatch.yaml"
+# slow_posts FOLDER COUNT HOSTS: COUNT posts spread over the first HOSTS loopback hosts,
+# with urlwatch's list of the same pages in FOLDER/urls.yaml.
+slow_posts() {
+    mkdir -p "$1"
+    : >"$1/posts.txt"
+    : >"$1/sizes.txt"
+    : >"$1/urls.yaml"
+    for i in $(seq "$2"); do
+        local url="http://127.0.0.$(( (i - 1) % $3 + 1 )):$slow_port/t/$i"
+        printf '%s\r\n\r\n' "$url" >>"$1/posts.txt"
+        printf '20000\r\n\r\n' >>"$1/sizes.txt"
+        printf -- '---\nurl: %s\n' "$url" >>"$1/urls.yaml"
+    done
+}
+
+# time_urlwatch FOLDER WHAT: urlwatch with its default workers on FOLDER/urls.yaml.
+time_urlwatch() {
+    if ! command -v urlwatch >/dev/null; then
+        echo "urlwatch is not installed (apt-get install urlwatch): skipped for $2"
+        return
+    fi
+    printf 'report:\n  text:\n    enabled: false\n  stdout:\n    enabled: false\n' >"$1/urlwatch.yaml"
+    local start end
     start=$(date +%s.%N)
-    HOME=$tmp urlwatch --urls "$tmp/urls.yaml" --config "$tmp/urlwatch.yaml" \
-        --cache "$tmp/urlwatch.db" >/dev/null 2>&1 || true
+    HOME=$tmp urlwatch --urls "$1/urls.yaml" --config "$1/urlwatch.yaml" \
+        --cache "$1/urlwatch.db" >/dev/null 2>&1 || true
     end=$(date +%s.%N)
-    echo "urlwatch (default workers), 200 posts 300 ms away: $(seconds "$start" "$end") s"
-else
-    echo "urlwatch is not installed (apt-get install urlwatch): skipped"
-fi
+    echo "urlwatch (default workers), $2: $(seconds "$start" "$end") s"
+}
+
+for case in "200 8" "100 1" "100 8"; do
+    read -r count hosts <<<"$case"
+    folder=$tmp/slow-$count-$hosts
+    slow_posts "$folder" "$count" "$hosts"
+    time_check "$folder" "$count posts on $hosts host(s) 300 ms away"
+    time_urlwatch "$folder" "$count posts on $hosts host(s) 300 ms away"
+done
