@@ -1,5 +1,6 @@
 #include "core/storage/text_file.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -223,11 +224,38 @@ Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite
 
 namespace {
 
-// What tells one state of a group of files from the next: the commit file's bytes (empty
-// when there is none) and each file's inode and change time, which a rename replaces.
-std::string stateOf(const std::string& folder, const std::vector<std::string>& names) {
+// One rename that a commit file names: a temporary file and the file it replaces.
+struct CommitEntry {
+    std::string temp;
+    std::string name;
+};
+
+// The commit file's text; empty when there is none.
+std::string commitText(const std::string& folder) {
     auto commit = readFileBytes(joinPath(folder, kCommitFile));
-    std::string state = commit ? commit.value() : std::string();
+    return commit ? commit.value() : std::string();
+}
+
+// The renames a commit names, one a line ("temp<TAB>name"). Only our own names count: an
+// entry with a folder part is left out, so nothing outside the folder is ever touched.
+std::vector<CommitEntry> commitEntries(std::string_view commit) {
+    std::vector<CommitEntry> entries;
+    while (!commit.empty()) {
+        const size_t end = commit.find('\n');
+        const std::string_view line = commit.substr(0, end);
+        commit = end == std::string_view::npos ? std::string_view() : commit.substr(end + 1);
+        const size_t tab = line.find('\t');
+        if (tab == std::string_view::npos || line.find('/') != std::string_view::npos) continue;
+        entries.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))});
+    }
+    return entries;
+}
+
+// What tells one state of a group of files from the next: the commit and each file's inode,
+// change time and size, which a rename replaces.
+std::string stateOf(const std::string& folder, const std::string& commit,
+                    const std::vector<std::string>& names) {
+    std::string state = commit;
     for (const std::string& name : names) {
         struct stat st {};
         if (::stat(joinPath(folder, name).c_str(), &st) != 0) {
@@ -240,20 +268,6 @@ std::string stateOf(const std::string& folder, const std::vector<std::string>& n
     return state;
 }
 
-// The temporary file that a standing commit names for name, if any.
-std::optional<std::string> committedTemporary(std::string_view commit, std::string_view name) {
-    while (!commit.empty()) {
-        const size_t end = commit.find('\n');
-        const std::string_view line = commit.substr(0, end);
-        commit = end == std::string_view::npos ? std::string_view() : commit.substr(end + 1);
-        const size_t tab = line.find('\t');
-        if (tab == std::string_view::npos || line.substr(tab + 1) != name) continue;
-        const std::string_view temp = line.substr(0, tab);
-        if (temp.find('/') == std::string_view::npos) return std::string(temp);
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
@@ -262,24 +276,25 @@ Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
     constexpr int kAttempts = 200;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const std::string before = stateOf(folder, names);
-        auto commit = readFileBytes(joinPath(folder, kCommitFile));
+        const std::string commit = commitText(folder);
+        const std::string before = stateOf(folder, commit, names);
+        const std::vector<CommitEntry> committed = commitEntries(commit);
         std::vector<std::string> contents;
         std::optional<Error> failure;
         for (const std::string& name : names) {
             // A write that stands committed: its new bytes, from the temporary file while
             // it has not been renamed yet.
-            if (commit) {
-                if (auto temp = committedTemporary(commit.value(), name)) {
-                    auto bytes = readFileBytes(joinPath(folder, *temp), maxBytes);
-                    if (bytes) {
-                        contents.push_back(std::move(bytes.value()));
-                        continue;
-                    }
-                    if (bytes.error().code != ErrorCode::NotFound) {
-                        failure = bytes.error();
-                        break;
-                    }
+            const auto entry = std::find_if(committed.begin(), committed.end(),
+                                            [&name](const CommitEntry& e) { return e.name == name; });
+            if (entry != committed.end()) {
+                auto bytes = readFileBytes(joinPath(folder, entry->temp), maxBytes);
+                if (bytes) {
+                    contents.push_back(std::move(bytes.value()));
+                    continue;
+                }
+                if (bytes.error().code != ErrorCode::NotFound) {
+                    failure = bytes.error();
+                    break;
                 }
             }
             auto bytes = readFileBytes(joinPath(folder, name), maxBytes);
@@ -289,7 +304,8 @@ Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
             }
             contents.push_back(std::move(bytes.value()));
         }
-        if (stateOf(folder, names) != before) continue;  // a write went on meanwhile
+        // A write that went on meanwhile: read again.
+        if (stateOf(folder, commitText(folder), names) != before) continue;
         if (failure) return *failure;
         return contents;
     }
@@ -302,22 +318,11 @@ Status recoverDataFolder(const std::string& folder) {
     const std::string commitPath = joinPath(folder, kCommitFile);
     if (auto commit = readFileBytes(commitPath)) {
         // A group write stood committed when it was cut short: finish its renames.
-        std::string_view text = commit.value();
-        while (!text.empty()) {
-            const size_t end = text.find('\n');
-            const std::string_view line = text.substr(0, end);
-            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-            const size_t tab = line.find('\t');
-            if (tab == std::string_view::npos) continue;
-            const std::string temp = joinPath(folder, line.substr(0, tab));
-            const std::string name(line.substr(tab + 1));
-            // Only our own names: no folder part, so nothing outside the folder is touched.
-            if (name.find('/') != std::string::npos ||
-                line.substr(0, tab).find('/') != std::string_view::npos)
-                continue;
+        for (const CommitEntry& e : commitEntries(commit.value())) {
+            const std::string temp = joinPath(folder, e.temp);
             if (::access(temp.c_str(), F_OK) == 0 &&
-                ::rename(temp.c_str(), joinPath(folder, name).c_str()) != 0) {
-                result = ioError("Could not finish writing", joinPath(folder, name), errno);
+                ::rename(temp.c_str(), joinPath(folder, e.name).c_str()) != 0) {
+                result = ioError("Could not finish writing", joinPath(folder, e.name), errno);
             }
         }
         if (result) ::unlink(commitPath.c_str());
