@@ -71,8 +71,10 @@ int runPosts(const std::string& folder) {
     auto loaded = loadWatchLists(folder);
     if (!loaded) return failWith(loaded.error());
     printNotices(loaded.value().notices);
-    for (const WatchedPost& post : loaded.value().list.posts()) {
-        std::cout << escapedField(post.address) << '\t' << post.size << '\n';
+    const WatchList& list = loaded.value().list;
+    for (const WatchedPost& post : list.posts()) {
+        std::cout << escapedField(post.address) << '\t' << post.size << '\t'
+                  << escapedField(list.detailsOf(post.address).title) << '\n';
     }
     return finishOutput();
 }

@@ -64,7 +64,8 @@ std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::st
         }
         return std::nullopt;
     }
-    if (Status s = recoverDataFolder(folder); !s) std::cerr << "boardcast: " << s.error().text << "\n";
+    if (Status s = recoverDataFolder(folder); !s)
+        std::cerr << "boardcast: " << s.error().text << "\n";
     return std::move(lock.value());
 }
 
@@ -72,8 +73,27 @@ namespace {
 
 bool loadListsOrReport(const std::string& folder, StartupLists& startup) {
     startup = loadProgramLists(folder);
-    for (const std::string& problem : startup.problems) std::cerr << "boardcast: " << problem << "\n";
+    for (const std::string& problem : startup.problems)
+        std::cerr << "boardcast: " << problem << "\n";
     return startup.lists.postsLoaded;
+}
+
+// The titles and times a check learnt go into the lists as they stand now. The desktop
+// program, when it holds the folder, keeps its own; the check does not wait for it.
+void keepCheckDetails(const std::string& folder,
+                      const std::vector<std::pair<std::string, MeasuredPage>>& fetched) {
+    if (fetched.empty() || FolderLock::holderOf(folder).starts_with("desktop")) return;
+    auto lock = FolderLock::acquire(folder, "check", kFolderWaitMs);
+    if (!lock) return;
+    if (Status s = recoverDataFolder(folder); !s) return;
+    auto loaded = loadWatchLists(folder);
+    if (!loaded || !loaded.value().notices.empty()) return;  // a cut list is never written back
+    const std::int64_t now = secondsNow();
+    for (const auto& [address, page] : fetched)
+        noteFetchedPage(loaded.value().list, address, page, now);
+    for (const Error& e : saveWatchLists(folder, loaded.value().list)) {
+        std::cerr << "boardcast: the titles and check times were not kept: " << e.text << "\n";
+    }
 }
 
 }  // namespace
@@ -110,24 +130,26 @@ int runWatch(const std::string& folder, const std::string& url) {
     QEventLoop loop;
     struct Outcome final : MeasurementClient {
         explicit Outcome(QEventLoop& loop) : loop(loop) {}
-        void onMeasured(std::int64_t bytes) override { size = bytes, loop.quit(); }
+        void onMeasured(const MeasuredPage& measured) override { page = measured, loop.quit(); }
         void onMeasureFailed(const std::string& reason) override { failure = reason, loop.quit(); }
         QEventLoop& loop;
-        std::optional<std::int64_t> size;
+        std::optional<MeasuredPage> page;
         std::string failure;
     } outcome(loop);
     probe.setClient(&outcome);
     probe.start(url);
     loop.exec();
-    if (!outcome.size) {
-        std::cerr << "boardcast: " << url << " was added but could not be measured: "
-                  << outcome.failure << "\n";
+    if (!outcome.page) {
+        std::cerr << "boardcast: " << url
+                  << " was added but could not be measured: " << outcome.failure << "\n";
         return kExitFailure;
     }
     // By address, in the lists as they are now: others may have changed them meanwhile.
     std::string stored;
     status = change([&](ProgramLists& lists) {
-        lists.posts.setSizeOf(url, *outcome.size);
+        if (lists.posts.setSizeOf(url, outcome.page->bodyBytes)) {
+            noteFetchedPage(lists.posts, url, *outcome.page, secondsNow());
+        }
         const int index = lists.posts.indexOfWatched(url);
         if (index >= 0) stored = lists.posts.at(index).size;
         return 0;
@@ -152,9 +174,14 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
         measurers.push_back(probes.back().get());
     }
     ParallelCheck check(measurers, panels, perHost);
+    std::vector<std::pair<std::string, MeasuredPage>> fetched;
+    check.setFetchedCallback([&fetched](const std::string& address, const MeasuredPage& page) {
+        fetched.emplace_back(address, page);
+    });
     QEventLoop loop;
     check.start(startup.lists.posts, [&loop] { loop.quit(); });
     if (check.running()) loop.exec();
+    keepCheckDetails(folder, fetched);
 
     for (const std::string& post : check.newReplies()) std::cout << post << '\n';
     std::cout.flush();

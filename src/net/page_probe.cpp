@@ -233,6 +233,7 @@ void PageProbe::connectTo(const std::string& url) {
     declaredLength_.reset();
     chunked_ = false;
     bodyTail_.clear();
+    content_ = BodyReader(0, false);
     socket_.close();  // an exchange still running is dropped and reports nothing
     status_.setPanelText(2, "Connecting to the web server");
     state_ = State::Connecting;
@@ -301,6 +302,7 @@ void PageProbe::onDataArrival(std::string_view bytes) {
     line_.clear();
     line_.shrink_to_fit();
     bodyBytes_ = static_cast<std::int64_t>(bytes.size() - headerEnd);
+    content_ = BodyReader(kKeptBodyBytes, chunked_);
     headerEnded();
     if (state_ == State::ReceivingBody) countBody(bytes.substr(headerEnd));
 }
@@ -324,6 +326,7 @@ void PageProbe::headerEnded() {
 // and the last bytes of a chunked body.
 void PageProbe::countBody(std::string_view body) {
     if (bodyBytes_ > limits_.maxBodyBytes) return fail(std::string(kTooLarge));
+    content_.feed(body);
     if (chunked_) {
         bodyTail_ += body.substr(body.size() - std::min(body.size(), kChunkedEnd.size()));
         if (bodyTail_.size() > kChunkedEnd.size()) {
@@ -411,7 +414,9 @@ void PageProbe::complete() {
     socket_.stopIdleTimer();
     state_ = State::Done;
     socket_.close();
-    if (client_) client_->onMeasured(bodyBytes_);
+    MeasuredPage page{bodyBytes_, pageTitle(content_.content())};
+    content_ = BodyReader(0, false);
+    if (client_) client_->onMeasured(page);
 }
 
 void PageProbe::onError(const std::string& text) {

@@ -1,7 +1,7 @@
 #pragma once
 // A page probe: one HTTP/1.1 GET, and a count of the body bytes the server sends after the
-// blank line that ends the header. The body is counted, never stored, and is neither decoded
-// nor interpreted; chunk framing counts as body. It ends when the server closes the
+// blank line that ends the header; chunk framing counts as body. The first kKeptBodyBytes
+// of the content are kept to read the page's title from. It ends when the server closes the
 // connection, or as soon as a Content-Length's worth of body has arrived; a close short of
 // the Content-Length, or of a chunked body's last chunk, is a failure. Redirections (301,
 // 302, 303, 307, 308 with a Location) are followed up to five times and the final page is
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/watching/measurement.h"
+#include "net/page_facts.h"
 #include "net/socket.h"
 
 namespace boardcast {
@@ -72,6 +73,7 @@ using ProbeClock = std::function<std::int64_t()>;
 class PageProbe final : public PageMeasurer, public SocketEvents {
 public:
     static constexpr int kDefaultTimeoutMs = 30000;
+    static constexpr size_t kKeptBodyBytes = size_t{4} << 20;
 
     // Takes over the socket's events. The socket and the status panels must outlive the
     // probe; a probe that goes away closes its connection and stops reporting. Without a
@@ -143,6 +145,7 @@ private:
     std::optional<std::int64_t> declaredLength_;  // a readable Content-Length header
     bool chunked_ = false;
     std::string bodyTail_;  // the body's last bytes, to see a chunked body's end
+    BodyReader content_{0, false};
 
     // Header scanning keeps only the line being read (up to kMaxHeaderLine bytes of it) and
     // how much of the blank line has been matched, so memory stays flat whatever the server

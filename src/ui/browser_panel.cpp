@@ -152,4 +152,8 @@ std::string BrowserPanel::currentAddress() const {
     return browser_->locationUrl();
 }
 
+std::string BrowserPanel::currentTitle() const {
+    return browser_->locationName();
+}
+
 }  // namespace boardcast

@@ -53,6 +53,7 @@ public:
     // Opens address in a browser window of its own, like a window a page opens.
     void openInNewWindow(const std::string& address);
     std::string currentAddress() const;
+    std::string currentTitle() const;
 
 private:
     // Whether a page's request for a new window is refused: while "No Popups" is ticked.

@@ -42,6 +42,7 @@
 #include "ui/command_icons.h"
 #include "ui/message_box.h"
 #include "ui/status_panels.h"
+#include "ui/title_list.h"
 
 namespace boardcast {
 
@@ -234,17 +235,20 @@ void MainWindow::buildReplyCheck() {
         [this](const std::string& address, const std::string& failure) {
             notePostOutcome(address, failure);
         });
+    replyCheck_->setFetchedCallback([this](const std::string& address, const MeasuredPage& page) {
+        noteFetched(address, page);
+    });
     checkRebuildPending_ = false;
 }
 
 // A post that could not be fetched is marked in the list until it is fetched again.
 void MainWindow::notePostOutcome(const std::string& address, const std::string& failure) {
     if (failure.empty()) {
-        if (unreachable_.erase(address) == 0) return;  // was not marked: nothing to change
+        unreachable_.erase(address);
     } else {
         unreachable_[address] = failure;
     }
-    markPost(address);
+    showPost(address);
 }
 
 void MainWindow::applyCheckTimer() {
@@ -415,12 +419,13 @@ void MainWindow::buildForumsPanel(QWidget* area) {
                              "Click within the Password field on the form you want to paste into, "
                              "then click here.");
     forumsFilter = filterBox(forumsFrame, "forumsFilter", tw(60, 1140, 3435, kFilterHeight));
-    forumsList = place(new QListWidget(forumsFrame), "lstPosts2",
+    forumsList = place(new TitleList(forumsFrame), "lstPosts2",
                        tw(60, 1140 + kFilterShift, 3435, 1425 - kFilterShift));
     usernameEdit->setEnabled(false);
     passwordEdit->setEnabled(false);
 
-    connect(forumsFilter, &QLineEdit::textChanged, this, [this] { refreshForums(); });
+    connect(forumsFilter, &QLineEdit::textChanged, this,
+            [this] { forumsList->showOnlyMatching(forumsFilter->text()); });
     forumsList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     forumsList->installEventFilter(this);  // the Delete key
     connect(listsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPanelTab);
@@ -431,8 +436,13 @@ void MainWindow::buildForumsPanel(QWidget* area) {
         const QList<QListWidgetItem*> selected = forumsList->selectedItems();
         if (!selected.isEmpty()) forumClicked(forumsList->row(selected.front()));
     });
-    connect(forumsList, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { browserPanel_->navigate(toStdString(item->text())); });
+    connect(forumsList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        browserPanel_->navigate(toStdString(TitleList::addressOf(item)));
+    });
+    // A forum's name is edited in place: F2, or a click on the selected entry.
+    forumsList->setEditTriggers(QAbstractItemView::EditKeyPressed |
+                                QAbstractItemView::SelectedClicked);
+    connect(forumsList, &QListWidget::itemChanged, this, &MainWindow::renameForum);
     connect(usernameEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (syncingFields_) return;
         if (lists_.forums.setUsernameField(toStdString(text))) {
@@ -471,17 +481,17 @@ void MainWindow::buildPostsPanel(QWidget* area) {
     checkRepliesButton =
         button(postsFrame, "cmdReplies", "Check for new replies", tw(60, 1020, 3435, 315));
     postsFilter = filterBox(postsFrame, "postsFilter", tw(60, 1380, 3435, kFilterHeight));
-    postsList = place(new QListWidget(postsFrame), "lstPosts",
+    postsList = place(new TitleList(postsFrame), "lstPosts",
                       tw(60, 1380 + kFilterShift, 3435, 1620 - kFilterShift));
-    newRepliesList = place(new QListWidget(postsFrame), "lstNew",
+    newRepliesList = place(new TitleList(postsFrame), "lstNew",
                            tw(60, 1380 + kFilterShift, 3435, 1620 - kFilterShift));
     newRepliesList->hide();
     checkRepliesButton->hide();
     postsFrame->hide();
 
     connect(postsFilter, &QLineEdit::textChanged, this, [this] {
-        refreshPosts();
-        refreshNewReplies();
+        postsList->showOnlyMatching(postsFilter->text());
+        newRepliesList->showOnlyMatching(postsFilter->text());
     });
     postsList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     postsList->installEventFilter(this);  // the Delete key
@@ -490,8 +500,9 @@ void MainWindow::buildPostsPanel(QWidget* area) {
     connect(checkRepliesButton, &QPushButton::clicked, this, &MainWindow::checkForNewReplies);
     connect(postsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPostsTab);
     for (QListWidget* list : {postsList, newRepliesList}) {
-        connect(list, &QListWidget::itemClicked, this,
-                [this](QListWidgetItem* item) { setPanelText(2, toStdString(item->text())); });
+        connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+            setPanelText(2, toStdString(TitleList::addressOf(item)));
+        });
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this, list](QListWidgetItem* item) { openListEntry(list, list->row(item)); });
     }

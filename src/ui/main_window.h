@@ -25,6 +25,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QTimer;
 class QPlainTextEdit;
 class QPushButton;
@@ -38,6 +39,7 @@ class PageProbe;
 class PostWatcher;
 class QtProbeSocket;
 class ParallelCheck;
+class TitleList;
 
 class MainWindow final : public QMainWindow, public StatusPanels {
     Q_OBJECT
@@ -130,8 +132,14 @@ private:
     // The end of a check: the New Replies tab's count, and a notification when the window
     // is not the one in use.
     void replyCheckFinished();
-    // Marks the watched post at address as unreachable (with the reason as its tip) or not.
-    void markPost(const std::string& address);
+    // Shows the watched post at address as it now stands: its title, its tip (address,
+    // times, and why it could not be fetched) and the mark of an unreachable post.
+    void showPost(const std::string& address);
+    void describePost(QListWidgetItem* entry, const std::string& address) const;
+    // A page the check fetched: its title and times go into the post's details.
+    void noteFetched(const std::string& address, const MeasuredPage& page);
+    // The user renamed a forum in place.
+    void renameForum(QListWidgetItem* item);
     // Every change of a list is written at once, so that a crash or "E&xit" loses nothing.
     void storePosts();
     void storeForums();
@@ -188,15 +196,15 @@ private:
     QPushButton* removeForumButton = nullptr;
     QLineEdit* usernameEdit = nullptr;
     QLineEdit* passwordEdit = nullptr;
-    QListWidget* forumsList = nullptr;
+    TitleList* forumsList = nullptr;
     QLineEdit* forumsFilter = nullptr;
     QGroupBox* postsFrame = nullptr;
     QPushButton* watchPostButton = nullptr;
     QPushButton* removePostButton = nullptr;
     QTabBar* postsTabBar = nullptr;
     QLineEdit* postsFilter = nullptr;
-    QListWidget* postsList = nullptr;
-    QListWidget* newRepliesList = nullptr;
+    TitleList* postsList = nullptr;
+    TitleList* newRepliesList = nullptr;
     QPushButton* checkRepliesButton = nullptr;
     BrowserPanel* browserPanel_ = nullptr;
     std::array<QLabel*, 3> panels_{};

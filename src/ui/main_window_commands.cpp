@@ -4,10 +4,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -28,6 +30,7 @@
 #include "ui/browser_panel.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/title_list.h"
 
 namespace boardcast {
 
@@ -49,25 +52,25 @@ std::vector<int> selectedRows(const QListWidget* list) {
     return rows;
 }
 
-// Shows the entries whose text holds the filter's text, in any letter case; all of them
-// when it is empty.
-void applyFilter(QListWidget* list, const QLineEdit* filter) {
-    const QString wanted = filter->text().trimmed();
-    for (int row = 0; row < list->count(); ++row) {
-        QListWidgetItem* item = list->item(row);
-        item->setHidden(!wanted.isEmpty() && !item->text().contains(wanted, Qt::CaseInsensitive));
-    }
-}
-
-// Refills a list widget from texts, keeping the selected row where it can and the filter.
-template <class Range, class Text>
-void refill(QListWidget* list, const QLineEdit* filter, const Range& items, Text text) {
+// Refills a list with one entry for each item, standing for its address, keeping the
+// selected row where it can and the filter; show gives an entry its text and tip.
+template <class Range, class Address, class Show>
+void refill(TitleList* list, const QLineEdit* filter, const Range& items, Address address,
+            Show show) {
     const int row = list->currentRow();
     QSignalBlocker block(list);
     list->clear();
-    for (const auto& item : items) list->addItem(toQString(text(item)));
+    for (const auto& item : items) {
+        auto* entry = new QListWidgetItem(list);
+        entry->setData(TitleList::kAddressRole, toQString(address(item)));
+        show(entry, item);
+    }
     if (row >= 0 && row < list->count()) list->setCurrentRow(row);
-    applyFilter(list, filter);
+    list->showOnlyMatching(filter->text());
+}
+
+QString timeText(std::int64_t seconds) {
+    return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
 }
 
 // Asks before several entries go at once; one goes without a question.
@@ -152,6 +155,7 @@ void MainWindow::checkForNewReplies() {
 }
 
 void MainWindow::replyCheckFinished() {
+    storePosts();  // the titles and times it learnt
     const std::vector<std::string> found = replyCheck_->newReplies();
     postsTabBar->setTabText(1, found.empty()
                                    ? QStringLiteral("New Replies ")
@@ -161,11 +165,18 @@ void MainWindow::replyCheckFinished() {
 }
 
 void MainWindow::stopReplyCheck() {
+    if (!replyCheck_->running()) return;
     replyCheck_->stop();
+    storePosts();
 }
 
 void MainWindow::addCurrentForum() {
-    if (!lists_.forums.addCurrentForum(browserPanel_->currentAddress())) return;
+    const std::string address = browserPanel_->currentAddress();
+    if (!lists_.forums.addCurrentForum(address)) return;
+    // Named after the page it was added on; a page without a title shows its address.
+    if (const std::string title = browserPanel_->currentTitle(); title != address) {
+        lists_.forums.setName(address, title);
+    }
     refreshForums();
     {
         QSignalBlocker block(forumsList);
@@ -222,7 +233,7 @@ void MainWindow::showLoginFields() {
 void MainWindow::openListEntry(QListWidget* list, int row) {
     if (row < 0 || row >= list->count()) return;
     browserPanel_->autoInsert().armPostCheck();
-    browserPanel_->navigate(toStdString(list->item(row)->text()));
+    browserPanel_->navigate(toStdString(TitleList::addressOf(list->item(row))));
 }
 
 void MainWindow::selectPostsTab(int index) {
@@ -250,36 +261,90 @@ void MainWindow::selectPanelTab(int index) {
 }
 
 void MainWindow::refreshPosts() {
-    refill(postsList, postsFilter, lists_.posts.posts(),
-           [](const WatchedPost& p) { return p.address; });
-    for (const auto& [address, reason] : unreachable_) markPost(address);
+    refill(
+        postsList, postsFilter, lists_.posts.posts(),
+        [](const WatchedPost& p) { return p.address; },
+        [this](QListWidgetItem* entry, const WatchedPost& p) { describePost(entry, p.address); });
 }
 
-// The entry's text stays the address; the mark is a picture and the reason its tip. Only
-// the post's own row changes, so a check of thousands of posts does not refill the list
-// at each answer.
-void MainWindow::markPost(const std::string& address) {
-    const int row = lists_.posts.indexOfWatched(address);
-    if (row < 0 || row >= postsList->count()) return;
-    QListWidgetItem* item = postsList->item(row);
+// The entry shows the thread's title (the address until one is known); its tip the address
+// and the times; an unreachable post a mark, with the reason in the tip.
+void MainWindow::describePost(QListWidgetItem* entry, const std::string& address) const {
+    const PostDetails& d = lists_.posts.detailsOf(address);
+    entry->setText(toQString(d.title.empty() ? address : d.title));
+    QString tip = toQString(address);
+    tip += d.checkedAt > 0 ? QStringLiteral("\nLast checked: ") + timeText(d.checkedAt)
+                           : QStringLiteral("\nNot checked yet");
+    if (d.grewAt > 0) tip += QStringLiteral("\nLast grew: ") + timeText(d.grewAt);
     const auto it = unreachable_.find(address);
     if (it == unreachable_.end()) {
-        item->setIcon(QIcon());
-        item->setToolTip(QString());
+        entry->setIcon(QIcon());
     } else {
-        item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
-        item->setToolTip(QStringLiteral("Could not be fetched: ") + toQString(it->second));
+        entry->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        tip += QStringLiteral("\nCould not be fetched: ") + toQString(it->second);
     }
+    entry->setToolTip(tip);
 }
 
+// Only the post's own row changes, so a check of thousands of posts does not refill the
+// list at each answer.
+void MainWindow::showPost(const std::string& address) {
+    const int row = lists_.posts.indexOfWatched(address);
+    if (row < 0 || row >= postsList->count()) return;
+    describePost(postsList->item(row), address);
+}
+
+void MainWindow::noteFetched(const std::string& address, const MeasuredPage& page) {
+    noteFetchedPage(lists_.posts, address, page, secondsNow());
+    showPost(address);
+}
+
+// Each thread with new replies: its title and how much its page grew.
 void MainWindow::refreshNewReplies() {
-    refill(newRepliesList, postsFilter, replyCheck_->newReplies(),
-           [](const std::string& s) { return s; });
+    refill(
+        newRepliesList, postsFilter, replyCheck_->newReplies(),
+        [](const std::string& address) { return address; },
+        [this](QListWidgetItem* entry, const std::string& address) {
+            const PostDetails& d = lists_.posts.detailsOf(address);
+            const int row = lists_.posts.indexOfWatched(address);
+            const auto baseline = row < 0 ? std::nullopt : parseBaseline(lists_.posts.at(row).size);
+            QString text = toQString(d.title.empty() ? address : d.title);
+            if (baseline && d.seenBytes >= 0) {
+                text +=
+                    QStringLiteral(" (+%1 bytes)")
+                        .arg(QLocale().toString(static_cast<qlonglong>(d.seenBytes - *baseline)));
+            }
+            entry->setText(text);
+            QString tip = toQString(address);
+            if (d.grewAt > 0) tip += QStringLiteral("\nGrew: ") + timeText(d.grewAt);
+            entry->setToolTip(tip);
+        });
 }
 
+// A forum shows its name, the address until it has one.
 void MainWindow::refreshForums() {
-    refill(forumsList, forumsFilter, lists_.forums.forums(),
-           [](const Forum& f) { return f.address; });
+    refill(
+        forumsList, forumsFilter, lists_.forums.forums(), [](const Forum& f) { return f.address; },
+        [this](QListWidgetItem* entry, const Forum& f) {
+            const std::string& name = lists_.forums.nameOf(f.address);
+            entry->setText(toQString(name.empty() ? f.address : name));
+            entry->setToolTip(toQString(f.address));
+            entry->setFlags(entry->flags() | Qt::ItemIsEditable);
+        });
+}
+
+void MainWindow::renameForum(QListWidgetItem* item) {
+    const std::string address = toStdString(TitleList::addressOf(item));
+    std::string name = toStdString(item->text().trimmed());
+    // Emptied, or set back to the address: the forum has no name of its own any more.
+    if (name == address) name.clear();
+    lists_.forums.setName(address, name);
+    {
+        const QSignalBlocker block(forumsList);
+        const std::string& stored = lists_.forums.nameOf(address);
+        item->setText(toQString(stored.empty() ? address : stored));
+    }
+    storeForums();
 }
 
 // An orderly shutdown: the lists and the message state are written, and anything that

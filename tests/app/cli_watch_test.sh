@@ -7,7 +7,9 @@ source "$(dirname "$0")/loopback_nginx.sh"
 www=$tmp/www
 mkdir -p "$www"
 head -c 1000 /dev/zero | tr '\0' 'a' >"$www/grows.html"
-head -c 2000 /dev/zero | tr '\0' 'b' >"$www/same.html"
+# A page of 2000 bytes with a title.
+titled() { printf '<title>%s</title>' "$1"; head -c $((2000 - 15 - ${#1})) /dev/zero | tr '\0' 'b'; }
+titled 'Widgets &amp; more' >"$www/same.html"
 trap 'stop_loopback_nginx; rm -rf "$tmp"' EXIT
 start_loopback_nginx "$tmp/nginx" "$www" || { echo "nginx did not start"; exit 1; }
 site=http://127.0.0.1:$nginx_port
@@ -26,7 +28,7 @@ check "sizes saved" '1000\r\n\r\n1000\r\n\r\n2000\r\n\r\n' "$d/sizes.txt"
 rc=$?
 if [[ $rc -eq 1 ]] && grep -q "could not be measured" "$tmp/err"; then pass "unreachable page fails"; else fail "unreachable page fails (exit $rc)"; cat "$tmp/err"; fi
 "$bin" posts --data-dir "$d" >"$tmp/out"
-check "unreachable page kept unmeasured" "$site/grows.html#p2\\t1000\\n$site/moved\\t1000\\n$site/same.html\\t2000\\nhttp://127.0.0.1:1/x\\tnot measured\\n" "$tmp/out"
+check "unreachable page kept unmeasured, titles beside" "$site/grows.html#p2\\t1000\\t\\n$site/moved\\t1000\\t\\n$site/same.html\\t2000\\tWidgets & more\\nhttp://127.0.0.1:1/x\\tnot measured\\t\\n" "$tmp/out"
 
 # Growth of exactly 500 bytes is no reply; 501 is. The unreachable post is named, the run
 # still finishes, and the exit status says that not every post could be checked.
@@ -54,6 +56,11 @@ printf '2000\r\n\r\n' >"$d/sizes.txt"
 "$bin" check --data-dir "$d" >"$tmp/out" 2>"$tmp/err"
 rc=$?
 if [[ $rc -eq 0 ]] && grep -q '^finished - 0 new replies found$' "$tmp/err"; then pass "all checked, exit 0"; else fail "all checked (exit $rc)"; cat "$tmp/err"; fi
+# A check takes the title the page has now.
+titled 'Widgets, renamed' >"$www/same.html"
+"$bin" check --data-dir "$d" >/dev/null 2>&1
+"$bin" posts --data-dir "$d" >"$tmp/out"
+check "a check refreshes the title" "$site/same.html\\t2000\\tWidgets, renamed\\n" "$tmp/out"
 
 "$bin" check --jobs 17 --data-dir "$d" >"$tmp/out" 2>"$tmp/err"
 rc=$?

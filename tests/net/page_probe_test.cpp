@@ -34,7 +34,11 @@ struct Panels : StatusPanels {
 
 struct Client : MeasurementClient {
     std::vector<std::string> outcomes;
-    void onMeasured(std::int64_t bytes) override { outcomes.push_back(std::to_string(bytes)); }
+    std::string title;
+    void onMeasured(const MeasuredPage& page) override {
+        outcomes.push_back(std::to_string(page.bodyBytes));
+        title = page.title;
+    }
     void onMeasureFailed(const std::string& reason) override { outcomes.push_back("failed: " + reason); }
 };
 
@@ -213,6 +217,18 @@ TEST_F(Probe, EverySplitGivesTheSameOutcome) {
         std::vector<std::string_view> bytes;
         for (size_t i = 0; i < all.size(); ++i) bytes.push_back(all.substr(i, 1));
         EXPECT_EQ(exchange(bytes), std::vector<std::string>{r.outcome}) << "byte by byte";
+    }
+}
+
+// The title comes from the content, also when chunk framing cuts through it.
+TEST_F(Probe, TheTitleIsReadAtEverySplit) {
+    const std::string response =
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+        "9;x=1\r\n<title>Wi\r\n11\r\ndgets &amp; more<\r\n7\r\n/title>\r\n0\r\n\r\n";
+    const std::string_view all = response;
+    for (size_t split = 0; split <= all.size(); ++split) {
+        exchange({all.substr(0, split), all.substr(split)});
+        ASSERT_EQ(client.title, "Widgets & more") << "split at " << split;
     }
 }
 
@@ -416,8 +432,8 @@ TEST_F(Probe, TheClientMayStartTheNextExchangeFromItsCallback) {
     struct Chain : MeasurementClient {
         PageProbe* probe = nullptr;
         std::vector<std::string> seen;
-        void onMeasured(std::int64_t bytes) override {
-            seen.push_back(std::to_string(bytes));
+        void onMeasured(const MeasuredPage& page) override {
+            seen.push_back(std::to_string(page.bodyBytes));
             if (seen.size() < 2) probe->start("http://next/");
         }
         void onMeasureFailed(const std::string&) override {}

@@ -54,8 +54,9 @@ public:
 
 class RecordingClient final : public MeasurementClient {
 public:
-    void onMeasured(std::int64_t bodyBytes) override {
-        measured.push_back(bodyBytes);
+    void onMeasured(const MeasuredPage& page) override {
+        measured.push_back(page.bodyBytes);
+        titles.push_back(page.title);
         if (next) next();
     }
     void onMeasureFailed(const std::string& reason) override {
@@ -70,6 +71,7 @@ public:
     }
 
     std::vector<std::int64_t> measured;
+    std::vector<std::string> titles;
     std::vector<std::string> failures;
     std::function<void()> next;  // runs inside the callback, as the reply check's next step does
 };

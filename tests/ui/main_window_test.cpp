@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -185,7 +186,12 @@ private Q_SLOTS:
         child<QPushButton>(*form, "cmdAdd2")->click();
         auto* forums = child<QListWidget>(*form, "lstPosts2");
         QCOMPARE(forums->count(), 1);
-        QCOMPARE(forums->item(0)->text(), QStringLiteral("http://127.0.0.1/forum/"));
+        // Named after the page's title, renamed in place, and kept.
+        QCOMPARE(forums->item(0)->text(), QStringLiteral("t"));
+        QCOMPARE(forums->item(0)->toolTip(), QStringLiteral("http://127.0.0.1/forum/"));
+        forums->item(0)->setText(QStringLiteral("My\tforum"));
+        QCOMPARE(readFile("forum-names.txt"), std::string("http://127.0.0.1/forum/\tMy forum\r\n"));
+        QCOMPARE(forums->item(0)->text(), QStringLiteral("My forum"));
         QCOMPARE(child<QLineEdit>(*form, "txtUsername")->text(), QStringLiteral("Enter Username"));
         QCOMPARE(form->lists().forums.at(0).login, std::string("Enter Username|"));
         child<QPushButton>(*form, "cmdAdd2")->click();  // already listed
@@ -210,6 +216,7 @@ private Q_SLOTS:
         writeFile("posts.txt",
                   "http://a/1\r\n\r\nhttp://b/2\r\n\r\nhttp://a/3\r\n\r\nhttp://c/4\r\n\r\n");
         writeFile("sizes.txt", "1\r\n\r\n2\r\n\r\n3\r\n\r\n4\r\n\r\n");
+        writeFile("post-details.txt", "http://b/2\tBlue widgets\r\nhttp://c/4\tRed gadgets\r\n");
         auto form = start();
         child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(1);
         auto* posts = child<QListWidget>(*form, "lstPosts");
@@ -238,9 +245,19 @@ private Q_SLOTS:
         QCOMPARE(readFile("sizes.txt"), std::string("2\r\n\r\n4\r\n\r\n"));
         QVERIFY(visible().isEmpty());
 
-        child<QLineEdit>(*form, "postsFilter")->clear();
+        // Titles are matched as well as addresses, by the filter and by type-ahead.
+        auto* filter = child<QLineEdit>(*form, "postsFilter");
+        filter->setText(QStringLiteral("GADG"));
+        QCOMPARE(visible(), QStringList{QStringLiteral("Red gadgets")});
+        filter->clear();
         QCOMPARE(visible(),
-                 (QStringList{QStringLiteral("http://b/2"), QStringLiteral("http://c/4")}));
+                 (QStringList{QStringLiteral("Blue widgets"), QStringLiteral("Red gadgets")}));
+        QTest::keyClicks(posts, QStringLiteral("gad"));
+        QCOMPARE(posts->currentRow(), 1);
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(posts, QStringLiteral("widg"));
+        QCOMPARE(posts->currentRow(), 0);
+        posts->clearSelection();
         posts->item(1)->setSelected(true);
         QTest::keyClick(posts, Qt::Key_Delete);
         QCOMPARE(readFile("posts.txt"), std::string("http://b/2\r\n\r\n"));
@@ -321,7 +338,7 @@ private Q_SLOTS:
                                   20000);
         QCOMPARE(panel(*form, 2), QString());
         QVERIFY(posts->item(0)->icon().isNull());
-        QVERIFY(posts->item(0)->toolTip().isEmpty());
+        QVERIFY(!posts->item(0)->toolTip().contains(QStringLiteral("Could not be fetched")));
     }
 
     // The check runs several pages at once, a few from one host, shows "checking N of M",
@@ -364,8 +381,9 @@ private Q_SLOTS:
         connect(&server, &QTcpServer::newConnection, &server, [&server] {
             QTcpSocket* socket = server.nextPendingConnection();
             connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n" +
-                              QByteArray(2000, 'x'));
+                const QByteArray title = "<title>Thread &amp; one</title>";
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n" + title +
+                              QByteArray(2000 - title.size(), 'x'));
                 socket->disconnectFromHost();
             });
         });
@@ -395,10 +413,22 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!notified.empty(), 10000);  // more may follow, every 50 ms
         QCOMPARE(notified[0], std::vector<std::string>{address});
         QCOMPARE(child<QTabBar>(*form, "TabStrip1")->tabText(1), QStringLiteral("New Replies (1)"));
-        QCOMPARE(child<QListWidget>(*form, "lstNew")->item(0)->text(), toQString(address));
+        // Named by the thread's title, with the growth; the address in the tip.
+        auto* found = child<QListWidget>(*form, "lstNew")->item(0);
+        QCOMPARE(found->text(),
+                 QStringLiteral("Thread & one (+%1 bytes)").arg(QLocale().toString(1997)));
+        QVERIFY(found->toolTip().startsWith(toQString(address) + QStringLiteral("\nGrew: ")));
 
         form->setCheckSettings({4, 2, 0});  // off again
         QVERIFY(!timer->isActive());
+        form->stopReplyCheck();
+        form->close();
+        // The title and the times are kept across a restart.
+        auto again = start();
+        auto* post = child<QListWidget>(*again, "lstPosts")->item(0);
+        QCOMPARE(post->text(), QStringLiteral("Thread & one"));
+        QVERIFY(post->toolTip().contains(QStringLiteral("\nLast checked: ")));
+        QVERIFY(post->toolTip().contains(QStringLiteral("\nLast grew: ")));
     }
 
     // The settings dialog (Tools > Reply Check Settings...) edits the three values.

@@ -7,6 +7,7 @@ namespace boardcast {
 namespace {
 
 constexpr std::string_view kNewUsername = "Enter Username";
+constexpr std::string_view kNamesFile = "forum-names.txt";
 
 // The login entry of a file line: what follows the address's "|". A username holds no "|",
 // so the entry's first "|" ends it and everything after it, further "|" included, is the
@@ -71,6 +72,24 @@ void ForumAccounts::removeForum() {
     selected_ = -1;
 }
 
+const std::string& ForumAccounts::nameOf(const std::string& address) const {
+    static const std::string kNone;
+    const auto it = names_.find(address);
+    return it == names_.end() ? kNone : it->second;
+}
+
+void ForumAccounts::setName(const std::string& address, std::string name) {
+    // A name is one line of text.
+    for (char& c : name) {
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    }
+    if (name.empty()) {
+        names_.erase(address);
+    } else {
+        names_[address] = std::move(name);
+    }
+}
+
 bool ForumAccounts::append(Forum forum) {
     if (count() >= kMaxListEntries) return false;
     forums_.push_back(std::move(forum));
@@ -84,12 +103,13 @@ void ForumAccounts::storeLogin() {
 
 Result<LoadedForums> loadForums(const std::string& folder) {
     std::string path = joinPath(folder, kForumsFile);
-    auto lines = readLines(path);
-    if (!lines) return lines.error();
+    auto files = readFilesTogether(folder, {std::string(kForumsFile), std::string(kNamesFile)},
+                                   kMaxDataFileBytes, {std::string(kNamesFile)});
+    if (!files) return files.error();
 
     LoadedForums loaded;
     long long dropped = 0;
-    for (const std::string& line : lines.value()) {
+    for (const std::string& line : splitLines(files.value()[0])) {
         if (line.empty() || line == " ") continue;
         const std::string_view text = line;
         if (!loaded.accounts.append(
@@ -101,6 +121,12 @@ Result<LoadedForums> loadForums(const std::string& folder) {
         loaded.notices.push_back(path + " holds more than " + std::to_string(kMaxListEntries) +
                                  " forums; the last " + std::to_string(dropped) +
                                  " were not loaded.");
+    }
+    for (const std::string& line : splitLines(files.value()[1])) {
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        loaded.accounts.setName(unescapedField(std::string_view(line).substr(0, tab)),
+                                unescapedField(std::string_view(line).substr(tab + 1)));
     }
     return loaded;
 }
@@ -114,8 +140,14 @@ Status saveForums(const std::string& folder, const ForumAccounts& accounts) {
         bytes += kCrLf;
         bytes += kCrLf;
     }
-    // The file holds passwords in plain text: readable by the owner only.
-    return writeFileAtomic(joinPath(folder, kForumsFile), bytes, 0600);
+    std::string names;
+    for (const Forum& f : accounts.forums()) {
+        const std::string& name = accounts.nameOf(f.address);
+        if (!name.empty()) names += escapedField(f.address) + '\t' + escapedField(name) + "\r\n";
+    }
+    // The forums file holds passwords in plain text: readable by the owner only.
+    return writeFilesTogether(
+        folder, {{std::string(kForumsFile), bytes, 0600}, {std::string(kNamesFile), names, 0600}});
 }
 
 }  // namespace boardcast

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/result.h"
@@ -60,10 +61,16 @@ public:
     // For loading: appends without touching selection or fields. False when full.
     bool append(Forum forum);
 
+    // A forum's name as the user sees it (its site's title, or what the user typed), kept
+    // by address in forum-names.txt; empty when it has none.
+    const std::string& nameOf(const std::string& address) const;
+    void setName(const std::string& address, std::string name);
+
 private:
     void storeLogin();
 
     std::vector<Forum> forums_;
+    std::unordered_map<std::string, std::string> names_;
     int selected_ = -1;
     bool fieldsEnabled_ = false;
     std::string username_;
@@ -81,8 +88,10 @@ struct LoadedForums {
 // fields still gets a login entry from what it has.
 Result<LoadedForums> loadForums(const std::string& folder);
 
+// (forum-names.txt, when it exists, gives names: a line of the escaped address, a tab and
+// the escaped name.)
 // Writes posts2.txt, owner-only (0600) since it holds passwords: for each forum its address,
-// "|", its login entry, CR LF, CR LF.
+// "|", its login entry, CR LF, CR LF; and beside it, in the same change, forum-names.txt.
 Status saveForums(const std::string& folder, const ForumAccounts& accounts);
 
 }  // namespace boardcast

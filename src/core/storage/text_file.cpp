@@ -272,7 +272,8 @@ std::string stateOf(const std::string& folder, const std::string& commit,
 
 Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
                                                    const std::vector<std::string>& names,
-                                                   size_t maxBytes) {
+                                                   size_t maxBytes,
+                                                   const std::vector<std::string>& mayBeMissing) {
     constexpr int kAttempts = 200;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -284,8 +285,9 @@ Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
         for (const std::string& name : names) {
             // A write that stands committed: its new bytes, from the temporary file while
             // it has not been renamed yet.
-            const auto entry = std::find_if(committed.begin(), committed.end(),
-                                            [&name](const CommitEntry& e) { return e.name == name; });
+            const auto entry =
+                std::find_if(committed.begin(), committed.end(),
+                             [&name](const CommitEntry& e) { return e.name == name; });
             if (entry != committed.end()) {
                 auto bytes = readFileBytes(joinPath(folder, entry->temp), maxBytes);
                 if (bytes) {
@@ -298,6 +300,11 @@ Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
                 }
             }
             auto bytes = readFileBytes(joinPath(folder, name), maxBytes);
+            if (!bytes && bytes.error().code == ErrorCode::NotFound &&
+                std::find(mayBeMissing.begin(), mayBeMissing.end(), name) != mayBeMissing.end()) {
+                contents.emplace_back();
+                continue;
+            }
             if (!bytes) {
                 failure = bytes.error();
                 break;
@@ -379,6 +386,20 @@ std::string escapedField(std::string_view text) {
             default:
                 out += c;
         }
+    }
+    return out;
+}
+
+std::string unescapedField(std::string_view field) {
+    std::string out;
+    out.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        const char c = field[++i];
+        out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
     }
     return out;
 }

@@ -56,10 +56,11 @@ Status writeFilesTogether(const std::string& folder, const std::vector<FileWrite
 // The bytes of several files of one folder as the last completed change left them, for a
 // reader that does not hold the folder: a group write that stands committed (its writer at
 // work, or killed between its renames) is read as finished, and a read that a write
-// overlapped is taken again. Busy when the files keep changing; otherwise as readFileBytes.
-Result<std::vector<std::string>> readFilesTogether(const std::string& folder,
-                                                   const std::vector<std::string>& names,
-                                                   size_t maxBytes = kMaxDataFileBytes);
+// overlapped is taken again. Busy when the files keep changing; otherwise as readFileBytes,
+// except that a file named in mayBeMissing that does not exist reads as empty.
+Result<std::vector<std::string>> readFilesTogether(
+    const std::string& folder, const std::vector<std::string>& names,
+    size_t maxBytes = kMaxDataFileBytes, const std::vector<std::string>& mayBeMissing = {});
 
 // For the program that takes the folder, before it reads the lists: finishes a group write
 // that a crash cut short after its commit, and removes the temporary files that killed
@@ -76,6 +77,8 @@ std::string fileNameOfPath(std::string_view path);
 // A field for tab-separated output: tab, CR, LF and backslash written as \t, \r, \n and \\,
 // so that every entry stays one line of two fields.
 std::string escapedField(std::string_view text);
+// Reads such a field back; a backslash before any other character stands for itself.
+std::string unescapedField(std::string_view field);
 
 // folder + "/" + name.
 std::string joinPath(std::string_view folder, std::string_view name);

@@ -15,11 +15,17 @@ public:
     virtual void setPanelText(int panel, const std::string& text) = 0;
 };
 
+// What a measurement learns of a page besides its size.
+struct MeasuredPage {
+    std::int64_t bodyBytes = 0;
+    std::string title;  // the page's <title> as plain text, blanks collapsed; empty when none
+};
+
 // Told the outcome of a measurement, once per started measurement that was not dropped.
 class MeasurementClient {
 public:
     virtual ~MeasurementClient() = default;
-    virtual void onMeasured(std::int64_t bodyBytes) = 0;
+    virtual void onMeasured(const MeasuredPage& page) = 0;
     // reason is readable ("Connection refused"); the probe has already shown it.
     virtual void onMeasureFailed(const std::string& reason) = 0;
 };

@@ -11,10 +11,8 @@ struct ParallelCheck::Slot final : MeasurementClient {
     Slot(ParallelCheck& owner, PageMeasurer& measurer) : owner(owner), measurer(measurer) {
         measurer.setClient(this);
     }
-    void onMeasured(std::int64_t bodyBytes) override { owner.done(*this, bodyBytes, {}); }
-    void onMeasureFailed(const std::string& reason) override {
-        owner.done(*this, std::nullopt, reason);
-    }
+    void onMeasured(const MeasuredPage& page) override { owner.done(*this, &page, {}); }
+    void onMeasureFailed(const std::string& reason) override { owner.done(*this, nullptr, reason); }
 
     ParallelCheck& owner;
     PageMeasurer& measurer;
@@ -127,17 +125,16 @@ void ParallelCheck::stop() {
     if (changed_) changed_();
 }
 
-void ParallelCheck::done(Slot& slot, std::optional<std::int64_t> bodyBytes,
-                         const std::string& failure) {
+void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string& failure) {
     if (!running_ || !slot.post) return;
     Post& post = posts_[*slot.post];
     slot.post.reset();
     idle_.push_back(&slot);
     --hosts_[post.host].fetching;
     makeReady(post.host);
-    if (bodyBytes) {
-        post.state = hasNewReplies(*bodyBytes, post.baseline) ? Post::State::NewReplies
-                                                              : Post::State::Unchanged;
+    if (page) {
+        post.state = hasNewReplies(page->bodyBytes, post.baseline) ? Post::State::NewReplies
+                                                                   : Post::State::Unchanged;
     } else {
         post.state = Post::State::Failed;
         post.failure = failure;
@@ -145,6 +142,7 @@ void ParallelCheck::done(Slot& slot, std::optional<std::int64_t> bodyBytes,
     --remaining_;
     const std::string address = post.address;  // the callbacks may start another run
     const bool grown = post.state == Post::State::NewReplies;
+    if (page && fetched_) fetched_(address, *page);
     if (outcome_) outcome_(address, failure);
     if (grown && changed_) changed_();
     fill();

@@ -54,6 +54,8 @@ public:
 
     // Told of each post as it is dealt with: failure is empty when the page was fetched.
     void setPostOutcomeCallback(PostOutcome outcome) { outcome_ = std::move(outcome); }
+    // Told of each page fetched, before its outcome.
+    void setFetchedCallback(FetchedPage fetched) { fetched_ = std::move(fetched); }
     // Told when a post is found with new replies, and when a run starts or ends.
     void setChangedCallback(std::function<void()> changed) { changed_ = std::move(changed); }
 
@@ -79,7 +81,7 @@ private:
         bool hasWaiting() const { return next < waiting.size(); }
     };
     void fill();
-    void done(Slot& slot, std::optional<std::int64_t> bodyBytes, const std::string& failure);
+    void done(Slot& slot, const MeasuredPage* page, const std::string& failure);
     void makeReady(size_t host);  // into the heap, when it has waiting posts and room
 
     std::vector<std::unique_ptr<Slot>> slots_;
@@ -96,6 +98,7 @@ private:
     bool filling_ = false;
     std::function<void()> finished_;
     PostOutcome outcome_;
+    FetchedPage fetched_;
     std::function<void()> changed_;
 };
 

@@ -44,11 +44,12 @@ void PostWatcher::removeWatch(int selectedIndex) {
     posts_.removeAt(selectedIndex);  // ignores -1 and any other index out of range
 }
 
-void PostWatcher::onMeasured(std::int64_t bodyBytes) {
+void PostWatcher::onMeasured(const MeasuredPage& page) {
     if (!measuring_) return;
     measuring_ = false;
     // By address: posts added or removed meanwhile must not shift the size onto another post.
-    posts_.setSizeOf(address_, bodyBytes);
+    if (posts_.setSizeOf(address_, page.bodyBytes))
+        noteFetchedPage(posts_, address_, page, secondsNow());
     status_.setPanelText(2, "Response completed");
     if (outcome_) outcome_(address_, {});
 }

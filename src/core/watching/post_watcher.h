@@ -44,8 +44,9 @@ public:
     const std::string& lastFailure() const { return lastFailure_; }
 
     // From the size probe. The size goes to the post with the measured address, wherever it
-    // now stands, or nowhere when it is gone; panel 2 then reads "Response completed".
-    void onMeasured(std::int64_t bodyBytes) override;
+    // now stands, or nowhere when it is gone, and the page's title to its details; panel 2
+    // then reads "Response completed".
+    void onMeasured(const MeasuredPage& page) override;
     void onMeasureFailed(const std::string& reason) override;
 
 private:

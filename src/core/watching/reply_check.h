@@ -19,6 +19,12 @@ inline constexpr std::int64_t kNewReplyThreshold = 500;
 // than 500 bytes of growth, or a baseline that is not a number.
 bool hasNewReplies(std::int64_t bodyBytes, const std::string& baseline);
 
+// Records what a fetch of a watched post's page learnt in its details: its title (when the
+// page has one), the time, its size, and, when the page shows new replies that it did not
+// show at the last fetch, the time of that growth.
+void noteFetchedPage(WatchList& posts, const std::string& address, const MeasuredPage& page,
+                     std::int64_t now);
+
 // A post whose page could not be fetched, and why.
 struct CheckFailure {
     std::string address;
@@ -35,5 +41,7 @@ std::string lastFailureText(const std::vector<CheckFailure>& failures);
 // Told of each post a check or a measurement has dealt with: failure is empty when the page
 // was fetched, else the reason it could not be.
 using PostOutcome = std::function<void(const std::string& address, const std::string& failure)>;
+// Told of each page a check fetched.
+using FetchedPage = std::function<void(const std::string& address, const MeasuredPage& page)>;
 
 }  // namespace boardcast

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <limits>
+#include <unordered_set>
 
 namespace boardcast {
 
@@ -10,6 +12,7 @@ namespace {
 
 constexpr std::string_view kPostsFile = "posts.txt";
 constexpr std::string_view kSizesFile = "sizes.txt";
+constexpr std::string_view kDetailsFile = "post-details.txt";
 
 // Every entry is followed by one empty line, so both files read back the same way.
 constexpr std::string_view kEntryEnd = "\r\n\r\n";
@@ -37,7 +40,51 @@ std::string fileBytes(const WatchList& list, std::string WatchedPost::*field) {
     return bytes;
 }
 
+std::int64_t parseTime(std::string_view text, std::int64_t unknown) {
+    std::int64_t value = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && ptr == text.data() + text.size() ? value : unknown;
+}
+
+// One line of post-details.txt: address, title, checkedAt, grewAt, seenBytes. Columns a
+// later version adds are skipped.
+void readDetailsLine(const std::string& line, std::unordered_map<std::string, PostDetails>& out) {
+    std::vector<std::string> fields;
+    size_t from = 0;
+    while (true) {
+        const size_t tab = line.find('\t', from);
+        fields.push_back(unescapedField(std::string_view(line).substr(from, tab - from)));
+        if (tab == std::string::npos) break;
+        from = tab + 1;
+    }
+    if (fields.size() < 2 || fields[0].empty()) return;
+    auto field = [&fields](size_t i) { return i < fields.size() ? fields[i] : std::string(); };
+    out[fields[0]] = {fields[1], parseTime(field(2), 0), parseTime(field(3), 0),
+                      parseTime(field(4), -1)};
+}
+
+std::string detailsBytes(const WatchList& list) {
+    std::string bytes;
+    std::unordered_set<std::string_view> written;
+    for (const WatchedPost& post : list.posts()) {
+        if (!written.insert(post.address).second) continue;
+        const PostDetails& d = list.detailsOf(post.address);
+        if (d == PostDetails{}) continue;
+        bytes += escapedField(post.address) + '\t' + escapedField(d.title) + '\t' +
+                 std::to_string(d.checkedAt) + '\t' + std::to_string(d.grewAt) + '\t' +
+                 std::to_string(d.seenBytes);
+        bytes += kCrLf;
+    }
+    return bytes;
+}
+
 }  // namespace
+
+std::int64_t secondsNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 std::optional<std::int32_t> parseBaseline(std::string_view size) {
     std::int32_t value = 0;
@@ -52,14 +99,25 @@ bool WatchList::isWatched(std::string_view address) const {
 }
 
 int WatchList::indexOfWatched(std::string_view address) const {
-    for (size_t i = 0; i < posts_.size(); ++i) {
-        if (posts_[i].address == address) return static_cast<int>(i);
+    if (indexStale_) {
+        firstIndex_.clear();
+        for (size_t i = 0; i < posts_.size(); ++i)
+            firstIndex_.try_emplace(posts_[i].address, static_cast<int>(i));
+        indexStale_ = false;
     }
-    return -1;
+    const auto it = firstIndex_.find(std::string(address));
+    return it == firstIndex_.end() ? -1 : it->second;
+}
+
+const PostDetails& WatchList::detailsOf(const std::string& address) const {
+    static const PostDetails kNone;
+    const auto it = details_.find(address);
+    return it == details_.end() ? kNone : it->second;
 }
 
 int WatchList::append(std::string address, std::string size) {
     if (count() >= kMaxListEntries) return -1;
+    if (!indexStale_) firstIndex_.try_emplace(address, count());
     posts_.push_back({std::move(address), std::move(size)});
     return count() - 1;
 }
@@ -67,6 +125,14 @@ int WatchList::append(std::string address, std::string size) {
 void WatchList::removeAt(int index) {
     if (index < 0 || index >= count()) return;
     posts_.erase(posts_.begin() + index);
+    indexStale_ = true;
+}
+
+void WatchList::clear() {
+    posts_.clear();
+    details_.clear();
+    firstIndex_.clear();
+    indexStale_ = false;
 }
 
 bool WatchList::setSizeOf(std::string_view address, std::int64_t bodyBytes) {
@@ -84,7 +150,9 @@ bool WatchList::setSizeOf(std::string_view address, std::int64_t bodyBytes) {
 Result<LoadedWatchList> loadWatchLists(const std::string& folder) {
     std::string postsPath = joinPath(folder, kPostsFile);
     // Both files as one change left them, also while another program rewrites them.
-    auto files = readFilesTogether(folder, {std::string(kPostsFile), std::string(kSizesFile)});
+    auto files = readFilesTogether(
+        folder, {std::string(kPostsFile), std::string(kSizesFile), std::string(kDetailsFile)},
+        kMaxDataFileBytes, {std::string(kDetailsFile)});
     if (!files) return files.error();
 
     LoadedWatchList loaded;
@@ -94,6 +162,11 @@ Result<LoadedWatchList> loadWatchLists(const std::string& folder) {
     for (size_t i = 0; i < kept; ++i) {
         // Pairing is by position only; a post whose size line is missing was never measured.
         loaded.list.append(a[i], i < s.size() ? s[i] : std::string(kNotMeasured));
+    }
+    std::unordered_map<std::string, PostDetails> details;
+    for (const std::string& line : splitLines(files.value()[2])) readDetailsLine(line, details);
+    for (auto& [address, d] : details) {
+        if (loaded.list.isWatched(address)) loaded.list.details(address) = std::move(d);
     }
     if (a.size() > kept) {
         size_t dropped = a.size() - kept;
@@ -109,7 +182,8 @@ std::vector<Error> saveWatchLists(const std::string& folder, const WatchList& li
     // The two files change together, so that a crash can never shift the baselines.
     Status s = writeFilesTogether(
         folder, {{std::string(kPostsFile), fileBytes(list, &WatchedPost::address), {}},
-                 {std::string(kSizesFile), fileBytes(list, &WatchedPost::size), {}}});
+                 {std::string(kSizesFile), fileBytes(list, &WatchedPost::size), {}},
+                 {std::string(kDetailsFile), detailsBytes(list), {}}});
     if (!s) return {s.error()};
     return {};
 }

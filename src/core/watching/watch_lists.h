@@ -1,12 +1,14 @@
 #pragma once
 // The watched posts: each post's address (lstPosts) paired with its baseline size
-// (lstSizes), held as one list of pairs so the two can never fall out of step, and the two
-// files that carry them between runs, posts.txt and sizes.txt.
+// (lstSizes), held as one list of pairs so the two can never fall out of step; what the
+// program has learnt of each post's page, by address; and the three files that carry them
+// between runs, posts.txt, sizes.txt and post-details.txt.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/result.h"
@@ -30,15 +32,34 @@ struct WatchedPost {
     bool operator==(const WatchedPost&) const = default;
 };
 
+// What the program has learnt of a watched post's page, kept in post-details.txt by
+// address: older lists have no such file, so every field may be missing.
+struct PostDetails {
+    std::string title;            // the page's <title> when last fetched
+    std::int64_t checkedAt = 0;   // when last fetched, in seconds since 1970 (UTC); 0: never
+    std::int64_t grewAt = 0;      // when a check last found it grown past its baseline
+    std::int64_t seenBytes = -1;  // its size when last fetched; -1: not known
+
+    bool operator==(const PostDetails&) const = default;
+};
+
+// Seconds since 1970 (UTC), for the times above.
+std::int64_t secondsNow();
+
 class WatchList {
 public:
     int count() const { return static_cast<int>(posts_.size()); }
     const WatchedPost& at(int index) const { return posts_.at(static_cast<size_t>(index)); }
     const std::vector<WatchedPost>& posts() const { return posts_; }
 
-    // Exact, case-sensitive comparison of whole addresses; the first match wins.
+    // Exact, case-sensitive comparison of whole addresses; the first match wins. Looked up
+    // in an index, so that a check of thousands of posts does not scan the list per answer.
     bool isWatched(std::string_view address) const;
     int indexOfWatched(std::string_view address) const;  // -1 when not watched
+
+    // The details of the post with this address: empty ones when nothing is known.
+    const PostDetails& detailsOf(const std::string& address) const;
+    PostDetails& details(const std::string& address) { return details_[address]; }
 
     // Appends a post whose size reads "not measured". Returns its index, or -1 when the list
     // already holds kMaxListEntries posts.
@@ -51,10 +72,14 @@ public:
     // wherever it now stands. Returns false, recording nothing, when no such post exists.
     bool setSizeOf(std::string_view address, std::int64_t bodyBytes);
 
-    void clear() { posts_.clear(); }
+    void clear();
 
 private:
     std::vector<WatchedPost> posts_;
+    std::unordered_map<std::string, PostDetails> details_;
+    // address -> its first place in posts_; rebuilt after a removal shifted the places.
+    mutable std::unordered_map<std::string, int> firstIndex_;
+    mutable bool indexStale_ = false;
 };
 
 struct LoadedWatchList {
@@ -64,14 +89,17 @@ struct LoadedWatchList {
     std::vector<std::string> notices;
 };
 
-// Reads posts.txt and sizes.txt of the folder. Lines that are empty or a single space are
-// skipped. Every post gets exactly one size: missing size lines read as "not measured",
-// extra ones are dropped. Fails (and nothing should then be saved over the files) when
-// either file cannot be read.
+// Reads posts.txt and sizes.txt of the folder, and post-details.txt when it exists. Lines
+// that are empty or a single space are skipped. Every post gets exactly one size: missing
+// size lines read as "not measured", extra ones are dropped. A details line is the address
+// and the fields of PostDetails, tab-separated and escaped as escapedField does; unreadable
+// fields read as unknown. Fails (and nothing should then be saved over the files) when a
+// file that exists cannot be read.
 Result<LoadedWatchList> loadWatchLists(const std::string& folder);
 
-// Writes posts.txt and sizes.txt together (both or neither, also across a crash): each
-// entry followed by CR LF CR LF; an empty list gives empty files. Returns the error when
+// Writes posts.txt, sizes.txt and post-details.txt together (all or none, also across a
+// crash): in the first two each entry followed by CR LF CR LF, in the details one line of
+// each watched address; an empty list gives empty files. Returns the error when
 // they could not be written (empty when they were).
 std::vector<Error> saveWatchLists(const std::string& folder, const WatchList& list);
 

@@ -117,10 +117,16 @@ TEST_F(ForumFiles, SaveAndReloadGiveTheSameForums) {
         {"a", "x|y"}};
     ForumAccounts accounts;
     for (const Forum& f : forums) accounts.append(f);
+    // Names by address; a name is one line, and a backslash stays one.
+    accounts.setName("http://a/", "A\\B\tforum\r\n");
+    accounts.setName("c", "See");
+    accounts.setName("c", "");
     ASSERT_TRUE(saveForums(dir_, accounts));
     auto loaded = loadForums(dir_);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded.value().accounts.forums(), forums);
+    EXPECT_EQ(loaded.value().accounts.nameOf("http://a/"), "A\\B forum  ");
+    EXPECT_EQ(loaded.value().accounts.nameOf("c"), "");
 }
 
 TEST_F(ForumFiles, SavedFileIsOwnerOnly) {

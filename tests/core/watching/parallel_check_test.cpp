@@ -66,7 +66,7 @@ Outcome runCheck(const WatchList& posts, const Pages& pages, int jobs, unsigned 
         next.fetching.reset();
         const auto page = pages.at(url);
         if (page) {
-            next.client->onMeasured(*page);
+            next.client->onMeasured({*page, {}});
         } else {
             next.client->onMeasureFailed("refused by " + url);
         }
@@ -132,7 +132,7 @@ TEST(ParallelCheck, AnswersThatComeAtOnce) {
         void setClient(MeasurementClient* c) override { client = c; }
         void startMeasuring(const std::string& url) override {
             started.push_back(url);
-            client->onMeasured(url.ends_with('0') ? 5000 : 100);
+            client->onMeasured({url.ends_with('0') ? 5000 : 100, {}});
         }
         void stopMeasuring() override {}
         MeasurementClient* client = nullptr;

@@ -41,11 +41,18 @@ protected:
         write("posts.txt", posts);
         write("sizes.txt", sizes);
     }
-    Posts load() const {
+    WatchList loadList() const {
         auto loaded = loadWatchLists(dir_);
         if (!loaded) ADD_FAILURE() << loaded.error().text;
         if (loaded && !loaded.value().notices.empty()) ADD_FAILURE() << loaded.value().notices[0];
-        return loaded ? loaded.value().list.posts() : Posts{};
+        return loaded ? loaded.value().list : WatchList{};
+    }
+    Posts load() const { return loadList().posts(); }
+    // Save 1 of the writer below.
+    void saveFirst() const {
+        WatchList list = listOf({{"http://h/1/0", "1"}});
+        list.details("http://h/1/0").title = "1";
+        ASSERT_TRUE(saveWatchLists(dir_, list).empty());
     }
     testing_support::TempFolder folder_;
     const std::string& dir_ = folder_.path();
@@ -314,53 +321,90 @@ TEST_F(WatchListFiles, KilledBetweenTheRenamesReadersSeeTheCommittedLists) {
     const Posts old = {{"old", "5"}};
     const Posts fresh = {{"new1", "1"}, {"new2", "2"}};
     ASSERT_TRUE(saveWatchLists(dir_, listOf(old)).empty());
-    EXPECT_EXIT(
-        {
-            int renames = 0;
-            setBeforeRenameHookForTesting([&renames] {
-                if (++renames == 2) ::_exit(3);
-            });
-            (void)saveWatchLists(dir_, listOf(fresh));
-        },
-        ::testing::ExitedWithCode(3), "");
-    EXPECT_EQ(read("posts.txt"), "new1\r\n\r\nnew2\r\n\r\n");  // renamed
-    EXPECT_EQ(read("sizes.txt"), "5\r\n\r\n");                 // not yet
-    EXPECT_EQ(load(), fresh);
-    EXPECT_TRUE(std::filesystem::exists(path(".commit")));
-    ASSERT_TRUE(recoverDataFolder(dir_).ok());
-    EXPECT_EQ(load(), fresh);
+    for (int killedAt : {2, 3}) {
+        EXPECT_EXIT(
+            {
+                int renames = 0;
+                setBeforeRenameHookForTesting([&renames, killedAt] {
+                    if (++renames == killedAt) ::_exit(3);
+                });
+                WatchList list = listOf(fresh);
+                list.details("new2").title = "Fresh";
+                (void)saveWatchLists(dir_, list);
+            },
+            ::testing::ExitedWithCode(3), "");
+        EXPECT_EQ(read("posts.txt"), "new1\r\n\r\nnew2\r\n\r\n");  // renamed
+        EXPECT_EQ(read("post-details.txt").empty(), true);         // not yet
+        for (int pass = 0; pass < 2; ++pass) {  // a reader, then after the next start
+            const WatchList loaded = loadList();
+            EXPECT_EQ(loaded.posts(), fresh) << killedAt;
+            EXPECT_EQ(loaded.detailsOf("new2").title, "Fresh") << killedAt;
+            if (pass == 0) {
+                EXPECT_TRUE(std::filesystem::exists(path(".commit")));
+                ASSERT_TRUE(recoverDataFolder(dir_).ok());
+            }
+        }
+        ASSERT_TRUE(saveWatchLists(dir_, listOf(old)).empty());
+    }
+}
+
+// The details travel beside the lists, by address: titles with any characters, a file from
+// a later version with more columns, damaged numbers, details of posts no longer watched.
+TEST_F(WatchListFiles, DetailsAreKeptByAddress) {
+    WatchList list = listOf({{"http://a/1", "10"}, {"http://b/2", kNm}, {"http://a/1", "12"}});
+    list.details("http://a/1") = {"Tab\there, line\r\nbreak \\ slash", 1700000000, 1700000100, 900};
+    list.details("gone") = {"not watched", 1, 1, 1};
+    ASSERT_TRUE(saveWatchLists(dir_, list).empty());
+    EXPECT_EQ(
+        read("post-details.txt"),
+        "http://a/1\tTab\\there, line\\r\\nbreak \\\\ slash\t1700000000\t1700000100\t900\r\n");
+    const WatchList back = loadList();
+    EXPECT_EQ(back.detailsOf("http://a/1"), list.detailsOf("http://a/1"));
+    EXPECT_EQ(back.detailsOf("http://b/2"), PostDetails{});
+
+    write("post-details.txt",
+          "http://b/2\tLater\t5\tx\t\tnext column\r\n\r\nno tab\r\nhttp://a/1\tOld\r\n");
+    const WatchList later = loadList();
+    EXPECT_EQ(later.detailsOf("http://b/2"), (PostDetails{"Later", 5, 0, -1}));
+    EXPECT_EQ(later.detailsOf("http://a/1"), (PostDetails{"Old", 0, 0, -1}));
+
+    std::filesystem::remove(path("post-details.txt"));  // lists of an older version
+    EXPECT_EQ(loadList().posts().size(), 3u);
 }
 
 // Whether a loaded list is one whole save of the writer below: save n has n posts, each of
-// whose sizes is n.
-bool isOneSave(const Posts& posts) {
-    for (const WatchedPost& p : posts) {
-        if (p.size != std::to_string(posts.size())) return false;
+// whose sizes and titles is n.
+bool isOneSave(const WatchList& list) {
+    for (const WatchedPost& p : list.posts()) {
+        const std::string n = std::to_string(list.count());
+        if (p.size != n || list.detailsOf(p.address).title != n) return false;
     }
-    return !posts.empty();
+    return list.count() > 0;
 }
 
 // Saves list after list until killed.
 [[noreturn]] void saveForever(const std::string& dir) {
     for (int n = 1;; n = n % 40 + 1) {
         WatchList list;
-        for (int i = 0; i < n; ++i)
-            list.append("http://h/" + std::to_string(n) + "/" + std::to_string(i),
-                        std::to_string(n));
+        for (int i = 0; i < n; ++i) {
+            const std::string address = "http://h/" + std::to_string(n) + "/" + std::to_string(i);
+            list.append(address, std::to_string(n));
+            list.details(address).title = std::to_string(n);
+        }
         (void)saveWatchLists(dir, list);
     }
 }
 
 // A reader beside a writer that saves without pause always gets one whole save.
 TEST_F(WatchListFiles, ReadersBesideAWriterSeeWholeSaves) {
-    ASSERT_TRUE(saveWatchLists(dir_, listOf({{"http://h/1/0", "1"}})).empty());
+    saveFirst();
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) saveForever(dir_);
     int torn = 0;
     for (int i = 0; i < 300; ++i) {
         auto loaded = loadWatchLists(dir_);
-        if (!loaded || !isOneSave(loaded.value().list.posts())) ++torn;
+        if (!loaded || !isOneSave(loaded.value().list)) ++torn;
     }
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
@@ -374,7 +418,7 @@ TEST_F(WatchListFiles, KilledAtAnyMomentTheListsStayInStep) {
     std::mt19937 random(20261208);
     int tries = 0, torn = 0, misaligned = 0, finished = 0;
     // The files exist from the start, as the program's first start creates them.
-    ASSERT_TRUE(saveWatchLists(dir_, listOf({{"http://h/1/0", "1"}})).empty());
+    saveFirst();
     for (; tries < 300; ++tries) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
@@ -382,7 +426,7 @@ TEST_F(WatchListFiles, KilledAtAnyMomentTheListsStayInStep) {
         ::usleep(static_cast<useconds_t>(random() % 10000));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        if (!isOneSave(load())) ++misaligned;  // a reader, before any recovery
+        if (!isOneSave(loadList())) ++misaligned;  // a reader, before any recovery
         ASSERT_TRUE(recoverDataFolder(dir_).ok());
         const auto posts = splitLines(read("posts.txt"));
         const auto sizes = splitLines(read("sizes.txt"));

@@ -37,6 +37,35 @@ WatchList listOf(const Posts& posts) {
     return list;
 }
 
+// Each fetch refreshes the title and the check time; the growth time moves when the page
+// shows new replies it did not show at the last fetch, or has grown again since.
+TEST(ReplyCheck, AFetchKeepsTitleAndTimes) {
+    struct Row {
+        std::string baseline;
+        std::int64_t seenBefore, bytes;
+        std::string title;
+        bool grew;
+    };
+    const Row rows[] = {
+        {"1000", -1, 1400, "T", false},    // not grown past the baseline
+        {"1000", -1, 1501, "T", true},     // first growth
+        {"1000", 1501, 1600, "T", false},  // grown before, little since
+        {"1000", 1501, 2002, "T", true},   // grown again
+        {"1000", 1200, 1501, "", true},    // a page without a title keeps the old one
+        {kNm, -1, 10, "T", true},
+    };
+    for (const Row& r : rows) {
+        WatchList list = listOf({{"p", r.baseline}});
+        list.details("p") = {"Old", 1, 2, r.seenBefore};
+        noteFetchedPage(list, "p", {r.bytes, r.title}, 99);
+        const PostDetails& d = list.detailsOf("p");
+        EXPECT_EQ(d.title, r.title.empty() ? "Old" : r.title);
+        EXPECT_EQ(d.checkedAt, 99);
+        EXPECT_EQ(d.grewAt, r.grew ? 99 : 2) << r.seenBefore << " " << r.bytes;
+        EXPECT_EQ(d.seenBytes, r.bytes);
+    }
+}
+
 TEST(ReplyCheck, NewRepliesNeedMoreThan500BytesOrAnUnreadableBaseline) {
     struct Row {
         std::int64_t bytes;
@@ -82,13 +111,13 @@ TEST(ReplyCheck, RunWalksEveryPostAndListsTheGrownOnes) {
         for (const auto& outcome : r.outcomes) {
             ASSERT_TRUE(check.running());
             if (outcome) {
-                probe.client->onMeasured(*outcome);
+                probe.client->onMeasured({*outcome, {}});
             } else {
                 probe.client->onMeasureFailed("Connection refused");
             }
         }
         EXPECT_FALSE(check.running());
-        probe.client->onMeasured(9999);  // nothing is awaited any more: both are ignored
+        probe.client->onMeasured({9999, {}});  // nothing is awaited any more: both are ignored
         probe.client->onMeasureFailed("Connection reset");
         Strings addresses, panel1;
         for (const WatchedPost& p : r.posts) addresses.push_back(p.address);
@@ -131,7 +160,7 @@ TEST(ReplyCheck, OutcomesArePerPost) {
     });
     check.start(list, {});
     probe.client->onMeasureFailed("refused");
-    probe.client->onMeasured(2);
+    probe.client->onMeasured({2, {}});
     EXPECT_EQ(seen, (Strings{"a=refused", "b="}));
 }
 
@@ -160,12 +189,12 @@ TEST(ReplyCheck, RestartWhileWaitingBeginsAgainAtTheFirstPost) {
     FakePanels panels;
     ParallelCheck check({&probe}, panels);
     check.start(list, {});
-    probe.client->onMeasured(2000);  // a is new; now waiting on b
-    check.start(list, {});           // the probe drops b's fetch
+    probe.client->onMeasured({2000, {}});  // a is new; now waiting on b
+    check.start(list, {});                 // the probe drops b's fetch
     EXPECT_TRUE(check.newReplies().empty());
-    probe.client->onMeasured(1000);  // this run's result for a: not new
-    list.removeAt(0);                // the run goes on over the list as it started
-    probe.client->onMeasured(2000);
+    probe.client->onMeasured({1000, {}});  // this run's result for a: not new
+    list.removeAt(0);                      // the run goes on over the list as it started
+    probe.client->onMeasured({2000, {}});
     EXPECT_EQ(check.newReplies(), Strings{"b"});
     EXPECT_EQ(probe.started, (Strings{"a", "b", "a", "b"}));
 }
@@ -178,17 +207,17 @@ TEST(ReplyCheck, StopEndsTheRun) {
     ParallelCheck check({&probe}, panels);
     bool finished = false;
     check.start(list, [&] { finished = true; });
-    probe.client->onMeasured(2000);
+    probe.client->onMeasured({2000, {}});
     check.stop();
     EXPECT_FALSE(check.running());
     EXPECT_EQ(panels.texts[1].back(), "check stopped - 1 new replies found");
-    EXPECT_EQ(probe.stopped, 1);     // b's fetch is dropped
-    probe.client->onMeasured(2000);  // an answer that was on its way: not judged
+    EXPECT_EQ(probe.stopped, 1);           // b's fetch is dropped
+    probe.client->onMeasured({2000, {}});  // an answer that was on its way: not judged
     EXPECT_EQ(check.newReplies(), Strings{"a"});
     EXPECT_EQ(probe.started, (Strings{"a", "b"}));
     EXPECT_FALSE(finished);
     check.start(list, [&] { finished = true; });
-    for (int i = 0; i < 3; ++i) probe.client->onMeasured(1000);
+    for (int i = 0; i < 3; ++i) probe.client->onMeasured({1000, {}});
     EXPECT_TRUE(finished);
     EXPECT_TRUE(check.newReplies().empty());
 }
@@ -259,7 +288,7 @@ TEST(PostWatcher, MeasuredSizeLandsOnTheWatchedPostWhereverItStands) {
             }
             if (s.kind == 'f') failure = s.text;
             if (s.kind == 'r') watcher.removeWatch(static_cast<int>(s.n));
-            if (s.kind == 'm') watcher.onMeasured(s.n);
+            if (s.kind == 'm') watcher.onMeasured({s.n, {}});
             if (s.kind == 'f') watcher.onMeasureFailed(s.text);
         }
         EXPECT_EQ(list.posts(), r.after);

@@ -1,0 +1,207 @@
+#include "net/page_facts.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "core/text/code_pages.h"
+
+namespace boardcast {
+
+void BodyReader::keep(std::string_view bytes) {
+    const size_t room = maxKept_ - std::min(maxKept_, content_.size());
+    content_.append(bytes.substr(0, std::min(room, bytes.size())));
+}
+
+void BodyReader::feed(std::string_view bytes) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const char c = bytes[i];
+        switch (state_) {
+            case State::Raw:
+                keep(bytes.substr(i));
+                return;
+            case State::Size: {
+                const int digit = c >= '0' && c <= '9'   ? c - '0'
+                                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : -1;
+                if (digit >= 0 && left_ < (std::uint64_t{1} << 56)) {
+                    left_ = left_ * 16 + static_cast<unsigned>(digit);
+                    sizeDigits_ = true;
+                } else if (sizeDigits_ && (c == ';' || c == ' ' || c == '\t')) {
+                    state_ = State::Extension;
+                } else if (sizeDigits_ && c == '\r') {
+                    state_ = State::SizeLf;
+                } else {
+                    state_ = State::Raw;
+                    continue;
+                }
+                break;
+            }
+            case State::Extension:
+                if (c == '\r') state_ = State::SizeLf;
+                break;
+            case State::SizeLf:
+                if (c != '\n') {
+                    state_ = State::Raw;
+                    continue;
+                }
+                state_ = left_ == 0 ? State::Trailer : State::Data;
+                break;
+            case State::Data: {
+                const size_t n =
+                    static_cast<size_t>(std::min<std::uint64_t>(left_, bytes.size() - i));
+                keep(bytes.substr(i, n));
+                left_ -= n;
+                i += n;
+                if (left_ == 0) state_ = State::DataCr;
+                continue;
+            }
+            case State::DataCr:
+                if (c != '\r') {
+                    state_ = State::Raw;
+                    continue;
+                }
+                state_ = State::DataLf;
+                break;
+            case State::DataLf:
+                if (c != '\n') {
+                    state_ = State::Raw;
+                    continue;
+                }
+                state_ = State::Size;
+                sizeDigits_ = false;
+                break;
+            case State::Trailer:
+                return;  // the body has ended; trailer fields are no content
+        }
+        ++i;
+    }
+}
+
+namespace {
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The first place of needle (lower case) in text, letter case ignored.
+size_t findCi(std::string_view text, std::string_view needle, size_t from = 0) {
+    if (needle.size() > text.size()) return std::string_view::npos;
+    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
+        size_t k = 0;
+        while (k < needle.size() && lower(text[i + k]) == needle[k]) ++k;
+        if (k == needle.size()) return i;
+    }
+    return std::string_view::npos;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The named references that forum titles use; others stay as written.
+struct NamedReference {
+    std::string_view name;
+    char32_t cp;
+};
+constexpr std::array<NamedReference, 19> kNamed{{
+    {"amp", '&'},       {"lt", '<'},        {"gt", '>'},       {"quot", '"'},
+    {"apos", '\''},     {"nbsp", ' '},      {"raquo", 0xBB},   {"laquo", 0xAB},
+    {"rsaquo", 0x203A}, {"lsaquo", 0x2039}, {"ndash", 0x2013}, {"mdash", 0x2014},
+    {"hellip", 0x2026}, {"middot", 0xB7},   {"bull", 0x2022},  {"copy", 0xA9},
+    {"reg", 0xAE},      {"trade", 0x2122},  {"rarr", 0x2192},
+}};
+
+// Reads the reference at text[i] == '&'; returns how many bytes it took (0: none).
+size_t readReference(std::string_view text, size_t i, std::string& out) {
+    const size_t semi = text.find(';', i);
+    if (semi == std::string_view::npos || semi - i > 10) return 0;
+    const std::string_view body = text.substr(i + 1, semi - i - 1);
+    if (body.size() > 1 && body[0] == '#') {
+        const bool hex = body[1] == 'x' || body[1] == 'X';
+        const std::string_view digits = body.substr(hex ? 2 : 1);
+        std::uint32_t cp = 0;
+        auto [end, ec] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
+        if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) return 0;
+        appendUtf8(out, cp);
+        return semi - i + 1;
+    }
+    for (const NamedReference& r : kNamed) {
+        if (r.name == body) {
+            appendUtf8(out, r.cp);
+            return semi - i + 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string pageTitle(std::string_view html) {
+    size_t open = 0;
+    while (true) {
+        open = findCi(html, "<title", open);
+        if (open == std::string_view::npos) return {};
+        const size_t after = open + 6;
+        if (after < html.size() &&
+            (html[after] == '>' || html[after] == ' ' || html[after] == '\t' ||
+             html[after] == '\r' || html[after] == '\n'))
+            break;
+        open = after;
+    }
+    const size_t start = html.find('>', open);
+    if (start == std::string_view::npos) return {};
+    const size_t end = findCi(html, "</title", start);
+    const std::string text =
+        textFromBytes(html.substr(start + 1, end == std::string_view::npos ? 0 : end - start - 1));
+
+    std::string decoded;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&') {
+            if (size_t used = readReference(text, i, decoded)) {
+                i += used - 1;
+                continue;
+            }
+        }
+        decoded += text[i];
+    }
+    // Blanks collapsed, counted in characters so that a cut never splits one.
+    std::string title;
+    size_t chars = 0;
+    bool blank = false;
+    for (size_t i = 0; i < decoded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(decoded[i]);
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
+            blank = !title.empty();
+            continue;
+        }
+        if ((c & 0xC0) != 0x80) {
+            if (chars + (blank ? 1 : 0) >= kMaxTitleChars) break;
+            if (blank) title += ' ', ++chars;
+            blank = false;
+            ++chars;
+        }
+        title += static_cast<char>(c);
+    }
+    return title;
+}
+
+}  // namespace boardcast

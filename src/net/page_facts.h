@@ -1,0 +1,38 @@
+#pragma once
+// What a probe reads from a fetched page besides its size: the body as the server meant it
+// (chunk framing taken off) and the page's title.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace boardcast {
+
+// Keeps the first maxKept bytes of a body's content as it arrives in pieces, taking the
+// framing off a chunked one. A body whose framing cannot be read is kept as it came from
+// then on.
+class BodyReader {
+public:
+    BodyReader(size_t maxKept, bool chunked)
+        : state_(chunked ? State::Size : State::Raw), maxKept_(maxKept) {}
+    void feed(std::string_view bytes);
+    const std::string& content() const { return content_; }
+
+private:
+    void keep(std::string_view bytes);
+    enum class State { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer, Raw } state_;
+    std::uint64_t left_ = 0;  // of the current chunk
+    bool sizeDigits_ = false;
+    size_t maxKept_;
+    std::string content_;
+};
+
+// The text of the first <title> element, with character references read (named ones of
+// HTML's common set, decimal and hexadecimal), blanks collapsed and trimmed, cut to
+// kMaxTitleChars characters. Bytes that are not UTF-8 are read as Windows 1252. Empty when
+// the page has no title.
+inline constexpr size_t kMaxTitleChars = 300;
+std::string pageTitle(std::string_view html);
+
+}  // namespace boardcast
