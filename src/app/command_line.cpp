@@ -49,7 +49,7 @@ const std::vector<CommandInfo>& commands() {
          "0 done; 1 the lists could not be read; 2 a wrong command line;\n"
          "3 some posts could not be checked (the others are printed)."},
         {Command::Posts, "posts", {}, {}, "prints the watched posts",
-         "Prints each watched post: address, tab, baseline size (or \"not measured\").",
+         "Prints each watched post: address, tab, baseline or \"not measured\", tab, title.",
          "0 done; 1 the lists could not be read; 2 a wrong command line."},
         {Command::Forums, "forums", {}, {}, "prints the forums",
          "Prints each forum: address, tab, username (never the password).",

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "app/headless_commands.h"
@@ -190,7 +191,20 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
         std::cerr << "boardcast: could not check " << f.address << ": " << f.reason << "\n";
     }
     if (notify) {
-        if (Status shown = notifyNewReplies(check.newReplies()); !shown) {
+        // Named by the titles the check found, else as the lists had them.
+        std::unordered_map<std::string, std::string> fetchedTitles;
+        for (const auto& [address, page] : fetched) {
+            if (!page.title.empty()) fetchedTitles[address] = page.title;
+        }
+        std::vector<std::string> names;
+        for (const std::string& address : check.newReplies()) {
+            const auto it = fetchedTitles.find(address);
+            const std::string& title = it != fetchedTitles.end()
+                                           ? it->second
+                                           : startup.lists.posts.detailsOf(address).title;
+            names.push_back(title.empty() ? address : title);
+        }
+        if (Status shown = notifyNewReplies(names); !shown) {
             std::cerr << "boardcast: " << shown.error().text << "\n";
         }
     }

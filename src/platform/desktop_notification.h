@@ -1,6 +1,7 @@
 #pragma once
 // Desktop notifications through the freedesktop notification service on the session bus.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,9 +9,11 @@
 
 namespace boardcast {
 
-// Shows one notification naming the posts with new replies; none when posts is empty.
-// Fails, with a sentence saying why, when there is no session bus or the service does not
-// take the notification.
-Status notifyNewReplies(const std::vector<std::string>& posts);
+// Shows one notification naming the posts with new replies (by title where they have one);
+// none when posts is empty. With clicked, the notification offers to show them, and
+// clicked runs when the user takes it up (from the event loop). Fails, with a sentence
+// saying why, when there is no session bus or the service does not take the notification.
+Status notifyNewReplies(const std::vector<std::string>& posts,
+                        std::function<void()> clicked = {});
 
 }  // namespace boardcast

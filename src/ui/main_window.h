@@ -80,13 +80,17 @@ public:
     // once).
     void setCheckSettings(const CheckSettings& settings);
     const CheckSettings& checkSettings() const { return checkSettings_; }
-    // Shows the desktop notification naming posts with new replies; tests put their own.
-    using ReplyNotifier = std::function<Status(const std::vector<std::string>& posts)>;
+    // Shows the desktop notification naming posts with new replies, which runs clicked
+    // when the user clicks it; tests put their own.
+    using ReplyNotifier = std::function<Status(const std::vector<std::string>& posts,
+                                               std::function<void()> clicked)>;
     void setReplyNotifier(ReplyNotifier notifier) { notifier_ = std::move(notifier); }
     void addCurrentForum();
     void removeForum();
     void selectPostsTab(int index);  // TabStrip1: 0 "Show All", 1 "New Replies "
     void selectPanelTab(int index);  // TabStrip2: 0 "Your Forums", 1 "Your Posts"
+    // Brings the window forward on the New Replies tab (a click on the notification).
+    void showNewReplies();
 
     // The message and subject boxes, with CR LF line breaks.
     std::string messageText() const;

@@ -161,7 +161,21 @@ void MainWindow::replyCheckFinished() {
                                    ? QStringLiteral("New Replies ")
                                    : QStringLiteral("New Replies (%1)").arg(found.size()));
     if (found.empty() || isActiveWindow() || !notifier_) return;
-    if (Status shown = notifier_(found); !shown) setPanelText(2, shown.error().text);
+    std::vector<std::string> names;
+    for (const std::string& address : found) {
+        const std::string& title = lists_.posts.detailsOf(address).title;
+        names.push_back(title.empty() ? address : title);
+    }
+    if (Status shown = notifier_(names, [this] { showNewReplies(); }); !shown) {
+        setPanelText(2, shown.error().text);
+    }
+}
+
+void MainWindow::showNewReplies() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    selectPostsTab(1);
 }
 
 void MainWindow::stopReplyCheck() {

@@ -394,10 +394,13 @@ private Q_SLOTS:
         writeFile("sizes.txt", "3\r\n\r\n");
         auto form = start();
         std::vector<std::vector<std::string>> notified;
-        form->setReplyNotifier([&](const std::vector<std::string>& posts) {
-            notified.push_back(posts);
-            return Status{};
-        });
+        std::function<void()> click;
+        form->setReplyNotifier(
+            [&](const std::vector<std::string>& posts, std::function<void()> clicked) {
+                notified.push_back(posts);
+                click = std::move(clicked);
+                return Status{};
+            });
         form->setCheckSettings({4, 2, 20});
         QCOMPARE(readSetting(*settings_, keys::checkEveryMinutes), std::string("20"));
         QCOMPARE(readSetting(*settings_, keys::checkJobs), std::string("4"));
@@ -411,7 +414,7 @@ private Q_SLOTS:
         timer->setInterval(50);  // rather than wait twenty minutes
 
         QTRY_VERIFY_WITH_TIMEOUT(!notified.empty(), 10000);  // more may follow, every 50 ms
-        QCOMPARE(notified[0], std::vector<std::string>{address});
+        QCOMPARE(notified[0], std::vector<std::string>{"Thread & one"});
         QCOMPARE(child<QTabBar>(*form, "TabStrip1")->tabText(1), QStringLiteral("New Replies (1)"));
         // Named by the thread's title, with the growth; the address in the tip.
         auto* found = child<QListWidget>(*form, "lstNew")->item(0);
@@ -422,6 +425,13 @@ private Q_SLOTS:
         form->setCheckSettings({4, 2, 0});  // off again
         QVERIFY(!timer->isActive());
         form->stopReplyCheck();
+        // A click on the notification brings the window forward on New Replies.
+        child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(0);
+        child<QTabBar>(*form, "TabStrip1")->setCurrentIndex(0);
+        click();
+        QTRY_VERIFY(form->isActiveWindow());
+        QCOMPARE(child<QTabBar>(*form, "TabStrip1")->currentIndex(), 1);
+        QVERIFY(child<QListWidget>(*form, "lstNew")->isVisible());
         form->close();
         // The title and the times are kept across a restart.
         auto again = start();
