@@ -37,19 +37,23 @@ const std::vector<CommandInfo>& commands() {
         {Command::Watch, "watch", {}, {"URL", "the address of a page"},
          "watches the page at URL for new replies",
          "Watches the page at URL, as \"Watch This Post\" does: adds it to the watched\n"
-         "posts, measures its size as the baseline and saves the lists.",
+         "posts, measures its size as the baseline, follows the thread's next-page links\n"
+         "to its latest page and measures that, and saves the lists. A thread watched\n"
+         "already under another address is measured again instead.",
          "0 done; 1 the page could not be added or measured; 2 a wrong\n"
          "command line; 4 the data folder is held by the desktop program (use \"Watch This\n"
          "Post\" there) or, for more than 5 seconds, by another command."},
         {Command::Check, "check", {"jobs", "per-host", "notify"}, {},
          "prints the watched posts that have new replies",
-         "Fetches every watched post again and prints those with new replies (grown by\n"
-         "more than 500 bytes), one a line, in list order. Progress, and each post that\n"
-         "could not be fetched with the reason, go to standard error.",
+         "Fetches every watched thread's latest page again and prints the posts with new\n"
+         "replies (grown by more than 500 bytes, or gone on to a new page), one a line, in\n"
+         "list order. Progress, and each post that could not be fetched with the reason,\n"
+         "go to standard error.",
          "0 done; 1 the lists could not be read; 2 a wrong command line;\n"
          "3 some posts could not be checked (the others are printed)."},
         {Command::Posts, "posts", {}, {}, "prints the watched posts",
-         "Prints each watched post: address, tab, baseline or \"not measured\", tab, title.",
+         "Prints each watched post, its fields tab-separated: address, baseline or \"not\n"
+         "measured\", the thread's title, the thread's latest page.",
          "0 done; 1 the lists could not be read; 2 a wrong command line."},
         {Command::Forums, "forums", {}, {}, "prints the forums",
          "Prints each forum: address, tab, username (never the password).",
@@ -164,9 +168,13 @@ std::string optionList(Command command) {
     return text;
 }
 
-Error usageError(std::string text) { return {ErrorCode::Usage, std::move(text)}; }
+Error usageError(std::string text) {
+    return {ErrorCode::Usage, std::move(text)};
+}
 
-std::string toStd(const QString& s) { return s.toLocal8Bit().toStdString(); }
+std::string toStd(const QString& s) {
+    return s.toLocal8Bit().toStdString();
+}
 
 // QCommandLineParser would read "-name" as the letters n, a, m, e. An option's value
 // ("--data-dir -x") is no option.
@@ -342,6 +350,8 @@ std::string helpText(Command command) {
            "that does not answer).\n";
 }
 
-std::string versionText() { return std::string("Boardcast ") + BOARDCAST_VERSION + "\n"; }
+std::string versionText() {
+    return std::string("Boardcast ") + BOARDCAST_VERSION + "\n";
+}
 
 }  // namespace boardcast

@@ -73,8 +73,9 @@ int runPosts(const std::string& folder) {
     printNotices(loaded.value().notices);
     const WatchList& list = loaded.value().list;
     for (const WatchedPost& post : list.posts()) {
+        const PostDetails& d = list.detailsOf(post.address);
         std::cout << escapedField(post.address) << '\t' << post.size << '\t'
-                  << escapedField(list.detailsOf(post.address).title) << '\n';
+                  << escapedField(d.title) << '\t' << escapedField(d.latestPage) << '\n';
     }
     return finishOutput();
 }

@@ -68,7 +68,8 @@ void InstanceChannel::serve(QLocalSocket* peer) {
     });
 }
 
-bool InstanceChannel::handOver(const std::string& folder, const std::vector<std::string>& addresses) {
+bool InstanceChannel::handOver(const std::string& folder,
+                               const std::vector<std::string>& addresses) {
     QLocalSocket socket;
     socket.connectToServer(socketPath(folder));
     if (!socket.waitForConnected(kWaitMs)) return false;

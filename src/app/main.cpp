@@ -59,15 +59,20 @@ int runProgram(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const std::string folder = prepareStart(line);
     switch (line.command) {
-        case Command::Convert: return runConvert(line);
-        case Command::Watch: return runWatch(folder, line.url);
+        case Command::Convert:
+            return runConvert(line);
+        case Command::Watch:
+            return runWatch(folder, line.url);
         case Command::Check:
             return runCheck(folder, line.jobs, line.perHost, line.notify);
-        case Command::Posts: return runPosts(folder);
-        case Command::Forums: return runForums(folder);
+        case Command::Posts:
+            return runPosts(folder);
+        case Command::Forums:
+            return runForums(folder);
         case Command::Desktop:
         case Command::Help:
-        case Command::Version: break;
+        case Command::Version:
+            break;
     }
     return 0;
 }

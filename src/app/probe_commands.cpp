@@ -15,6 +15,7 @@
 #include "app/headless_commands.h"
 #include "core/shell/program_lists.h"
 #include "core/storage/folder_lock.h"
+#include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
 #include "core/watching/reply_check.h"
@@ -79,10 +80,15 @@ bool loadListsOrReport(const std::string& folder, StartupLists& startup) {
     return startup.lists.postsLoaded;
 }
 
+struct FetchedResult {
+    std::string address;
+    MeasuredPage page;
+    CheckTarget target;
+};
+
 // The titles and times a check learnt go into the lists as they stand now. The desktop
 // program, when it holds the folder, keeps its own; the check does not wait for it.
-void keepCheckDetails(const std::string& folder,
-                      const std::vector<std::pair<std::string, MeasuredPage>>& fetched) {
+void keepCheckDetails(const std::string& folder, const std::vector<FetchedResult>& fetched) {
     if (fetched.empty() || FolderLock::holderOf(folder).starts_with("desktop")) return;
     auto lock = FolderLock::acquire(folder, "check", kFolderWaitMs);
     if (!lock) return;
@@ -90,8 +96,8 @@ void keepCheckDetails(const std::string& folder,
     auto loaded = loadWatchLists(folder);
     if (!loaded || !loaded.value().notices.empty()) return;  // a cut list is never written back
     const std::int64_t now = secondsNow();
-    for (const auto& [address, page] : fetched)
-        noteFetchedPage(loaded.value().list, address, page, now);
+    for (const FetchedResult& f : fetched)
+        noteFetchedPage(loaded.value().list, f.address, f.page, f.target, now);
     for (const Error& e : saveWatchLists(folder, loaded.value().list)) {
         std::cerr << "boardcast: the titles and check times were not kept: " << e.text << "\n";
     }
@@ -118,8 +124,11 @@ int runWatch(const std::string& folder, const std::string& url) {
         }
         return 0;
     };
+    bool added = false;
     int status = change([&](ProgramLists& lists) {
-        if (lists.posts.isWatched(url) || lists.posts.append(url) >= 0) return 0;
+        if (lists.posts.isWatched(url)) return 0;
+        added = lists.posts.append(url) >= 0;
+        if (added) return 0;
         std::cerr << "boardcast: " << PostWatcher::kListFull << "; " << url << " was not added.\n";
         return kExitFailure;
     });
@@ -127,7 +136,8 @@ int runWatch(const std::string& folder, const std::string& url) {
 
     StderrPanels panels({2}, true);
     QtProbeSocket socket;
-    PageProbe probe(socket, panels);
+    PageProbe pages(socket, panels);
+    LatestPageFinder probe(pages);
     QEventLoop loop;
     struct Outcome final : MeasurementClient {
         explicit Outcome(QEventLoop& loop) : loop(loop) {}
@@ -138,7 +148,7 @@ int runWatch(const std::string& folder, const std::string& url) {
         std::string failure;
     } outcome(loop);
     probe.setClient(&outcome);
-    probe.start(url);
+    probe.startMeasuring(url);
     loop.exec();
     if (!outcome.page) {
         std::cerr << "boardcast: " << url
@@ -146,17 +156,18 @@ int runWatch(const std::string& folder, const std::string& url) {
         return kExitFailure;
     }
     // By address, in the lists as they are now: others may have changed them meanwhile.
-    std::string stored;
+    std::optional<WatchedPost> stored;
     status = change([&](ProgramLists& lists) {
-        if (lists.posts.setSizeOf(url, outcome.page->bodyBytes)) {
-            noteFetchedPage(lists.posts, url, *outcome.page, secondsNow());
-        }
-        const int index = lists.posts.indexOfWatched(url);
-        if (index >= 0) stored = lists.posts.at(index).size;
+        const int index = recordMeasurement(lists.posts, url, *outcome.page, added, secondsNow());
+        if (index >= 0) stored = lists.posts.at(index);
         return 0;
     });
     if (status != 0) return status;
-    if (!stored.empty()) std::cout << url << '\t' << stored << '\n';
+    if (stored && stored->address != url) {
+        std::cerr << "boardcast: " << url << " is in a thread watched already as "
+                  << stored->address << "; that one was measured again.\n";
+    }
+    if (stored) std::cout << stored->address << '\t' << stored->size << '\n';
     return 0;
 }
 
@@ -175,9 +186,10 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
         measurers.push_back(probes.back().get());
     }
     ParallelCheck check(measurers, panels, perHost);
-    std::vector<std::pair<std::string, MeasuredPage>> fetched;
-    check.setFetchedCallback([&fetched](const std::string& address, const MeasuredPage& page) {
-        fetched.emplace_back(address, page);
+    std::vector<FetchedResult> fetched;
+    check.setFetchedCallback([&fetched](const std::string& address, const MeasuredPage& page,
+                                        const CheckTarget& target) {
+        fetched.push_back({address, page, target});
     });
     QEventLoop loop;
     check.start(startup.lists.posts, [&loop] { loop.quit(); });
@@ -193,8 +205,8 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
     if (notify) {
         // Named by the titles the check found, else as the lists had them.
         std::unordered_map<std::string, std::string> fetchedTitles;
-        for (const auto& [address, page] : fetched) {
-            if (!page.title.empty()) fetchedTitles[address] = page.title;
+        for (const FetchedResult& f : fetched) {
+            if (!f.page.title.empty() && !f.target.latest) fetchedTitles[f.address] = f.page.title;
         }
         std::vector<std::string> names;
         for (const std::string& address : check.newReplies()) {

@@ -153,7 +153,104 @@ size_t readReference(std::string_view text, size_t i, std::string& out) {
     return 0;
 }
 
+// The references of an attribute value read, the rest as it is.
+std::string decodeReferences(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&') {
+            if (size_t used = readReference(text, i, out)) {
+                i += used - 1;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// Whether a space-separated attribute value holds token (letter case ignored).
+bool hasToken(std::string_view value, std::string_view token) {
+    size_t i = 0;
+    while (i < value.size()) {
+        while (i < value.size() && isSpace(value[i])) ++i;
+        size_t end = i;
+        while (end < value.size() && !isSpace(value[end])) ++end;
+        if (end - i == token.size() && findCi(value.substr(i, end - i), token) == 0) return true;
+        i = end;
+    }
+    return false;
+}
+
+// One start tag's name (lower case) and the attributes the links need.
+struct Tag {
+    std::string name, rel, cls, href;
+};
+
+// Reads the tag that starts at html[at] == '<'; returns where it ends.
+size_t readTag(std::string_view html, size_t at, Tag& tag) {
+    size_t i = at + 1;
+    while (i < html.size() && !isSpace(html[i]) && html[i] != '>' && html[i] != '/')
+        tag.name += lower(html[i++]);
+    while (i < html.size() && html[i] != '>') {
+        if (isSpace(html[i]) || html[i] == '/') {
+            ++i;
+            continue;
+        }
+        std::string name;
+        while (i < html.size() && !isSpace(html[i]) && html[i] != '=' && html[i] != '>')
+            name += lower(html[i++]);
+        while (i < html.size() && isSpace(html[i])) ++i;
+        std::string_view value;
+        if (i < html.size() && html[i] == '=') {
+            ++i;
+            while (i < html.size() && isSpace(html[i])) ++i;
+            if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
+                const char quote = html[i++];
+                const size_t end = std::min(html.find(quote, i), html.size());
+                value = html.substr(i, end - i);
+                i = std::min(end + 1, html.size());
+            } else {
+                const size_t start = i;
+                while (i < html.size() && !isSpace(html[i]) && html[i] != '>') ++i;
+                value = html.substr(start, i - start);
+            }
+        }
+        if (name == "rel") tag.rel = value;
+        if (name == "class") tag.cls = value;
+        if (name == "href") tag.href = decodeReferences(value);
+    }
+    return i;
+}
+
 }  // namespace
+
+PageLinks pageLinks(std::string_view html) {
+    PageLinks links;
+    size_t i = 0;
+    while ((i = html.find('<', i)) != std::string_view::npos) {
+        if (html.substr(i, 4) == "<!--") {
+            const size_t end = html.find("-->", i + 4);
+            if (end == std::string_view::npos) break;
+            i = end + 3;
+            continue;
+        }
+        Tag tag;
+        i = readTag(html, i, tag);
+        if ((tag.name != "a" && tag.name != "link") || tag.href.empty()) continue;
+        if (links.next.empty() && (hasToken(tag.rel, "next") ||
+                                   (tag.name == "a" && hasToken(tag.cls, "pagination_next")))) {
+            links.next = tag.href;
+        }
+        if (links.canonical.empty() && tag.name == "link" && hasToken(tag.rel, "canonical")) {
+            links.canonical = tag.href;
+        }
+    }
+    return links;
+}
 
 std::string pageTitle(std::string_view html) {
     size_t open = 0;

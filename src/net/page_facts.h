@@ -28,6 +28,16 @@ private:
     std::string content_;
 };
 
+// The links of a page that tell where its thread goes on, as written (character references
+// read, not yet resolved against the page's address); empty when the page has none.
+struct PageLinks {
+    // The next page of the thread: a <link> or <a> whose rel names "next", or, for engines
+    // that mark it otherwise, an <a> of class "pagination_next" (MyBB); the first one found.
+    std::string next;
+    std::string canonical;  // <link rel="canonical">
+};
+PageLinks pageLinks(std::string_view html);
+
 // The text of the first <title> element, with character references read (named ones of
 // HTML's common set, decimal and hexadecimal), blanks collapsed and trimmed, cut to
 // kMaxTitleChars characters. Bytes that are not UTF-8 are read as Windows 1252. Empty when

@@ -414,7 +414,11 @@ void PageProbe::complete() {
     socket_.stopIdleTimer();
     state_ = State::Done;
     socket_.close();
-    MeasuredPage page{bodyBytes_, pageTitle(content_.content())};
+    MeasuredPage page(bodyBytes_, pageTitle(content_.content()));
+    page.address = current_.substr(0, current_.find('#'));
+    const PageLinks links = pageLinks(content_.content());
+    if (!links.next.empty()) page.nextPage = resolveLocation(current_, links.next);
+    if (!links.canonical.empty()) page.canonical = resolveLocation(current_, links.canonical);
     content_ = BodyReader(0, false);
     if (client_) client_->onMeasured(page);
 }

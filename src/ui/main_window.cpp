@@ -30,6 +30,7 @@
 #include "core/storage/data_files.h"
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
+#include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
 #include "net/page_probe.h"
@@ -146,7 +147,8 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
 
     sizesSocket_ = std::make_unique<QtProbeSocket>();
     sizeProbe_ = std::make_unique<PageProbe>(*sizesSocket_, *this);
-    watcher_ = std::make_unique<PostWatcher>(lists_.posts, *sizeProbe_, *this);
+    latestFinder_ = std::make_unique<LatestPageFinder>(*sizeProbe_);
+    watcher_ = std::make_unique<PostWatcher>(lists_.posts, *latestFinder_, *this);
     checkPanels_ = std::make_unique<ThrottledPanels>(*this);
     checkSettings_ = loadCheckSettings(settings_);
     buildReplyCheck();
@@ -159,7 +161,9 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     watcher_->setPostOutcomeCallback(
         [this](const std::string& address, const std::string& failure) {
             notePostOutcome(address, failure);
-            if (failure.empty()) storePosts();  // the measured baseline
+            if (!failure.empty()) return;
+            refreshPosts();  // a thread watched already keeps one entry
+            storePosts();    // the measured baseline
         });
 
     buildMenus();
@@ -235,9 +239,10 @@ void MainWindow::buildReplyCheck() {
         [this](const std::string& address, const std::string& failure) {
             notePostOutcome(address, failure);
         });
-    replyCheck_->setFetchedCallback([this](const std::string& address, const MeasuredPage& page) {
-        noteFetched(address, page);
-    });
+    replyCheck_->setFetchedCallback(
+        [this](const std::string& address, const MeasuredPage& page, const CheckTarget& target) {
+            noteFetched(address, page, target);
+        });
     checkRebuildPending_ = false;
 }
 
@@ -285,6 +290,7 @@ MainWindow::~MainWindow() {
     // The probes report into this window; they go first.
     replyCheck_.reset();
     watcher_.reset();
+    latestFinder_.reset();
     checkProbes_.clear();
     sizeProbe_.reset();
 }

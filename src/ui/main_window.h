@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "core/conversion/link_templates.h"
@@ -39,6 +40,8 @@ class PageProbe;
 class PostWatcher;
 class QtProbeSocket;
 class ParallelCheck;
+class LatestPageFinder;
+struct CheckTarget;
 class TitleList;
 
 class MainWindow final : public QMainWindow, public StatusPanels {
@@ -82,8 +85,8 @@ public:
     const CheckSettings& checkSettings() const { return checkSettings_; }
     // Shows the desktop notification naming posts with new replies, which runs clicked
     // when the user clicks it; tests put their own.
-    using ReplyNotifier = std::function<Status(const std::vector<std::string>& posts,
-                                               std::function<void()> clicked)>;
+    using ReplyNotifier =
+        std::function<Status(const std::vector<std::string>& posts, std::function<void()> clicked)>;
     void setReplyNotifier(ReplyNotifier notifier) { notifier_ = std::move(notifier); }
     void addCurrentForum();
     void removeForum();
@@ -141,7 +144,8 @@ private:
     void showPost(const std::string& address);
     void describePost(QListWidgetItem* entry, const std::string& address) const;
     // A page the check fetched: its title and times go into the post's details.
-    void noteFetched(const std::string& address, const MeasuredPage& page);
+    void noteFetched(const std::string& address, const MeasuredPage& page,
+                     const CheckTarget& target);
     // The user renamed a forum in place.
     void renameForum(QListWidgetItem* item);
     // Every change of a list is written at once, so that a crash or "E&xit" loses nothing.
@@ -163,6 +167,7 @@ private:
     std::unique_ptr<QtProbeSocket> sizesSocket_;
     std::vector<std::unique_ptr<QtProbeSocket>> checkSockets_;
     std::unique_ptr<PageProbe> sizeProbe_;
+    std::unique_ptr<LatestPageFinder> latestFinder_;  // follows the size probe's next pages
     std::vector<std::unique_ptr<PageProbe>> checkProbes_;
     // The check's progress reaches panel 1 at most a few times a second.
     class ThrottledPanels;
@@ -175,6 +180,7 @@ private:
     QTimer* checkTimer_ = nullptr;
     ReplyNotifier notifier_ = notifyNewReplies;
     std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
+    std::set<std::string> fellBack_;  // checked on their own page: the latest was out of reach
     static constexpr int kMessageStoreDelayMs = 1000;
     // The filter box above a list, in twips, and how far down it moves the list.
     static constexpr int kFilterHeight = 285;

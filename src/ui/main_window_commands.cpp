@@ -290,6 +290,14 @@ void MainWindow::describePost(QListWidgetItem* entry, const std::string& address
     tip += d.checkedAt > 0 ? QStringLiteral("\nLast checked: ") + timeText(d.checkedAt)
                            : QStringLiteral("\nNot checked yet");
     if (d.grewAt > 0) tip += QStringLiteral("\nLast grew: ") + timeText(d.grewAt);
+    if (!d.latestPage.empty() && d.latestPage != address) {
+        tip += QStringLiteral("\nLatest page: ") + toQString(d.latestPage);
+    }
+    if (fellBack_.count(address) != 0) {
+        tip += QStringLiteral(
+            "\nThe latest page could not be fetched; the post's own page was "
+            "checked instead.");
+    }
     const auto it = unreachable_.find(address);
     if (it == unreachable_.end()) {
         entry->setIcon(QIcon());
@@ -308,8 +316,14 @@ void MainWindow::showPost(const std::string& address) {
     describePost(postsList->item(row), address);
 }
 
-void MainWindow::noteFetched(const std::string& address, const MeasuredPage& page) {
-    noteFetchedPage(lists_.posts, address, page, secondsNow());
+void MainWindow::noteFetched(const std::string& address, const MeasuredPage& page,
+                             const CheckTarget& target) {
+    noteFetchedPage(lists_.posts, address, page, target, secondsNow());
+    if (!target.latest && !lists_.posts.detailsOf(address).latestPage.empty()) {
+        fellBack_.insert(address);
+    } else {
+        fellBack_.erase(address);
+    }
     showPost(address);
 }
 

@@ -27,6 +27,27 @@ TEST(PageTitle, IsReadAsTheVisitorSeesIt) {
     for (const Row& r : rows) EXPECT_EQ(pageTitle(r.html), r.title) << r.html;
 }
 
+TEST(PageLinks, FindTheNextPageAndTheCanonicalAddress) {
+    struct Row {
+        std::string html, next, canonical;
+    };
+    const Row rows[] = {
+        {"<LINK REL='Next' HREF='t?id=4&amp;p=3'><link rel=canonical href=t?id=4>", "t?id=4&p=3",
+         "t?id=4"},
+        {"<a rel=\"nofollow next\" href=\"/t/2\">2</a><a rel=next href=/t/3>", "/t/2", ""},
+        {"<a class=\"button pagination_next\" href=\"showthread.php?tid=3&amp;page=3\">Next</a>",
+         "showthread.php?tid=3&page=3", ""},
+        {"<!-- <link rel=\"next\" href=\"/old\"> --><a rel=\"prev\" href=\"/1\">", "", ""},
+        {"<a rel=\"next\">no address</a><area rel=next href=/x><a href=/nextpage>", "", ""},
+        {"<a rel=\"next\" href=\"/cut", "/cut", ""},
+    };
+    for (const Row& r : rows) {
+        const PageLinks links = pageLinks(r.html);
+        EXPECT_EQ(links.next, r.next) << r.html;
+        EXPECT_EQ(links.canonical, r.canonical) << r.html;
+    }
+}
+
 TEST(BodyReader, TakesTheFramingOffAndKeepsTheLimit) {
     struct Row {
         std::string body;

@@ -39,7 +39,9 @@ struct Client : MeasurementClient {
         outcomes.push_back(std::to_string(page.bodyBytes));
         title = page.title;
     }
-    void onMeasureFailed(const std::string& reason) override { outcomes.push_back("failed: " + reason); }
+    void onMeasureFailed(const std::string& reason) override {
+        outcomes.push_back("failed: " + reason);
+    }
 };
 
 class Probe : public testing::Test {
@@ -134,7 +136,8 @@ TEST(ProbeUrl, RedirectLocations) {
         {"http://h/a", "ftp://h/x", ""},
         {"http://h/a", "javascript:alert(1)", ""},
     };
-    for (const Row& r : rows) EXPECT_EQ(resolveLocation(r.base, r.location), r.resolved) << r.location;
+    for (const Row& r : rows)
+        EXPECT_EQ(resolveLocation(r.base, r.location), r.resolved) << r.location;
 }
 
 TEST(ProbeProgress, TextsAndRounding) {
@@ -147,14 +150,15 @@ TEST(ProbeProgress, TextsAndRounding) {
         {300, 0, "Downloaded 300 bytes"},
         {300, -4, "Downloaded 300 bytes"},
         {14, 10, "Downloaded 14 from 10 (140%)"},
-        {5, 200, "Downloaded 5 from 200 (2%)"},   // 2.5 to even
-        {7, 200, "Downloaded 7 from 200 (4%)"},   // 3.5 to even
-        {3, 200, "Downloaded 3 from 200 (2%)"},   // 1.5 to even
+        {5, 200, "Downloaded 5 from 200 (2%)"},  // 2.5 to even
+        {7, 200, "Downloaded 7 from 200 (4%)"},  // 3.5 to even
+        {3, 200, "Downloaded 3 from 200 (2%)"},  // 1.5 to even
         {327670, 1000, "Downloaded 327670 from 1000 (32767%)"},
-        {327680, 1000, std::nullopt},             // 32768% does not fit
+        {327680, 1000, std::nullopt},  // 32768% does not fit
         {5000000000LL, 1, std::nullopt},
     };
-    for (const Row& r : rows) EXPECT_EQ(progressText(r.body, r.length), r.text) << r.body << "/" << r.length;
+    for (const Row& r : rows)
+        EXPECT_EQ(progressText(r.body, r.length), r.text) << r.body << "/" << r.length;
 }
 
 TEST_F(Probe, StartConnectsAndSendsTheRequest) {
@@ -196,7 +200,8 @@ TEST_F(Probe, EverySplitGivesTheSameOutcome) {
         {"HTTP/1.1 200 OK\r\nA: b\rContent-Length: 6\r\n\r\nx\r\n\r\ny", "6", 0},
         // Chunk framing counts as body; a chunked body must end with its last chunk.
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n"
-         "5\r\nhello\r\n0\r\n\r\n", "15", 3},
+         "5\r\nhello\r\n0\r\n\r\n",
+         "15", 3},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, Chunked\r\n\r\n5\r\nhello\r\n", cutOff, 0},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", cutOff, 0},
         {"HTTP/1.1 200 OK\r\n\r\n", "0", 0},
@@ -296,8 +301,9 @@ TEST_F(Probe, RedirectionLoopsAndLongChainsFail) {
     client.outcomes.clear();
     connectAndSend("http://h/a");
     hop("mailto:x@h");
-    EXPECT_EQ(client.outcomes,
-              std::vector<std::string>{"failed: the page moved to mailto:x@h, which cannot be fetched"});
+    EXPECT_EQ(
+        client.outcomes,
+        std::vector<std::string>{"failed: the page moved to mailto:x@h, which cannot be fetched"});
 }
 
 TEST_F(Probe, ALineBreakInTheAddressFailsFromTheTimer) {
@@ -374,7 +380,8 @@ TEST_F(Probe, ProgressAfterTheHeaderOnly) {
     // The progress text reads the first line naming Content-Length; this one does not end
     // the body.
     probe.onDataArrival("HTTP/1.1 200 OK\r\nX-Content-Length: 10\r\n\r\n0123456789");
-    EXPECT_EQ(panels.texts[3], std::vector<std::string>{""});  // none for the chunk ending the header
+    EXPECT_EQ(panels.texts[3],
+              std::vector<std::string>{""});  // none for the chunk ending the header
     EXPECT_EQ(panels.last(2), "Receiving response");
     EXPECT_EQ(probe.bodyBytes(), 10);
     probe.onDataArrival("abcd");

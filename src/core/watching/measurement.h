@@ -17,8 +17,23 @@ public:
 
 // What a measurement learns of a page besides its size.
 struct MeasuredPage {
+    MeasuredPage() = default;
+    MeasuredPage(std::int64_t bytes, std::string pageTitle = {})
+        : bodyBytes(bytes), title(std::move(pageTitle)) {}
+
     std::int64_t bodyBytes = 0;
-    std::string title;  // the page's <title> as plain text, blanks collapsed; empty when none
+    std::string title;      // the page's <title> as plain text, blanks collapsed; empty when none
+    std::string address;    // the page measured, after redirections
+    std::string nextPage;   // the address of its thread's next page; empty when it has none
+    std::string canonical;  // the address its <link rel="canonical"> names; empty when none
+
+    // Where following the next pages from this one ended (see LatestPageFinder): the
+    // thread's latest page, its size, and the next page it still named when the following
+    // stopped short (too many pages, a loop, another host, a failure). Empty latestPage:
+    // the pages were not followed.
+    std::string latestPage;
+    std::int64_t latestBytes = -1;
+    std::string latestNext;
 };
 
 // Told the outcome of a measurement, once per started measurement that was not dropped.

@@ -45,12 +45,15 @@ void ParallelCheck::start(const WatchList& posts, std::function<void()> finished
     posts_.clear();
     hosts_.clear();
     readyHosts_.clear();
-    std::unordered_map<std::string, size_t> hostIndex;
-    for (const WatchedPost& p : posts.posts()) {
-        const auto [it, added] = hostIndex.try_emplace(hostKey(p.address), hosts_.size());
+    std::unordered_map<std::string, size_t>& hostIndex = hostByKey_;
+    hostIndex.clear();
+    for (int i = 0; i < posts.count(); ++i) {
+        const WatchedPost& p = posts.at(i);
+        CheckTarget target = checkTargetOf(posts, i);
+        const auto [it, added] = hostIndex.try_emplace(hostKey(target.url), hosts_.size());
         if (added) hosts_.emplace_back();
         hosts_[it->second].waiting.push_back(posts_.size());
-        posts_.push_back({p.address, p.size, it->second});
+        posts_.push_back({p.address, std::move(target), ownTargetOf(p), it->second});
     }
     remaining_ = posts_.size();
     started_ = 0;
@@ -97,7 +100,7 @@ void ParallelCheck::fill() {
         slot->post = i;
         status_.setPanelText(
             1, "checking " + std::to_string(++started_) + " of " + std::to_string(posts_.size()));
-        slot->measurer.startMeasuring(post.address);
+        slot->measurer.startMeasuring(post.target.url);
     }
     filling_ = false;
     if (running_ && remaining_ == 0) {
@@ -127,14 +130,29 @@ void ParallelCheck::stop() {
 
 void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string& failure) {
     if (!running_ || !slot.post) return;
-    Post& post = posts_[*slot.post];
+    const size_t index = *slot.post;
+    Post& post = posts_[index];
     slot.post.reset();
     idle_.push_back(&slot);
     --hosts_[post.host].fetching;
     makeReady(post.host);
+    if (!page && post.target.latest) {
+        // The latest page is out of reach: the post's own page is checked instead, as one
+        // more waiting post of its host.
+        post.target = post.own;
+        post.state = Post::State::Waiting;
+        const auto [it, added] = hostByKey_.try_emplace(hostKey(post.target.url), hosts_.size());
+        if (added) hosts_.emplace_back();
+        post.host = it->second;
+        hosts_[post.host].waiting.push_back(index);
+        makeReady(post.host);
+        --started_;  // counted again when it starts
+        fill();
+        return;
+    }
     if (page) {
-        post.state = hasNewReplies(page->bodyBytes, post.baseline) ? Post::State::NewReplies
-                                                                   : Post::State::Unchanged;
+        post.state =
+            showsNewReplies(*page, post.target) ? Post::State::NewReplies : Post::State::Unchanged;
     } else {
         post.state = Post::State::Failed;
         post.failure = failure;
@@ -142,7 +160,7 @@ void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string
     --remaining_;
     const std::string address = post.address;  // the callbacks may start another run
     const bool grown = post.state == Post::State::NewReplies;
-    if (page && fetched_) fetched_(address, *page);
+    if (page && fetched_) fetched_(address, *page, post.target);
     if (outcome_) outcome_(address, failure);
     if (grown && changed_) changed_();
     fill();

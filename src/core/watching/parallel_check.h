@@ -2,7 +2,9 @@
 // The reply check of the command line and of the desktop program: up to as many
 // posts are fetched together as there are measurers, at most perHost of them from one host,
 // and the results come out in list order, the same as one measurer gives. The watched posts
-// are taken as they stand when the run starts.
+// are taken as they stand when the run starts. Each post's thread is checked on its latest
+// page where that is known (see checkTargetOf), and on the post's own page when the latest
+// page cannot be fetched.
 //
 // Scheduling: the waiting posts of each host form a queue in list order, and the hosts that
 // have waiting posts and room under the limit stand in a heap by their next post's place in
@@ -14,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/watching/measurement.h"
@@ -62,7 +65,9 @@ public:
 private:
     struct Slot;
     struct Post {
-        std::string address, baseline;
+        std::string address;
+        CheckTarget target;
+        CheckTarget own;  // fetched instead when the latest page cannot be
         size_t host = 0;  // index into hosts_
         enum class State {
             Waiting,
@@ -90,6 +95,7 @@ private:
     int perHost_;
     std::vector<Post> posts_;
     std::vector<Host> hosts_;
+    std::unordered_map<std::string, size_t> hostByKey_;  // hostKey -> index into hosts_
     // Hosts that may start a post, as (next post's place in the list, host), smallest on top.
     std::vector<std::pair<size_t, size_t>> readyHosts_;
     size_t remaining_ = 0;

@@ -26,6 +26,7 @@ int PostWatcher::watchCurrentPage(const std::string& address) {
     // A new post gets its "not measured" entry now rather than when the probe answers, so a
     // probe that fails or is dropped cannot leave the post without a size.
     int index = posts_.indexOfWatched(address);
+    added_ = index < 0;
     if (index < 0) index = posts_.append(address);
     if (index < 0) {
         lastFailure_ = kListFull;
@@ -48,9 +49,15 @@ void PostWatcher::onMeasured(const MeasuredPage& page) {
     if (!measuring_) return;
     measuring_ = false;
     // By address: posts added or removed meanwhile must not shift the size onto another post.
-    if (posts_.setSizeOf(address_, page.bodyBytes))
-        noteFetchedPage(posts_, address_, page, secondsNow());
-    status_.setPanelText(2, "Response completed");
+    const int index = recordMeasurement(posts_, address_, page, added_, secondsNow());
+    if (index >= 0 && posts_.at(index).address != address_) {
+        const std::string& other = posts_.at(index).address;
+        const std::string& title = posts_.detailsOf(other).title;
+        status_.setPanelText(2, "This thread is watched already, as " +
+                                    (title.empty() ? other : title) + "; measured it again");
+    } else {
+        status_.setPanelText(2, "Response completed");
+    }
     if (outcome_) outcome_(address_, {});
 }
 

@@ -43,9 +43,10 @@ public:
     // The last measurement's failure reason; empty when it succeeded or none ended yet.
     const std::string& lastFailure() const { return lastFailure_; }
 
-    // From the size probe. The size goes to the post with the measured address, wherever it
-    // now stands, or nowhere when it is gone, and the page's title to its details; panel 2
-    // then reads "Response completed".
+    // From the size probe. The measurement goes to the post with the measured address,
+    // wherever it now stands, or nowhere when it is gone (see recordMeasurement: a thread
+    // already watched under another address takes it instead, and the new entry goes);
+    // panel 2 then reads "Response completed", or names the entry that took it.
     void onMeasured(const MeasuredPage& page) override;
     void onMeasureFailed(const std::string& reason) override;
 
@@ -54,6 +55,7 @@ private:
     PageMeasurer& probe_;
     StatusPanels& status_;
     std::string address_;
+    bool added_ = false;  // the post of address_ was added for this measurement
     std::string lastFailure_;
     PostOutcome outcome_;
     bool measuring_ = false;

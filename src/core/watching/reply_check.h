@@ -19,11 +19,39 @@ inline constexpr std::int64_t kNewReplyThreshold = 500;
 // than 500 bytes of growth, or a baseline that is not a number.
 bool hasNewReplies(std::int64_t bodyBytes, const std::string& baseline);
 
-// Records what a fetch of a watched post's page learnt in its details: its title (when the
-// page has one), the time, its size, and, when the page shows new replies that it did not
-// show at the last fetch, the time of that growth.
+// What a check fetches for a watched post and what it compares with: the thread's latest
+// page and that page's size when they are known, else the post's own address and baseline.
+struct CheckTarget {
+    std::string url;
+    std::string baseline;   // as stored: decimal text, or not a number (always new)
+    std::string knownNext;  // a next page the latest page named already when measured
+    bool latest = false;    // url is the thread's latest page
+};
+CheckTarget checkTargetOf(const WatchList& posts, int index);
+// The post's own address and baseline: what is fetched when the latest page cannot be.
+CheckTarget ownTargetOf(const WatchedPost& post);
+
+// New replies on a fetched target: more than 500 bytes of growth over its baseline (or a
+// baseline that is not a number), or a latest page that now names a next page: the
+// thread went on to a new page.
+bool showsNewReplies(const MeasuredPage& page, const CheckTarget& target);
+
+// Records what a check's fetch of a watched post learnt in its details: the time, the
+// size, the title (from the post's own page, or when none is known: a later page's title
+// names its page number), and, when the page shows new replies that it did not show at the
+// last fetch, the time of that growth.
 void noteFetchedPage(WatchList& posts, const std::string& address, const MeasuredPage& page,
-                     std::int64_t now);
+                     const CheckTarget& target, std::int64_t now);
+
+// Records a measurement of a watched post (Watch This Post, watch): the size of its page
+// becomes the post's baseline, the thread's latest page and its size the baseline of the
+// check, and its title and time go into its details. When another entry follows the same
+// thread (the same latest page, or the same threadKey of its canonical or latest page), a
+// thread is watched once: that entry takes the thread's measurement, and the entry of
+// this address goes when it was added for this measurement (addedNow). Returns the index
+// of the entry that took it, or -1 when the address is no longer watched.
+int recordMeasurement(WatchList& posts, const std::string& address, const MeasuredPage& page,
+                      bool addedNow, std::int64_t now);
 
 // A post whose page could not be fetched, and why.
 struct CheckFailure {
@@ -41,7 +69,8 @@ std::string lastFailureText(const std::vector<CheckFailure>& failures);
 // Told of each post a check or a measurement has dealt with: failure is empty when the page
 // was fetched, else the reason it could not be.
 using PostOutcome = std::function<void(const std::string& address, const std::string& failure)>;
-// Told of each page a check fetched.
-using FetchedPage = std::function<void(const std::string& address, const MeasuredPage& page)>;
+// Told of each page a check fetched, and which.
+using FetchedPage = std::function<void(const std::string& address, const MeasuredPage& page,
+                                       const CheckTarget& target)>;
 
 }  // namespace boardcast

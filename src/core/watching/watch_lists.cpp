@@ -46,8 +46,8 @@ std::int64_t parseTime(std::string_view text, std::int64_t unknown) {
     return ec == std::errc() && ptr == text.data() + text.size() ? value : unknown;
 }
 
-// One line of post-details.txt: address, title, checkedAt, grewAt, seenBytes. Columns a
-// later version adds are skipped.
+// One line of post-details.txt: address, title, checkedAt, grewAt, seenBytes, latestPage,
+// latestBytes, latestNext, canonical. Columns a later version adds are skipped.
 void readDetailsLine(const std::string& line, std::unordered_map<std::string, PostDetails>& out) {
     std::vector<std::string> fields;
     size_t from = 0;
@@ -59,8 +59,14 @@ void readDetailsLine(const std::string& line, std::unordered_map<std::string, Po
     }
     if (fields.size() < 2 || fields[0].empty()) return;
     auto field = [&fields](size_t i) { return i < fields.size() ? fields[i] : std::string(); };
-    out[fields[0]] = {fields[1], parseTime(field(2), 0), parseTime(field(3), 0),
-                      parseTime(field(4), -1)};
+    out[fields[0]] = {fields[1],
+                      parseTime(field(2), 0),
+                      parseTime(field(3), 0),
+                      parseTime(field(4), -1),
+                      field(5),
+                      parseTime(field(6), -1),
+                      field(7),
+                      field(8)};
 }
 
 std::string detailsBytes(const WatchList& list) {
@@ -72,7 +78,9 @@ std::string detailsBytes(const WatchList& list) {
         if (d == PostDetails{}) continue;
         bytes += escapedField(post.address) + '\t' + escapedField(d.title) + '\t' +
                  std::to_string(d.checkedAt) + '\t' + std::to_string(d.grewAt) + '\t' +
-                 std::to_string(d.seenBytes);
+                 std::to_string(d.seenBytes) + '\t' + escapedField(d.latestPage) + '\t' +
+                 std::to_string(d.latestBytes) + '\t' + escapedField(d.latestNext) + '\t' +
+                 escapedField(d.canonical);
         bytes += kCrLf;
     }
     return bytes;

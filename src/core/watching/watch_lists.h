@@ -39,6 +39,14 @@ struct PostDetails {
     std::int64_t checkedAt = 0;   // when last fetched, in seconds since 1970 (UTC); 0: never
     std::int64_t grewAt = 0;      // when a check last found it grown past its baseline
     std::int64_t seenBytes = -1;  // its size when last fetched; -1: not known
+    // The thread's latest page when the post was last measured, with its size (the
+    // baseline the check compares with) and the next page it already named (only when
+    // the following stopped short); and the page's canonical address. Empty latestPage:
+    // not known, and the check fetches the post's own address.
+    std::string latestPage;
+    std::int64_t latestBytes = -1;
+    std::string latestNext;
+    std::string canonical;
 
     bool operator==(const PostDetails&) const = default;
 };

@@ -352,21 +352,28 @@ TEST_F(WatchListFiles, KilledBetweenTheRenamesReadersSeeTheCommittedLists) {
 // a later version with more columns, damaged numbers, details of posts no longer watched.
 TEST_F(WatchListFiles, DetailsAreKeptByAddress) {
     WatchList list = listOf({{"http://a/1", "10"}, {"http://b/2", kNm}, {"http://a/1", "12"}});
-    list.details("http://a/1") = {"Tab\there, line\r\nbreak \\ slash", 1700000000, 1700000100, 900};
-    list.details("gone") = {"not watched", 1, 1, 1};
+    list.details("http://a/1") = {"Tab\there, line\r\nbreak \\ slash",
+                                  1700000000,
+                                  1700000100,
+                                  900,
+                                  "http://a/1?page=2",
+                                  1234,
+                                  "",
+                                  "http://a/c"};
+    list.details("gone").title = "not watched";
     ASSERT_TRUE(saveWatchLists(dir_, list).empty());
-    EXPECT_EQ(
-        read("post-details.txt"),
-        "http://a/1\tTab\\there, line\\r\\nbreak \\\\ slash\t1700000000\t1700000100\t900\r\n");
+    EXPECT_EQ(read("post-details.txt"),
+              "http://a/1\tTab\\there, line\\r\\nbreak \\\\ slash\t1700000000\t1700000100\t900\t"
+              "http://a/1?page=2\t1234\t\thttp://a/c\r\n");
     const WatchList back = loadList();
     EXPECT_EQ(back.detailsOf("http://a/1"), list.detailsOf("http://a/1"));
     EXPECT_EQ(back.detailsOf("http://b/2"), PostDetails{});
 
     write("post-details.txt",
-          "http://b/2\tLater\t5\tx\t\tnext column\r\n\r\nno tab\r\nhttp://a/1\tOld\r\n");
+          "http://b/2\tLater\t5\tx\t\t\t\t\t\tnext column\r\n\r\nno tab\r\nhttp://a/1\tOld\r\n");
     const WatchList later = loadList();
-    EXPECT_EQ(later.detailsOf("http://b/2"), (PostDetails{"Later", 5, 0, -1}));
-    EXPECT_EQ(later.detailsOf("http://a/1"), (PostDetails{"Old", 0, 0, -1}));
+    EXPECT_EQ(later.detailsOf("http://b/2"), (PostDetails{"Later", 5, 0, -1, "", -1, "", ""}));
+    EXPECT_EQ(later.detailsOf("http://a/1"), (PostDetails{"Old", 0, 0, -1, "", -1, "", ""}));
 
     std::filesystem::remove(path("post-details.txt"));  // lists of an older version
     EXPECT_EQ(loadList().posts().size(), 3u);

@@ -56,13 +56,43 @@ TEST(ReplyCheck, AFetchKeepsTitleAndTimes) {
     };
     for (const Row& r : rows) {
         WatchList list = listOf({{"p", r.baseline}});
-        list.details("p") = {"Old", 1, 2, r.seenBefore};
-        noteFetchedPage(list, "p", {r.bytes, r.title}, 99);
+        PostDetails& before = list.details("p");
+        before.title = "Old";
+        before.checkedAt = 1;
+        before.grewAt = 2;
+        before.seenBytes = r.seenBefore;
+        noteFetchedPage(list, "p", {r.bytes, r.title}, ownTargetOf(list.at(0)), 99);
         const PostDetails& d = list.detailsOf("p");
         EXPECT_EQ(d.title, r.title.empty() ? "Old" : r.title);
         EXPECT_EQ(d.checkedAt, 99);
         EXPECT_EQ(d.grewAt, r.grew ? 99 : 2) << r.seenBefore << " " << r.bytes;
         EXPECT_EQ(d.seenBytes, r.bytes);
+    }
+}
+
+// On the thread's latest page, a next page that was not there is news too; on the post's
+// own page (which may be any page of the thread) only growth is.
+TEST(ReplyCheck, ANewPageOfTheThreadIsNews) {
+    struct Row {
+        bool latest;
+        std::string knownNext;
+        std::int64_t bytes;
+        std::string next;
+        bool news;
+    };
+    const Row rows[] = {
+        {true, "", 1400, "", false},
+        {true, "", 1501, "", true},
+        {true, "", 900, "http://h/t?page=4", true},  // the last post moved on to page 4
+        {true, "http://h/t?page=51", 1000, "http://h/t?page=51", false},
+        {false, "", 1000, "http://h/t?page=2", false},
+    };
+    for (const Row& r : rows) {
+        MeasuredPage page(r.bytes);
+        page.nextPage = r.next;
+        EXPECT_EQ(showsNewReplies(page, {"http://h/t?page=3", "1000", r.knownNext, r.latest}),
+                  r.news)
+            << r.bytes << " " << r.next;
     }
 }
 
