@@ -111,6 +111,30 @@ TEST(ParallelCheck, SameResultsInListOrderWhateverTheJobsAndTiming) {
     }
 }
 
+// A thread is checked on its latest page; when that cannot be fetched, on the post's own.
+TEST(ParallelCheck, LatestPagesAndTheirFallback) {
+    WatchList posts;
+    for (const char* name : {"a", "b", "c"}) {
+        const std::string url = std::string("http://h/") + name;
+        posts.append(url, "1000");
+        PostDetails& d = posts.details(url);
+        d.latestPage = url + "/last";
+        d.latestBytes = 5000;
+    }
+    const Pages pages = {{"http://h/a/last", 5200}, {"http://h/b/last", std::nullopt},
+                         {"http://h/b", 2000},      {"http://h/c/last", std::nullopt},
+                         {"http://h/c", std::nullopt}};
+    for (int jobs : {1, 3}) {
+        for (unsigned seed = 0; seed < 10; ++seed) {
+            const Outcome run = runCheck(posts, pages, jobs, seed);
+            EXPECT_EQ(run.newReplies, Strings{"http://h/b"});
+            ASSERT_EQ(run.failures.size(), 1u);
+            EXPECT_EQ(run.failures[0].reason, "refused by http://h/c");
+            EXPECT_EQ(run.summary, "finished - 1 new replies found (1 could not be checked)");
+        }
+    }
+}
+
 TEST(ParallelCheck, OneHostNeverGetsMoreThanTwoAtOnce) {
     WatchList posts;
     Pages pages;
