@@ -65,8 +65,10 @@ int runDesktop(const std::string& folder, bool folderGiven,
             std::cerr << "boardcast: Boardcast is already open on the data folder " << folder
                       << ".\n";
             if (InstanceChannel::handOver(folder, addresses)) return 0;
+            std::cerr << "boardcast: it could not be reached to take over.\n";
             MessageBox::show(nullptr, toQString(productIdentity().productName),
-                             QStringLiteral("Boardcast is already open."),
+                             QStringLiteral("Boardcast is already open on this data folder, but "
+                                            "it could not be reached. Switch to its window."),
                              MessageBox::Icon::Information);
         } else {
             std::cerr << "boardcast: " << lock.error().text << "\n";
@@ -75,25 +77,37 @@ int runDesktop(const std::string& folder, bool folderGiven,
         }
         return kExitBusy;
     }
-    // A second start hands its addresses over from now on. They open in windows of their
-    // own, so that a page the user is writing in stays; the main window comes forward.
+    // A second start hands its addresses over from now on. The first opens in the main
+    // window's browser, where Auto-Insert and the Paste buttons reach it, further ones in
+    // windows of their own; the main window comes forward.
     std::unique_ptr<MainWindow> form;
     std::vector<std::string> waiting;  // addresses handed over before the main window exists
+    int handedOver = 0;                // addresses of the current request so far
     InstanceChannel channel(folder);
     QObject::connect(&channel, &InstanceChannel::raiseRequested, &channel, [&form] {
         if (form) bringToFront(*form);
     });
+    QObject::connect(&channel, &InstanceChannel::raiseRequested, &channel,
+                     [&handedOver] { handedOver = 0; });
     QObject::connect(&channel, &InstanceChannel::openRequested, &channel,
-                     [&form, &waiting](const QString& address) {
-                         const std::vector<std::string> one{toStdString(address)};
-                         if (form) {
-                             openInNewWindows(*form, one);
+                     [&form, &waiting, &handedOver](const QString& address) {
+                         const std::string one = toStdString(address);
+                         if (!form) {
+                             waiting.push_back(one);
+                         } else if (handedOver++ == 0) {
+                             form->browserPanel().navigate(one);
+                             bringToFront(*form);
                          } else {
-                             waiting.push_back(one.front());
+                             openInNewWindows(*form, {one});
                          }
                      });
     if (Status listening = channel.listen(); !listening) {
         std::cerr << "boardcast: " << listening.error().text << "\n";
+        MessageBox::show(nullptr, toQString(productIdentity().productName),
+                         toQString(listening.error().text) +
+                             QStringLiteral(" Boardcast works, but starting it again will not "
+                                            "bring this window forward."),
+                         MessageBox::Icon::Warning);
     }
 
     if (Status s = recoverDataFolder(folder); !s)

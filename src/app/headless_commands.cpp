@@ -1,5 +1,7 @@
 #include "app/headless_commands.h"
 
+#include "core/storage/private_folder.h"
+
 #include <cstdio>
 #include <iostream>
 #include <iterator>
@@ -74,8 +76,9 @@ int runPosts(const std::string& folder) {
     const WatchList& list = loaded.value().list;
     for (const WatchedPost& post : list.posts()) {
         const PostDetails& d = list.detailsOf(post.address);
-        std::cout << escapedField(post.address) << '\t' << post.size << '\t'
-                  << escapedField(d.title) << '\t' << escapedField(d.latestPage) << '\n';
+        std::cout << escapedField(withHiddenPassword(post.address)) << '\t' << post.size << '\t'
+                  << escapedField(d.title) << '\t' << escapedField(withHiddenPassword(d.latestPage))
+                  << '\n';
     }
     return finishOutput();
 }
@@ -86,7 +89,7 @@ int runForums(const std::string& folder) {
     printNotices(loaded.value().notices);
     for (const Forum& forum : loaded.value().accounts.forums()) {
         // The login entry is username "|" password: print the username alone.
-        std::cout << escapedField(forum.address) << '\t'
+        std::cout << escapedField(withHiddenPassword(forum.address)) << '\t'
                   << escapedField(forum.login.substr(0, forum.login.find('|'))) << '\n';
     }
     return finishOutput();

@@ -1,12 +1,13 @@
 #include "app/instance_channel.h"
 
+#include <sys/socket.h>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
 #include "app/command_line.h"
+#include "core/storage/private_folder.h"
 #include "platform/qt_strings.h"
 
 namespace boardcast {
@@ -14,6 +15,15 @@ namespace boardcast {
 namespace {
 
 constexpr int kWaitMs = 2000;
+
+// Whether the other end of a connected local socket runs as this user.
+bool peerIsThisUser(qintptr fd) {
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return false;
+    return isSameUser(peer.uid, ::geteuid());
+}
 
 }  // namespace
 
@@ -24,13 +34,18 @@ QString InstanceChannel::socketPath(const std::string& folder) {
     const QByteArray key = QCryptographicHash::hash(
         (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toUtf8(),
         QCryptographicHash::Sha1);
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty()) runtime = QDir::tempPath();
-    return runtime + QStringLiteral("/boardcast-") + QString::fromLatin1(key.toHex().left(16));
+    // Never a shared folder such as /tmp, where another user could be listening first.
+    const std::string runtime = privateSocketFolder();
+    if (runtime.empty()) return {};
+    return toQString(runtime) + QStringLiteral("/boardcast-") +
+           QString::fromLatin1(key.toHex().left(16));
 }
 
 InstanceChannel::InstanceChannel(const std::string& folder, QObject* parent)
-    : QObject(parent), path_(socketPath(folder)) {
+    : InstanceChannel(socketPath(folder), parent) {}
+
+InstanceChannel::InstanceChannel(const QString& socketPath, QObject* parent)
+    : QObject(parent), path_(socketPath) {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = server_.nextPendingConnection()) serve(peer);
@@ -38,6 +53,11 @@ InstanceChannel::InstanceChannel(const std::string& folder, QObject* parent)
 }
 
 Status InstanceChannel::listen() {
+    if (path_.isEmpty()) {
+        std::string why;
+        privateSocketFolder(&why);
+        return Error{ErrorCode::Io, "A second start cannot reach this program: " + why};
+    }
     QLocalServer::removeServer(path_);
     if (server_.listen(path_)) return {};
     return Error{ErrorCode::Io, "A second start could not reach this program (" +
@@ -46,6 +66,12 @@ Status InstanceChannel::listen() {
 
 void InstanceChannel::serve(QLocalSocket* peer) {
     connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+    if (!peerIsThisUser(peer->socketDescriptor())) {
+        ++refused_;
+        peer->abort();
+        peer->deleteLater();
+        return;
+    }
     auto opened = std::make_shared<int>(0);
     connect(peer, &QLocalSocket::readyRead, peer, [this, peer, opened] {
         while (peer->canReadLine()) {
@@ -70,9 +96,16 @@ void InstanceChannel::serve(QLocalSocket* peer) {
 
 bool InstanceChannel::handOver(const std::string& folder,
                                const std::vector<std::string>& addresses) {
+    return handOverTo(socketPath(folder), addresses);
+}
+
+bool InstanceChannel::handOverTo(const QString& path, const std::vector<std::string>& addresses) {
+    if (path.isEmpty()) return false;
     QLocalSocket socket;
-    socket.connectToServer(socketPath(folder));
+    socket.connectToServer(path);
     if (!socket.waitForConnected(kWaitMs)) return false;
+    // The addresses go to this user's program only.
+    if (!peerIsThisUser(socket.socketDescriptor())) return false;
     QByteArray request = "raise\n";
     for (const std::string& address : addresses) {
         request += "open " + QString::fromLocal8Bit(address).toUtf8() + '\n';

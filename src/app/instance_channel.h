@@ -22,16 +22,25 @@ public:
     static constexpr int kMaxAddresses = 32;
 
     explicit InstanceChannel(const std::string& folder, QObject* parent = nullptr);
+    // On a socket of this path (tests).
+    InstanceChannel(const QString& socketPath, QObject* parent);
 
-    // Listens for the folder, in the user's runtime folder and for the user alone; a socket
-    // left by a crashed program is replaced.
+    // Listens for the folder, in the user's private runtime folder (see
+    // privateSocketFolder) and for the user alone; a socket left by a crashed program is
+    // replaced. A peer that runs as another user is cut off unheard.
     Status listen();
+
+    // Connections refused because their peer was another user.
+    int refused() const { return refused_; }
 
     // Hands the request to the program listening for folder: true when all of it was sent.
     // Blocks for a few seconds at most.
     static bool handOver(const std::string& folder, const std::vector<std::string>& addresses);
+    // The same, to the socket at path; false also when the listener is another user.
+    static bool handOverTo(const QString& path, const std::vector<std::string>& addresses);
 
-    // Where the socket of the folder's program is.
+    // Where the socket of the folder's program is; empty when there is no private folder
+    // for it.
     static QString socketPath(const std::string& folder);
 
 Q_SIGNALS:
@@ -44,6 +53,7 @@ private:
 
     QString path_;
     QLocalServer server_;
+    int refused_ = 0;
 };
 
 }  // namespace boardcast

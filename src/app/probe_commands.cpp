@@ -15,6 +15,7 @@
 #include "app/headless_commands.h"
 #include "core/shell/program_lists.h"
 #include "core/storage/folder_lock.h"
+#include "core/storage/private_folder.h"
 #include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
@@ -196,11 +197,13 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
     if (check.running()) loop.exec();
     keepCheckDetails(folder, fetched);
 
-    for (const std::string& post : check.newReplies()) std::cout << post << '\n';
+    for (const std::string& post : check.newReplies())
+        std::cout << withHiddenPassword(post) << '\n';
     std::cout.flush();
     const std::vector<CheckFailure> failures = check.failures();
     for (const CheckFailure& f : failures) {
-        std::cerr << "boardcast: could not check " << f.address << ": " << f.reason << "\n";
+        std::cerr << "boardcast: could not check " << withHiddenPassword(f.address) << ": "
+                  << f.reason << "\n";
     }
     if (notify) {
         // Named by the titles the check found, else as the lists had them.
@@ -214,7 +217,7 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
             const std::string& title = it != fetchedTitles.end()
                                            ? it->second
                                            : startup.lists.posts.detailsOf(address).title;
-            names.push_back(title.empty() ? address : title);
+            names.push_back(title.empty() ? withHiddenPassword(address) : title);
         }
         if (Status shown = notifyNewReplies(names); !shown) {
             std::cerr << "boardcast: " << shown.error().text << "\n";

@@ -1,5 +1,7 @@
 #include "app/program_start.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <cstdlib>
 #include <exception>
@@ -72,6 +74,9 @@ std::optional<int> answerDirectly(const Result<CommandLine>& parsed) {
 }
 
 std::string prepareStart(const CommandLine& line) {
+    // Everything the program writes (the data files, the browser's folders, the settings)
+    // is for this user alone.
+    ::umask(077);
     // The product name alone names the per-user folders (~/.local/share/Boardcast).
     QCoreApplication::setApplicationName(toQString(productIdentity().productName));
     QCoreApplication::setOrganizationName(QString());

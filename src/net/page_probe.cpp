@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/storage/private_folder.h"
+
 namespace boardcast {
 
 namespace {
@@ -18,7 +20,9 @@ constexpr std::string_view kCutOff = "the page was cut off";
 constexpr std::string_view kTooManyRedirections = "too many redirections";
 constexpr std::string_view kTooLarge = "page too large";
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool startsWithCi(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
@@ -55,9 +59,13 @@ std::string duration(int ms) {
                           : std::to_string(ms) + " milliseconds";
 }
 
-std::string timeoutText(int ms) { return "the server did not answer for " + duration(ms); }
+std::string timeoutText(int ms) {
+    return "the server did not answer for " + duration(ms);
+}
 
-std::string deadlineText(int ms) { return "the page took longer than " + duration(ms); }
+std::string deadlineText(int ms) {
+    return "the page took longer than " + duration(ms);
+}
 
 // Bytes that cannot stand in a request line go out percent-encoded.
 std::string encodeTarget(std::string_view path) {
@@ -145,7 +153,8 @@ std::string resolveLocation(std::string_view base, std::string_view location) {
     }
     const size_t colon = location.find(':');
     const size_t firstSlash = location.find('/');
-    if (colon != std::string_view::npos && (firstSlash == std::string_view::npos || colon < firstSlash)) {
+    if (colon != std::string_view::npos &&
+        (firstSlash == std::string_view::npos || colon < firstSlash)) {
         return {};  // another scheme
     }
     const std::string scheme = base.starts_with(kHttps) ? "https:" : "http:";
@@ -154,10 +163,12 @@ std::string resolveLocation(std::string_view base, std::string_view location) {
     if (location.starts_with('/')) return origin + std::string(location);
     std::string_view path = base.substr(std::min(origin.size(), base.size()));
     path = path.substr(0, path.find('#'));
-    if (location.starts_with('?')) return origin + std::string(path.substr(0, path.find('?'))) + std::string(location);
+    if (location.starts_with('?'))
+        return origin + std::string(path.substr(0, path.find('?'))) + std::string(location);
     path = path.substr(0, path.find('?'));
     const size_t lastSlash = path.rfind('/');
-    const std::string_view directory = lastSlash == std::string_view::npos ? "/" : path.substr(0, lastSlash + 1);
+    const std::string_view directory =
+        lastSlash == std::string_view::npos ? "/" : path.substr(0, lastSlash + 1);
     return origin + std::string(directory) + std::string(location);
 }
 
@@ -238,7 +249,9 @@ void PageProbe::connectTo(const std::string& url) {
     status_.setPanelText(2, "Connecting to the web server");
     state_ = State::Connecting;
     touch();
-    const std::uint16_t port = target_.port ? *target_.port : target_.tls ? ports_.https : ports_.http;
+    const std::uint16_t port = target_.port  ? *target_.port
+                               : target_.tls ? ports_.https
+                                             : ports_.http;
     socket_.connect(target_.connectHost, port, target_.tls);
 }
 
@@ -370,7 +383,8 @@ void PageProbe::headerLineEnded() {
         // "HTTP/1.1 301 Moved Permanently"
         const size_t space = line_.find(' ');
         if (line_.starts_with("HTTP/") && space != std::string::npos) {
-            statusCode_ = parseNumber<int>(std::string_view(line_).substr(space + 1, 3)).value_or(0);
+            statusCode_ =
+                parseNumber<int>(std::string_view(line_).substr(space + 1, 3)).value_or(0);
         }
     }
     const size_t colon = line_.find(':');
@@ -439,7 +453,7 @@ void PageProbe::fail(const std::string& reason) {
     socket_.stopIdleTimer();
     state_ = State::Failed;
     socket_.close();
-    status_.setPanelText(2, "Could not reach " + url_ + ": " + reason);
+    status_.setPanelText(2, "Could not reach " + withHiddenPassword(url_) + ": " + reason);
     if (client_) client_->onMeasureFailed(reason);
 }
 

@@ -28,6 +28,7 @@
 #include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
 #include "core/storage/data_files.h"
+#include "core/storage/private_folder.h"
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
 #include "core/watching/latest_page.h"
@@ -507,7 +508,7 @@ void MainWindow::buildPostsPanel(QWidget* area) {
     connect(postsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPostsTab);
     for (QListWidget* list : {postsList, newRepliesList}) {
         connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-            setPanelText(2, toStdString(TitleList::addressOf(item)));
+            setPanelText(2, withHiddenPassword(toStdString(TitleList::addressOf(item))));
         });
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this, list](QListWidgetItem* item) { openListEntry(list, list->row(item)); });

@@ -22,6 +22,7 @@
 #include "core/library/message_library.h"
 #include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
+#include "core/storage/private_folder.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
 #include "net/page_probe.h"
@@ -128,7 +129,8 @@ void MainWindow::watchThisPost() {
     if (watcher_->watchCurrentPage(address) < 0) {
         // A page that cannot be watched says so in the status bar; a full list, which the
         // user must act on, in a box as well.
-        const std::string text = "Could not watch " + address + ": " + watcher_->lastFailure();
+        const std::string text =
+            "Could not watch " + withHiddenPassword(address) + ": " + watcher_->lastFailure();
         setPanelText(2, text);
         if (PostWatcher::refusedReason(address).empty()) showError(text);
         return;
@@ -196,7 +198,7 @@ void MainWindow::addCurrentForum() {
         QSignalBlocker block(forumsList);
         forumsList->setCurrentRow(lists_.forums.selectedIndex());
     }
-    setPanelText(2, lists_.forums.at(lists_.forums.selectedIndex()).address);
+    setPanelText(2, withHiddenPassword(lists_.forums.at(lists_.forums.selectedIndex()).address));
     showLoginFields();
     storeForums();
 }
@@ -226,7 +228,7 @@ void MainWindow::storeForums() {
 void MainWindow::forumClicked(int row) {
     if (row < 0) return;
     lists_.forums.selectForum(row);
-    setPanelText(2, lists_.forums.at(row).address);
+    setPanelText(2, withHiddenPassword(lists_.forums.at(row).address));
     showLoginFields();
 }
 
@@ -285,13 +287,13 @@ void MainWindow::refreshPosts() {
 // and the times; an unreachable post a mark, with the reason in the tip.
 void MainWindow::describePost(QListWidgetItem* entry, const std::string& address) const {
     const PostDetails& d = lists_.posts.detailsOf(address);
-    entry->setText(toQString(d.title.empty() ? address : d.title));
-    QString tip = toQString(address);
+    entry->setText(toQString(d.title.empty() ? withHiddenPassword(address) : d.title));
+    QString tip = toQString(withHiddenPassword(address));
     tip += d.checkedAt > 0 ? QStringLiteral("\nLast checked: ") + timeText(d.checkedAt)
                            : QStringLiteral("\nNot checked yet");
     if (d.grewAt > 0) tip += QStringLiteral("\nLast grew: ") + timeText(d.grewAt);
     if (!d.latestPage.empty() && d.latestPage != address) {
-        tip += QStringLiteral("\nLatest page: ") + toQString(d.latestPage);
+        tip += QStringLiteral("\nLatest page: ") + toQString(withHiddenPassword(d.latestPage));
     }
     if (fellBack_.count(address) != 0) {
         tip += QStringLiteral(
@@ -336,14 +338,14 @@ void MainWindow::refreshNewReplies() {
             const PostDetails& d = lists_.posts.detailsOf(address);
             const int row = lists_.posts.indexOfWatched(address);
             const auto baseline = row < 0 ? std::nullopt : parseBaseline(lists_.posts.at(row).size);
-            QString text = toQString(d.title.empty() ? address : d.title);
+            QString text = toQString(d.title.empty() ? withHiddenPassword(address) : d.title);
             if (baseline && d.seenBytes >= 0) {
                 text +=
                     QStringLiteral(" (+%1 bytes)")
                         .arg(QLocale().toString(static_cast<qlonglong>(d.seenBytes - *baseline)));
             }
             entry->setText(text);
-            QString tip = toQString(address);
+            QString tip = toQString(withHiddenPassword(address));
             if (d.grewAt > 0) tip += QStringLiteral("\nGrew: ") + timeText(d.grewAt);
             entry->setToolTip(tip);
         });
@@ -355,8 +357,8 @@ void MainWindow::refreshForums() {
         forumsList, forumsFilter, lists_.forums.forums(), [](const Forum& f) { return f.address; },
         [this](QListWidgetItem* entry, const Forum& f) {
             const std::string& name = lists_.forums.nameOf(f.address);
-            entry->setText(toQString(name.empty() ? f.address : name));
-            entry->setToolTip(toQString(f.address));
+            entry->setText(toQString(name.empty() ? withHiddenPassword(f.address) : name));
+            entry->setToolTip(toQString(withHiddenPassword(f.address)));
             entry->setFlags(entry->flags() | Qt::ItemIsEditable);
         });
 }
@@ -365,12 +367,12 @@ void MainWindow::renameForum(QListWidgetItem* item) {
     const std::string address = toStdString(TitleList::addressOf(item));
     std::string name = toStdString(item->text().trimmed());
     // Emptied, or set back to the address: the forum has no name of its own any more.
-    if (name == address) name.clear();
+    if (name == address || name == withHiddenPassword(address)) name.clear();
     lists_.forums.setName(address, name);
     {
         const QSignalBlocker block(forumsList);
         const std::string& stored = lists_.forums.nameOf(address);
-        item->setText(toQString(stored.empty() ? address : stored));
+        item->setText(toQString(stored.empty() ? withHiddenPassword(address) : stored));
     }
     storeForums();
 }
