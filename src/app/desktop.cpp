@@ -74,6 +74,8 @@ int runDesktop(const std::string& folder, bool folderGiven,
             std::cerr << "boardcast: " << lock.error().text << "\n";
             MessageBox::show(nullptr, toQString(productIdentity().productName),
                              toQString(lock.error().text), MessageBox::Icon::Warning);
+            // In use by a command: busy. Anything else (read-only, not a folder) is a failure.
+            if (lock.error().code != ErrorCode::Busy) return kExitFailure;
         }
         return kExitBusy;
     }

@@ -15,8 +15,12 @@ namespace boardcast {
 inline constexpr int kFolderWaitMs = 5000;
 
 // Takes the data folder for a change by holder ("watch", "desktop"), waiting up to
-// kFolderWaitMs, and finishes what a crashed writer left; says on standard error why not.
-std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::string_view holder);
+// kFolderWaitMs for another command (not for the desktop program, which keeps it), and
+// finishes what a crashed writer left. When it cannot, says why on standard error and sets
+// exitStatus: kExitBusy while another program holds it, kExitFailure for any other reason
+// (a read-only folder, a file in its place, no permission).
+std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::string_view holder,
+                                              int& exitStatus);
 
 int runConvert(const CommandLine& line);
 int runWatch(const std::string& folder, const std::string& url);

@@ -56,14 +56,26 @@ private:
 
 }  // namespace
 
-std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::string_view holder) {
-    auto lock = FolderLock::acquire(folder, holder, kFolderWaitMs);
+std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::string_view holder,
+                                              int& exitStatus) {
+    // The desktop program keeps the folder while it is open: no use waiting for it.
+    auto lock = FolderLock::acquire(folder, holder, 0);
+    const bool busy = !lock && lock.error().code == ErrorCode::Busy;
+    if (busy && !FolderLock::holderOf(folder).starts_with("desktop")) {
+        lock = FolderLock::acquire(folder, holder, kFolderWaitMs);
+    }
     if (!lock) {
-        if (FolderLock::holderOf(folder).starts_with("desktop")) {
+        if (lock.error().code != ErrorCode::Busy) {
+            // A read-only folder, a file in its place, no permission: waiting will not help.
+            std::cerr << "boardcast: " << lock.error().text << "\n";
+            exitStatus = kExitFailure;
+        } else if (FolderLock::holderOf(folder).starts_with("desktop")) {
             std::cerr << "boardcast: Boardcast is open on the data folder " << folder
                       << "; use \"Watch This Post\" there, or close it and try again.\n";
+            exitStatus = kExitBusy;
         } else {
             std::cerr << "boardcast: " << lock.error().text << " Try again in a moment.\n";
+            exitStatus = kExitBusy;
         }
         return std::nullopt;
     }
@@ -114,8 +126,9 @@ int runWatch(const std::string& folder, const std::string& url) {
     // The folder is held only while the lists change, not while the page is fetched, so
     // that another command waiting for it is not kept long.
     auto change = [&](const std::function<int(ProgramLists&)>& edit) {
-        auto lock = takeFolderForChange(folder, "watch");
-        if (!lock) return kExitBusy;
+        int refused = 0;
+        auto lock = takeFolderForChange(folder, "watch", refused);
+        if (!lock) return refused;
         StartupLists startup;
         if (!loadListsOrReport(folder, startup)) return kExitFailure;
         if (int status = edit(startup.lists); status != 0) return status;

@@ -27,18 +27,22 @@ void setTopmost(QWidget& window, bool onTop) {
 }
 
 ProgramSkin& programSkin() {
-    static ProgramSkin skin{{QColor(0xdf, 0xe6, 0xee), QColor(0x1b, 0x28, 0x38),
-                             QColor(0xc9, 0xd6, 0xe3)},
-                            false};
+    static ProgramSkin skin{
+        {QColor(0xdf, 0xe6, 0xee), QColor(0x1b, 0x28, 0x38), QColor(0xc9, 0xd6, 0xe3)}, false};
     return skin;
 }
 
-void startProgramSkin() { programSkin().running = true; }
-void stopProgramSkin() { programSkin().running = false; }
+void startProgramSkin() {
+    programSkin().running = true;
+}
+void stopProgramSkin() {
+    programSkin().running = false;
+}
 
 namespace {
 
-void recolour(QWidget& widget, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles) {
+void recolour(QWidget& widget,
+              std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles) {
     QPalette palette = widget.palette();
     for (const auto& [role, colour] : roles) palette.setColor(role, colour);
     widget.setPalette(palette);
@@ -68,7 +72,8 @@ void applySkin(QWidget& window) {
             w->setAutoFillBackground(true);
         }
     }
-    recolour(window, {{QPalette::Window, c.pictureBackground}, {QPalette::Button, c.buttonAndField}});
+    recolour(window,
+             {{QPalette::Window, c.pictureBackground}, {QPalette::Button, c.buttonAndField}});
 }
 
 void mirrorLabels(QWidget& window, const std::vector<SkinLabelArray>& arrays) {

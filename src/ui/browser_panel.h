@@ -29,9 +29,9 @@ public:
     // Where the texts of the four paste indices come from: 0 subject, 1 username,
     // 2 password, 3 the message converted in the chosen format (without added line breaks).
     struct Services {
-        std::string scratchPath;                   // htmltemp.txt
+        std::string scratchPath;                    // htmltemp.txt
         std::function<std::string(int)> pasteText;  // by paste index
-        std::function<void()> watchCurrentPage;    // "Watch This Post"
+        std::function<void()> watchCurrentPage;     // "Watch This Post"
     };
 
     BrowserPanel(StatusPanels& status, Services services, QWidget* parent = nullptr);

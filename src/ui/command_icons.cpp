@@ -49,8 +49,8 @@ void drawAutoInsert(QPainter& p) {
     drawPage(p, QRectF(11, 2.5, 18, 27), Qt::white);
     p.setPen(QPen(kArrowColor.darker(150), 1));
     p.setBrush(kArrowColor);
-    p.drawPolygon(QPolygonF({{1.5, 12.5}, {11, 12.5}, {11, 7}, {20, 16},
-                             {11, 25}, {11, 19.5}, {1.5, 19.5}}));
+    p.drawPolygon(
+        QPolygonF({{1.5, 12.5}, {11, 12.5}, {11, 7}, {20, 16}, {11, 25}, {11, 19.5}, {1.5, 19.5}}));
 }
 
 // A page under a magnifying glass.

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
             boardcast::paintEmblemSquare(p, side);
         }
         if (dir.isEmpty() || !image.save(dir + u'/' + name + QStringLiteral(".png"))) {
-            std::fprintf(stderr, "boardcast_emblem_icons: could not write the %dx%d icon\n", side, side);
+            std::fprintf(stderr, "boardcast_emblem_icons: could not write the %dx%d icon\n", side,
+                         side);
             return 1;
         }
     }

@@ -267,7 +267,7 @@ void MainWindow::applyCheckTimer() {
 
 void MainWindow::setCheckSettings(const CheckSettings& wanted) {
     const CheckSettings settings = withinRange(wanted);
-    if (Status s = storeCheckSettings(settings_, settings); !s) setPanelText(2, s.error().text);
+    if (Status s = storeCheckSettings(settings_, settings); !s) reportWriteFailure(s.error());
     const bool engineChanged =
         settings.jobs != checkSettings_.jobs || settings.perHost != checkSettings_.perHost;
     checkSettings_ = settings;
@@ -307,7 +307,7 @@ void MainWindow::buildCommandRow(QWidget* area) {
     formatChooser->setToolTip(
         QStringLiteral("Select the format you would like to use when your message is inserted."));
     connect(formatChooser, &QComboBox::activated, this, [this] {
-        if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
+        if (Status s = rememberChooserChoice(); !s) reportWriteFailure(s.error());
     });
     previewButton = squareButton(area, "cmdPreview", "Preview",
                                  "See a preview of your message in the currently selected format",
@@ -355,13 +355,13 @@ void MainWindow::buildMessageEditor(QWidget* area) {
     // message a second after the typing stops, so that a crash loses at most that second.
     connect(subjectEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (Status s = storeSubject(settings_, toStdString(text)); !s)
-            setPanelText(2, s.error().text);
+            reportWriteFailure(s.error());
     });
     messageStore_ = new QTimer(this);
     messageStore_->setSingleShot(true);
     messageStore_->setInterval(kMessageStoreDelayMs);
     connect(messageStore_, &QTimer::timeout, this, [this] {
-        if (Status s = storeMessage(settings_, messageText()); !s) setPanelText(2, s.error().text);
+        if (Status s = storeMessage(settings_, messageText()); !s) reportWriteFailure(s.error());
     });
     connect(messageEdit, &QPlainTextEdit::textChanged, messageStore_, qOverload<>(&QTimer::start));
     messageEdit->installEventFilter(this);
@@ -627,7 +627,7 @@ void MainWindow::updateInterface() {
                             "\" is no longer listed; messages now go out as \"" +
                             std::string(kPlainTextEntry) + "\".");
     }
-    if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
+    if (Status s = rememberChooserChoice(); !s) reportWriteFailure(s.error());
 }
 
 Status MainWindow::rememberChooserChoice() {

@@ -157,6 +157,9 @@ private:
     void forumClicked(int row);
     void openListEntry(QListWidget* list, int row);
     void showError(const std::string& text);
+    // A write that failed: in a message box naming the file and the reason, unless the same
+    // failure was shown in the last minute; always in status panel 2.
+    void reportWriteFailure(const Error& error);
 
     std::string folder_;
     SettingsStore& settings_;
@@ -180,7 +183,10 @@ private:
     QTimer* checkTimer_ = nullptr;
     ReplyNotifier notifier_ = notifyNewReplies;
     std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
-    std::set<std::string> fellBack_;  // checked on their own page: the latest was out of reach
+    std::set<std::string> fellBack_;
+    std::map<std::string, std::int64_t>
+        failureShownAt_;  // failure text -> when, in ms  // checked on their own page: the latest
+                          // was out of reach
     static constexpr int kMessageStoreDelayMs = 1000;
     // The filter box above a list, in twips, and how far down it moves the list.
     static constexpr int kFilterHeight = 285;

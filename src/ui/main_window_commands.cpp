@@ -215,14 +215,23 @@ void MainWindow::removeForum() {
     storeForums();
 }
 
+void MainWindow::reportWriteFailure(const Error& error) {
+    setPanelText(2, error.text);
+    const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+    auto [it, first] = failureShownAt_.try_emplace(error.text, now);
+    if (!first && now - it->second < 60 * 1000) return;
+    it->second = now;
+    showError("A change could not be saved. " + error.text);
+}
+
 void MainWindow::storePosts() {
     if (!lists_.postsLoaded) return;  // its files stay as they are (unreadable or cut)
-    for (const Error& e : saveWatchLists(folder_, lists_.posts)) setPanelText(2, e.text);
+    for (const Error& e : saveWatchLists(folder_, lists_.posts)) reportWriteFailure(e);
 }
 
 void MainWindow::storeForums() {
     if (!lists_.forumsLoaded) return;
-    if (Status s = saveForums(folder_, lists_.forums); !s) setPanelText(2, s.error().text);
+    if (Status s = saveForums(folder_, lists_.forums); !s) reportWriteFailure(s.error());
 }
 
 void MainWindow::forumClicked(int row) {

@@ -48,14 +48,20 @@ bool MessageBox::ask(QWidget* parent, const QString& title, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
-void MessageBox::setRecording(bool recording) { recordingFlag() = recording; }
+void MessageBox::setRecording(bool recording) {
+    recordingFlag() = recording;
+}
 
 void MessageBox::setNextAnswer(bool yes) {
     nextAnswer() = yes;
 }
 
-const QList<MessageBox::Shown>& MessageBox::recorded() { return shownBoxes(); }
+const QList<MessageBox::Shown>& MessageBox::recorded() {
+    return shownBoxes();
+}
 
-void MessageBox::clearRecorded() { shownBoxes().clear(); }
+void MessageBox::clearRecorded() {
+    shownBoxes().clear();
+}
 
 }  // namespace boardcast

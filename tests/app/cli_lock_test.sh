@@ -45,9 +45,15 @@ wait_for_request() {
 desktop_pid=$!
 for _ in $(seq 100); do grep -q '^desktop' "$d/.lock" 2>/dev/null && break; sleep 0.1; done
 if wait_for_request "/a.html?start"; then pass "the desktop program opens the address it was given"; else fail "address at start not opened"; cat "$tmp/desk.out"; fi
+start_ms=$(date +%s%N)
 "$bin" watch --data-dir "$d" "$site/a.html" >"$tmp/out" 2>"$tmp/err"
 rc=$?
-if [[ $rc -eq 4 ]] && grep -q 'Boardcast is open on the data folder' "$tmp/err"; then pass "watch gives way to the desktop program, exit 4"; else fail "watch beside the desktop program (exit $rc)"; cat "$tmp/err"; fi
+waited_ms=$(( ($(date +%s%N) - start_ms) / 1000000 ))
+if [[ $rc -eq 4 ]] && grep -q 'Boardcast is open on the data folder' "$tmp/err" && (( waited_ms < 2000 )); then
+    pass "watch gives way to the desktop program at once, exit 4"
+else
+    fail "watch beside the desktop program (exit $rc, ${waited_ms} ms)"; cat "$tmp/err"
+fi
 start=$(date +%s)
 timeout 20 "$bin" --data-dir "$d" "$site/b.html?handed" "$site/a.html?second" >"$tmp/out" 2>"$tmp/err"
 rc=$?
@@ -62,6 +68,12 @@ kill -9 $desktop_pid; wait $desktop_pid 2>/dev/null; desktop_pid=
 "$bin" watch --data-dir "$d" "$site/a.html" >"$tmp/out" 2>"$tmp/err"
 rc=$?
 check "watch after the desktop program was killed" "$site/a.html\\t8\\n" "$tmp/out"
+
+# A data folder that cannot be locked for another reason than a holder: exit 1, with it.
+printf 'x' >"$tmp/afile"
+"$bin" watch --data-dir "$tmp/afile" "$site/a.html" >"$tmp/out" 2>"$tmp/err"
+rc=$?
+if [[ $rc -eq 1 ]] && grep -q 'Not a directory' "$tmp/err"; then pass "a file for a data folder: exit 1 with the reason"; else fail "a file for a data folder (exit $rc)"; cat "$tmp/err"; fi
 
 # A list cut at its cap is never written back, so watch refuses rather than delete.
 d=$tmp/full

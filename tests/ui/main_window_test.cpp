@@ -284,6 +284,24 @@ private Q_SLOTS:
             "Could not watch http://127.0.0.1/t/new: the list of watched posts is full")));
     }
 
+    // A write that fails shows one box naming the file and why; the same failure again
+    // within the minute only the status bar.
+    void aFailedWriteIsToldOnce() {
+        auto form = start();
+        const QString posts = dir_->filePath(QStringLiteral("posts.txt"));
+        QVERIFY(QFile::remove(posts) && QDir().mkdir(posts));  // in the way of every rewrite
+        child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(1);
+        for (const char* address : {"http://127.0.0.1/t/1", "http://127.0.0.1/t/2"}) {
+            loadPage(*form, QStringLiteral("<p>thread</p>"), QString::fromLatin1(address));
+            child<QPushButton>(*form, "cmdAdd")->click();
+        }
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QVERIFY(MessageBox::recorded()[0].text.startsWith(
+            QStringLiteral("A change could not be saved. ")));
+        QVERIFY(MessageBox::recorded()[0].text.contains(posts));
+        QVERIFY(panel(*form, 2).contains(posts));
+    }
+
     // A post that could not be fetched is marked in the list, with the reason as its tip, and
     // the check's end says how many could not be checked; a later successful fetch clears
     // the mark.

@@ -40,7 +40,9 @@ std::vector<Error> saveProgramLists(const std::string& folder, const ProgramList
 }
 
 std::string listSaveFailureMessage(const std::vector<Error>& failures) {
-    std::string message = "Some lists could not be saved; their changes since the start are lost:";
+    std::string message =
+        "Some lists could not be saved at closing; what changed since they were last saved is "
+        "lost:";
     for (const Error& e : failures) {
         message += "\r\n";
         message += e.text;

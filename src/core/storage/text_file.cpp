@@ -174,6 +174,7 @@ Status replaceFile(const std::string& path, std::string_view bytes, std::optiona
         ::unlink(temp.value().c_str());
         return ioError("Could not write", path, err);
     }
+    syncFolder(folderOf(path));  // the rename itself survives a power cut
     return {};
 }
 
