@@ -365,6 +365,7 @@ void MainWindow::buildMessageEditor(QWidget* area) {
     });
     connect(messageEdit, &QPlainTextEdit::textChanged, messageStore_, qOverload<>(&QTimer::start));
     messageEdit->installEventFilter(this);
+    messageEdit->setTabChangesFocus(true);
 }
 
 // Shift+Return would put a line separator into the box, which the message keeps as a lone
@@ -389,6 +390,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             QTextCursor cursor = messageEdit->textCursor();
             cursor.insertText(QStringLiteral("\n"));  // a block break; replaces a selection
             messageEdit->setTextCursor(cursor);
+            return true;
+        }
+        // Tab moves on to the next control; Ctrl+Tab types a tab.
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            messageEdit->insertPlainText(QStringLiteral("\t"));
             return true;
         }
     }
@@ -519,7 +525,7 @@ void MainWindow::buildMenus() {
     struct Entry {
         const char* text;
         std::function<void()> run;
-        QKeySequence::StandardKey key = QKeySequence::UnknownKey;  // shown in the menu
+        QKeySequence key = {};  // shown in the menu
     };
     auto addMenu = [this](const char* title, const char* prefix, std::vector<Entry> entries) {
         QMenu* menu = menuBar()->addMenu(QLatin1String(title));
@@ -529,7 +535,7 @@ void MainWindow::buildMenus() {
             QAction* action = menu->addAction(QLatin1String(e.text));
             action->setObjectName(QLatin1String(prefix) + QLatin1Char('_') +
                                   QString::number(index++));
-            if (e.key != QKeySequence::UnknownKey) action->setShortcuts(e.key);
+            if (!e.key.isEmpty()) action->setShortcut(e.key);
             connect(action, &QAction::triggered, this, [run = std::move(e.run)] { run(); });
         }
     };
@@ -539,22 +545,35 @@ void MainWindow::buildMenus() {
              {"&Load Message", [this] { Q_EMIT savedMessagesRequested(); }, QKeySequence::Open},
              // Every change is on disk as it is made, so the platform's Quit may end at once.
              {"E&xit", [this] { exitWithoutSaving(); }, QKeySequence::Quit}});
-    addMenu("&Tools", "mnuTools",
-            {{"&Preview", [this] { preview(); }},
-             {"Auto &Insert", [this] { autoInsert(); }},
-             {"&Check Replies",
-              [this] {
-                  selectPostsTab(1);
-                  checkForNewReplies();
-              }},
-             {"&Options", [this] { Q_EMIT templateEditorRequested(); }},
-             {"Paste Message", [this] { pasteIntoPage(3); }},
-             {"Paste Subject", [this] { pasteIntoPage(0); }},
-             {"Paste Username", [this] { pasteIntoPage(1); }},
-             {"Paste Password", [this] { pasteIntoPage(2); }},
-             // Esc while a check runs; the entry is enabled only then, so Esc is free else.
-             {"S&top Check", [this] { stopReplyCheck(); }, QKeySequence::Cancel},
-             {"Reply Check &Settings...", [this] { openCheckOptions(); }}});
+    // What is done for every post has a key of its own; Ctrl+Shift keeps them clear of the
+    // editing keys of the message box and of the page.
+    addMenu(
+        "&Tools", "mnuTools",
+        {{"&Preview", [this] { preview(); }},
+         {"Auto &Insert", [this] { autoInsert(); }, QKeySequence(QStringLiteral("Ctrl+Shift+I"))},
+         {"&Check Replies",
+          [this] {
+              selectPostsTab(1);
+              checkForNewReplies();
+          }},
+         {"&Options", [this] { Q_EMIT templateEditorRequested(); }},
+         {"Paste &Message", [this] { pasteIntoPage(3); },
+          QKeySequence(QStringLiteral("Ctrl+Shift+M"))},
+         {"Paste Su&bject", [this] { pasteIntoPage(0); },
+          QKeySequence(QStringLiteral("Ctrl+Shift+J"))},
+         {"Paste &Username", [this] { pasteIntoPage(1); },
+          QKeySequence(QStringLiteral("Ctrl+Shift+U"))},
+         {"Paste Pass&word", [this] { pasteIntoPage(2); },
+          QKeySequence(QStringLiteral("Ctrl+Shift+P"))},
+         // Esc while a check runs; the entry is enabled only then, so Esc is free else.
+         {"S&top Check", [this] { stopReplyCheck(); }, QKeySequence::Cancel},
+         {"Reply Check &Settings...", [this] { openCheckOptions(); }},
+         {"Cop&y Message", [this] { copyMessage(); }, QKeySequence(QStringLiteral("Ctrl+Shift+C"))},
+         {"W&atch This Post", [this] { watchThisPost(); },
+          QKeySequence(QStringLiteral("Ctrl+Shift+W"))},
+         {"&Remove Watch", [this] { removeWatchedPost(); }},
+         {"A&dd Current URL", [this] { addCurrentForum(); }},
+         {"Remo&ve URL", [this] { removeForum(); }}});
     stopCheckAction_ = findChild<QAction*>(QStringLiteral("mnuTools_8"));
     stopCheckAction_->setEnabled(false);
     addMenu("&View", "mnuView",
@@ -564,7 +583,7 @@ void MainWindow::buildMenus() {
              {"&Templates", [this] { Q_EMIT templateEditorRequested(); }}});
     addMenu("&Help", "mnuHelp",
             {{"View &Help", [this] { Q_EMIT helpRequested(); }, QKeySequence::HelpContents}});
-    addMenu("About", "mnuAbout", {{"About this software", [this] { Q_EMIT aboutRequested(); }}});
+    addMenu("&About", "mnuAbout", {{"&About this software", [this] { Q_EMIT aboutRequested(); }}});
 }
 
 // The window's load, in its order.

@@ -121,6 +121,12 @@ void MainWindow::exitWithoutSaving() {
 }
 
 void MainWindow::pasteIntoPage(int index) {
+    // Without a forum there is no login to paste: the page's field keeps its text.
+    if ((index == 1 || index == 2) && lists_.forums.selectedIndex() < 0) {
+        setPanelText(2, std::string("Select a forum in Your Forums first; no ") +
+                            (index == 1 ? "username" : "password") + " was pasted.");
+        return;
+    }
     browserPanel_->pasteIntoPage(index);
 }
 

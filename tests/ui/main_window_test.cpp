@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -608,6 +610,50 @@ private Q_SLOTS:
                  QKeySequence(QKeySequence::Back));
         QCOMPARE(child<QToolButton>(*form, "Command7")->shortcut(),
                  QKeySequence(QKeySequence::Refresh));
+    }
+
+    // Tab leaves the message box (Ctrl+Tab types a tab); the keys of what is done for every
+    // post fire their entries; a login pasted with no forum chosen changes nothing.
+    void keyboardWork() {
+        auto form = start();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        auto* box = child<QPlainTextEdit>(*form, "txtMessage");
+        box->setFocus();
+        box->clear();
+        QTest::keyClick(box, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), QStringLiteral("\t"));
+        QTest::keyClick(box, Qt::Key_Tab);
+        QVERIFY(!box->hasFocus());
+        QCOMPARE(box->toPlainText(), QStringLiteral("\t"));
+
+        loadPage(*form, QStringLiteral("<p>thread</p>"), QStringLiteral("http://127.0.0.1/t/9"));
+        const std::pair<const char*, const char*> keys[] = {
+            {"mnuTools_1", "Ctrl+Shift+I"},  {"mnuTools_4", "Ctrl+Shift+M"},
+            {"mnuTools_5", "Ctrl+Shift+J"},  {"mnuTools_6", "Ctrl+Shift+U"},
+            {"mnuTools_7", "Ctrl+Shift+P"},  {"mnuTools_10", "Ctrl+Shift+C"},
+            {"mnuTools_11", "Ctrl+Shift+W"},
+        };
+        for (const auto& [name, key] : keys) {
+            QAction* entry = action(*form, name);
+            QCOMPARE(entry->shortcut(), QKeySequence(QString::fromLatin1(key)));
+            QSignalSpy fired(entry, &QAction::triggered);
+            box->setFocus();
+            QTest::keySequence(form.get(), QKeySequence(QString::fromLatin1(key)));
+            QCOMPARE(fired.size(), 1);
+        }
+        QCOMPARE(form->lists().posts.count(), 1);  // Watch This Post
+        QTest::keySequence(form.get(), QKeySequence(QStringLiteral("Ctrl+Shift+U")));
+        QCOMPARE(panel(*form, 2),
+                 QStringLiteral("Select a forum in Your Forums first; no username was pasted."));
+        // Every entry of every menu can be reached by a letter.
+        for (QAction* top : form->menuBar()->actions()) {
+            QMenu* menu = top->menu();
+            QVERIFY2(menu && menu->title().contains(u'&'), qPrintable(top->text()));
+            for (QAction* entry : menu->actions())
+                QVERIFY2(entry->isSeparator() || entry->text().contains(u'&'),
+                         qPrintable(entry->text()));
+        }
     }
 
     // The browser panel by the window's rules 10 and 12, worked out by hand in twips (15 to a
