@@ -45,6 +45,7 @@
 #include "ui/message_box.h"
 #include "ui/status_panels.h"
 #include "ui/title_list.h"
+#include "ui/window_places.h"
 
 namespace boardcast {
 
@@ -171,6 +172,7 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     addStatusPanels(*this, panels_);
     setMinimumSize(px(kMinWindowWidth), px(kMinWindowHeight));
     resize(px(11145), px(8985) + menuBar()->sizeHint().height());
+    restorePlace(*this, settings_, "main");
     load(homePage);
 }
 
@@ -646,7 +648,8 @@ void MainWindow::updateInterface() {
                             "\" is no longer listed; messages now go out as \"" +
                             std::string(kPlainTextEntry) + "\".");
     }
-    if (Status s = rememberChooserChoice(); !s) reportWriteFailure(s.error());
+    // The template editor that refilled the chooser tells of its own failed store.
+    if (Status s = rememberChooserChoice(); !s) setPanelText(2, s.error().text);
 }
 
 Status MainWindow::rememberChooserChoice() {
@@ -701,6 +704,10 @@ std::string MainWindow::pasteText(int index) const {
         default:
             return {};
     }
+}
+
+int MainWindow::commandRowBottom() const {
+    return messageEditorFrame->mapTo(this, QPoint(0, 0)).y();
 }
 
 void MainWindow::showError(const std::string& text) {

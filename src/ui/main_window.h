@@ -63,6 +63,9 @@ public:
     // while its name is listed; otherwise "text" is, and status panel 2 says so.
     void updateInterface();
     const ProgramLists& lists() const { return lists_; }
+    // Where the command row ends, in the window's coordinates: what a window opened beside
+    // this one must leave free.
+    int commandRowBottom() const;
     const std::string& appFolder() const { return folder_; }
     SettingsStore& settings() { return settings_; }
     BrowserPanel& browserPanel() { return *browserPanel_; }

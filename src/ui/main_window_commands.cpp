@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
+#include <QTextCursor>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
@@ -32,6 +33,7 @@
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/title_list.h"
+#include "ui/window_places.h"
 
 namespace boardcast {
 
@@ -110,9 +112,13 @@ void MainWindow::saveCurrentMessage() {
     Q_EMIT messagesChanged();
 }
 
+// Undoable: Ctrl+Z brings the message back (in the subject box, the subject).
 void MainWindow::newMessage() {
-    messageEdit->clear();
+    QTextCursor all(messageEdit->document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
     subjectEdit->clear();  // stored at once, as every change of the subject
+    messageEdit->setFocus();
 }
 
 void MainWindow::exitWithoutSaving() {
@@ -395,6 +401,7 @@ void MainWindow::renameForum(QListWidgetItem* item) {
 // An orderly shutdown: the lists and the message state are written, and anything that
 // could not be written is reported in one box before the program ends.
 void MainWindow::closeEvent(QCloseEvent* event) {
+    keepPlace(*this, settings_, "main");
     std::vector<Error> failures = saveProgramLists(folder_, lists_);
     if (Status s = storeMessage(settings_, messageText()); !s) failures.push_back(s.error());
     if (Status s = rememberChooserChoice(); !s) failures.push_back(s.error());

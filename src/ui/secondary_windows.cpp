@@ -1,5 +1,7 @@
 #include "ui/secondary_windows.h"
 
+#include "ui/window_places.h"
+
 #include <QWidget>
 
 #include "core/shell/product_identity.h"
@@ -26,9 +28,12 @@ void bringUp(QWidget& window) {
     window.activateWindow();
 }
 
-// Unloads a window: it goes at once and its close box logic does not run.
+// Unloads a window: it goes at once and its close box logic does not run. Where it stood is
+// kept under name, when it has one.
 template <class Window>
-void unload(QPointer<Window>& window) {
+void unload(QPointer<Window>& window, SettingsStore* settings = nullptr,
+            std::string_view name = {}) {
+    if (window && settings) keepPlace(*window, *settings, name);
     delete window.data();
 }
 
@@ -51,10 +56,10 @@ SecondaryWindows::SecondaryWindows(MainWindow& main, SettingsStore& settings, Pl
 }
 
 SecondaryWindows::~SecondaryWindows() {
-    unload(form3_);
-    unload(custom_);
-    unload(help_);
-    unload(about_);
+    unload(form3_, &settings_, "savedMessages");
+    unload(custom_, &settings_, "templates");
+    unload(help_, &settings_, "help");
+    unload(about_, &settings_, "about");
     unload(website_);
 }
 
@@ -77,12 +82,18 @@ AboutWindow* SecondaryWindows::about() const {
 void SecondaryWindows::openSavedMessages() {
     // Loading reads messages.txt; when it is missing the window says so and hides, and is
     // then shown here all the same, with an empty list.
-    if (!form3_) form3_ = new SavedMessagesWindow(main_);
+    if (!form3_) {
+        form3_ = new SavedMessagesWindow(main_);
+        restorePlace(*form3_, settings_, "savedMessages");
+    }
     bringUp(*form3_);
 }
 
 void SecondaryWindows::openTemplateEditor() {
-    if (!custom_) custom_ = new TemplateEditor(main_);
+    if (!custom_) {
+        custom_ = new TemplateEditor(main_);
+        restorePlace(*custom_, settings_, "templates");
+    }
     bringUp(*custom_);
 }
 
@@ -107,12 +118,16 @@ void SecondaryWindows::showHelpWindow() {
         return;
     }
     help_ = help;
+    // The first time beside the main window, never over its buttons; then where it was.
+    if (!restorePlace(*help_, settings_, "help"))
+        placeBeside(*help_, main_, main_.commandRowBottom());
     help_->show();
 }
 
 void SecondaryWindows::openAbout() {
     if (!about_) {
         about_ = new AboutWindow;
+        restorePlace(*about_, settings_, "about");
         connect(about_, &AboutWindow::websiteRequested, this, &SecondaryWindows::openWebsite);
     }
     bringUp(*about_);
@@ -120,9 +135,9 @@ void SecondaryWindows::openAbout() {
 
 void SecondaryWindows::mainWindowClosed() {
     if (splash_) splash_->close();
-    unload(custom_);
-    unload(help_);
-    unload(form3_);
+    unload(custom_, &settings_, "templates");
+    unload(help_, &settings_, "help");
+    unload(form3_, &settings_, "savedMessages");
     if (website_ && website_->isVisible()) {
         exitPending_ = true;
         return;

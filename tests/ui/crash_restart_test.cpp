@@ -60,8 +60,10 @@ private Q_SLOTS:
         QProcess process;
         process.start(QCoreApplication::applicationFilePath(), {u"--child"_s, folder.path()});
         QVERIFY(QTest::qWaitFor(
-            [&] { return process.readAllStandardOutput().contains("ready") ||
-                         process.state() == QProcess::NotRunning; },
+            [&] {
+                return process.readAllStandardOutput().contains("ready") ||
+                       process.state() == QProcess::NotRunning;
+            },
             kTimeoutMs));
         QCOMPARE(process.state(), QProcess::Running);
         ::kill(static_cast<pid_t>(process.processId()), SIGKILL);

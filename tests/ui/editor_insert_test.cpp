@@ -54,9 +54,8 @@ QByteArray threadPage(const QString& post) {
            "<div class=\"content\">Welcome to the board.</div></div>"
            "<div class=\"post\" id=\"p2\"><p class=\"author\">by fred</p>"
            "<div class=\"content\">%1</div></div>"
-           "<a href=\"/posting.php?mode=reply&amp;t=1\">Post Reply</a></body></html>"_s
-        .arg(post)
-        .toUtf8();
+           "<a href=\"/posting.php?mode=reply&amp;t=1\">Post Reply</a></body></html>"_s.arg(post)
+               .toUtf8();
 }
 
 // Status texts are not looked at here.
@@ -105,9 +104,10 @@ void EditorInsertTest::initTestCase() {
     MessageBox::setRecording(true);
     QVERIFY(dir_.isValid());
     const QString editors = QStringLiteral(BOARDCAST_EDITORS_DIR);
-    QVERIFY2(QFile::exists(editors + u"/tinymce/tinymce.min.js"_s),
-             qPrintable(u"The editors' npm packages are missing in %1; `make test` installs them."_s
-                            .arg(editors)));
+    QVERIFY2(
+        QFile::exists(editors + u"/tinymce/tinymce.min.js"_s),
+        qPrintable(u"The editors' npm packages are missing in %1; `make test` installs them."_s.arg(
+            editors)));
     server_ = std::make_unique<ForumServer>(editors, QStringLiteral(BOARDCAST_FORUM_PAGES_DIR));
     server_->setHandler([this](const ForumServer::Request& r) { return answer(r); });
 }
@@ -117,13 +117,15 @@ std::optional<ForumServer::Reply> EditorInsertTest::answer(const ForumServer::Re
     if (r.method == "POST") {
         lastPost_ = r.field(postField_);
         if (path == "/posts.json") {
-            return ForumServer::Reply{"200 OK", "application/json",
-                                      R"({"post_url": "/t/welcome-to-discourse/1/2"})", {}};
+            return ForumServer::Reply{
+                "200 OK", "application/json", R"({"post_url": "/t/welcome-to-discourse/1/2"})", {}};
         }
         if (path.startsWith("/threads/")) {
-            return ForumServer::Reply{"200 OK", "application/json",
-                                      R"({"status": "ok", "redirect": "/threads/welcome.1/post-2"})",
-                                      {}};
+            return ForumServer::Reply{
+                "200 OK",
+                "application/json",
+                R"({"status": "ok", "redirect": "/threads/welcome.1/post-2"})",
+                {}};
         }
         return ForumServer::redirect("/viewtopic.php?t=1&p=2#p2");
     }
@@ -139,9 +141,7 @@ void EditorInsertTest::init() {
     BrowserPanel::Services services;
     services.scratchPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
     services.pasteText = [](int) { return std::string(); };
-    services.watchCurrentPage = [this] {
-        watched_.append(toQString(panel_->currentAddress()));
-    };
+    services.watchCurrentPage = [this] { watched_.append(toQString(panel_->currentAddress())); };
     panel_ = std::make_unique<BrowserPanel>(status_, std::move(services));
     panel_->resize(1000, 800);
     panel_->show();
@@ -159,8 +159,8 @@ void EditorInsertTest::cleanup() {
 
 QVariant EditorInsertTest::js(const QString& script) {
     auto result = std::make_shared<std::optional<QVariant>>();
-    panel_->webEngine().view()->page()->runJavaScript(
-        script, [result](const QVariant& v) { *result = v; });
+    panel_->webEngine().view()->page()->runJavaScript(script,
+                                                      [result](const QVariant& v) { *result = v; });
     if (!QTest::qWaitFor([&] { return result->has_value(); }, kTimeoutMs)) return {};
     return **result;
 }
@@ -206,8 +206,8 @@ void EditorInsertTest::insertSubmitAndWatch_data() {
     const QString htmlLink = uR"(<a href=")"_s + url + uR"("[^>]*>)"_s + url + uR"(</a> )"_s;
     const QString asText = bbcodeLink;
     const QString topic = server_->url(u"/viewtopic.php?t=1&p=2#p2"_s);
-    const QString plain = QRegularExpression::escape(normalizedBreaks(toQString(
-        outgoingText(kMessage, "ubb", defaultTemplates()))));
+    const QString plain = QRegularExpression::escape(
+        normalizedBreaks(toQString(outgoingText(kMessage, "ubb", defaultTemplates()))));
 
     QTest::newRow("phpBB 3.3, plain text area, ubb")
         << u"phpbb3.html"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"field"_s
@@ -233,7 +233,8 @@ void EditorInsertTest::insertSubmitAndWatch_data() {
         << u"tinymce"_s
         << u"<p>Fresh deals at "_s + htmlLink + u"every day<br>\\s*Come and see\\.</p>"_s << topic;
     QTest::newRow("TinyMCE 6, ubb arrives as text")
-        << u"community.html?editor=tinymce"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s << u"tinymce"_s
+        << u"community.html?editor=tinymce"_s << u"ubb"_s << u"message"_s << u"[name=post]"_s
+        << u"tinymce"_s
         << u"^<p>Fresh deals at "_s + asText + u"every day<br>\\s*Come and see\\.</p>$"_s << topic;
     QTest::newRow("CKEditor 4, html")
         << u"community.html?editor=ckeditor4"_s << u"html"_s << u"message"_s << u"[name=post]"_s
@@ -290,8 +291,7 @@ void EditorInsertTest::insertSubmitAndWatch() {
     QTRY_COMPARE_WITH_TIMEOUT(server_->posts().size(), postsBefore + 1, kTimeoutMs);
     const ForumServer::Request posted = server_->posts().last();
     // Quill's HTML keeps spaces as no-break spaces; a reader sees blanks.
-    const QString received =
-        normalizedBreaks(posted.field(field)).replace(u"&nbsp;"_s, u" "_s);
+    const QString received = normalizedBreaks(posted.field(field)).replace(u"&nbsp;"_s, u" "_s);
     QVERIFY2(QRegularExpression(expected, QRegularExpression::DotMatchesEverythingOption)
                  .match(received)
                  .hasMatch(),

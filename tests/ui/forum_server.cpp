@@ -156,7 +156,8 @@ void ForumServer::answer(QTcpSocket* socket, const Request& request) {
     } else if (handler_) {
         reply = handler_(request);
     }
-    if (!reply) reply = Reply{"404 Not Found", "text/html", "<html><body>Not found</body></html>", {}};
+    if (!reply)
+        reply = Reply{"404 Not Found", "text/html", "<html><body>Not found</body></html>", {}};
     socket->write("HTTP/1.1 " + reply->status + "\r\nContent-Type: " + reply->contentType +
                   "\r\nContent-Length: " + QByteArray::number(reply->body.size()) +
                   "\r\nCache-Control: no-store\r\nConnection: close\r\n" + reply->extraHeaders +

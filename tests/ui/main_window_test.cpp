@@ -152,9 +152,26 @@ private Q_SLOTS:
 
     void newMessageStoresAnEmptySubjectAtOnce() {
         auto form = start();
+        form->setMessageText("Keep this");
         action(*form, "mnuFile_0")->trigger();
         QCOMPARE(readSetting(*settings_, keys::lastSubject), std::string());
         QCOMPARE(form->messageText(), std::string());
+        // Undone with Ctrl+Z.
+        QTest::keyClick(child<QPlainTextEdit>(*form, "txtMessage"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->messageText(), std::string("Keep this"));
+    }
+
+    // The window opens where it was closed.
+    void placeKeptAcrossARestart() {
+        QRect place;
+        {
+            auto form = start();
+            form->setGeometry(QRect(40, 50, 900, 700));
+            place = form->geometry();
+            form->close();
+        }
+        auto again = start();
+        QCOMPARE(again->geometry(), place);
     }
 
     void closeThenRestartKeepsListsInOrder() {

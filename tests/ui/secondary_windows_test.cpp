@@ -47,7 +47,8 @@ T* child(QObject& parent, const char* name) {
 }
 
 QString panel(QWidget& window, int n) {
-    return child<QLabel>(window, QStringLiteral("StatusPanel%1").arg(n).toLatin1().constData())->text();
+    return child<QLabel>(window, QStringLiteral("StatusPanel%1").arg(n).toLatin1().constData())
+        ->text();
 }
 
 const char* const kRtf = R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0 {\b %1}\par Second line\par})";
@@ -74,15 +75,16 @@ private:
     }
     // A page of the makers' site, as a file the browser can open.
     QString page(const QString& name, const QString& title) const {
-        writeFile(name, u"<html><head><title>%1</title></head><body><p>%1</p></body></html>"_s
-                            .arg(title)
-                            .toUtf8());
+        writeFile(name,
+                  u"<html><head><title>%1</title></head><body><p>%1</p></body></html>"_s.arg(title)
+                      .toUtf8());
         return QUrl::fromLocalFile(path(name)).toString();
     }
     void start(QStringList helpFiles, const QString& website = u"about:blank"_s) {
         form_ = std::make_unique<MainWindow>(toStdString(dir_->path()), *settings_, "about:blank");
         windows_ = std::make_unique<SecondaryWindows>(
-            *form_, *settings_, SecondaryWindows::Places{toStdString(website), std::move(helpFiles)});
+            *form_, *settings_,
+            SecondaryWindows::Places{toStdString(website), std::move(helpFiles)});
         form_->show();
     }
     QStringList folderHelpOnly() const { return {path(u"Help.rtf"_s), path(u"none/Help.rtf"_s)}; }
@@ -141,6 +143,28 @@ private Q_SLOTS:
         QVERIFY(helpText(*windows_->help()).startsWith(shown));
         QCOMPARE(windows_->help()->windowTitle(), u"Readme/Help"_s);
         QVERIFY(windows_->help()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+
+    // At the first start the help window leaves the main window's command row free, on a
+    // wide screen and on a narrow one.
+    void helpAtStartLeavesTheButtonsFree() {
+        writeHelp(u"Help.rtf"_s, u"Help"_s);
+        for (const QPoint corner : {QPoint(0, 0), QPoint(400, 0)}) {
+            start(folderHelpOnly());
+            form_->move(corner);
+            windows_->showHelpWindow();
+            QVERIFY(windows_->help());
+            const QRect buttons(form_->mapToGlobal(QPoint(0, 0)),
+                                QSize(form_->width(), form_->commandRowBottom()));
+            QVERIFY2(!windows_->help()->frameGeometry().intersects(buttons),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(windows_->help()->x())
+                                    .arg(windows_->help()->y())
+                                    .arg(windows_->help()->width())
+                                    .arg(windows_->help()->height())));
+            cleanup();
+            settings_ = std::make_unique<MemorySettingsStore>();
+        }
     }
 
     void unreadableHelpFileShowsNoWindow() {
@@ -290,10 +314,9 @@ private Q_SLOTS:
         w.resize(size);
         QCoreApplication::processEvents();
         const QRect outer = w.frameGeometry();
-        const WebsiteLayout l = layoutWebsiteWindow(outer.width() * kTwipsPerPixel,
-                                                    outer.height() * kTwipsPerPixel,
-                                                    child<QWidget>(w, "StatusBar1")->height() *
-                                                        kTwipsPerPixel);
+        const WebsiteLayout l =
+            layoutWebsiteWindow(outer.width() * kTwipsPerPixel, outer.height() * kTwipsPerPixel,
+                                child<QWidget>(w, "StatusBar1")->height() * kTwipsPerPixel);
         QCOMPARE(w.webEngine().view()->width(), l.browserWidth / kTwipsPerPixel);
         QCOMPARE(w.webEngine().view()->height(), l.browserHeight / kTwipsPerPixel);
         QCOMPARE(child<QLineEdit>(w, "Text1")->width(), l.addressWidth / kTwipsPerPixel);
@@ -386,9 +409,9 @@ private Q_SLOTS:
         windows_->openWebsite();
         windows_->openTemplateEditor();
         windows_->openSavedMessages();
-        const QList<QWidget*> windows = {form_.get(), windows_->help(), windows_->about(),
-                                         windows_->website(), windows_->templateEditor(),
-                                         windows_->savedMessages()};
+        const QList<QWidget*> windows = {
+            form_.get(),         windows_->help(),           windows_->about(),
+            windows_->website(), windows_->templateEditor(), windows_->savedMessages()};
         const QRegularExpression mirrored(u"^SkinLabel\\d+_\\d+$"_s);
         for (QWidget* window : windows) {
             QVERIFY(window);
