@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -172,7 +173,11 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     addStatusPanels(*this, panels_);
     setMinimumSize(px(kMinWindowWidth), px(kMinWindowHeight));
     resize(px(11145), px(8985) + menuBar()->sizeHint().height());
-    restorePlace(*this, settings_, "main");
+    if (!restorePlace(*this, settings_, "main") && screen()) {
+        // The first time in the middle of the screen, placed here rather than by the window
+        // manager, so that the help window can be placed beside it before it shows.
+        move(screen()->availableGeometry().center() - rect().center());
+    }
     load(homePage);
 }
 

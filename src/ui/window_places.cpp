@@ -42,7 +42,10 @@ void placeBeside(QWidget& window, const QWidget& main, int commandRowBottom) {
         window.move(mainFrame.right() + 1, std::max(room.top(), mainFrame.top()));
         return;
     }
-    const QPoint below = main.mapToGlobal(QPoint(main.width() / 3, commandRowBottom));
+    // The window manager may not have framed the main window yet, which moves it down by
+    // its title bar: room is left for one.
+    const int titleBar = 40;
+    const QPoint below = main.mapToGlobal(QPoint(main.width() / 3, commandRowBottom + titleBar));
     window.resize(std::min(window.width(), main.width() - main.width() / 3),
                   std::max(200, main.geometry().bottom() - below.y() - frameExtra.height()));
     window.move(below);
