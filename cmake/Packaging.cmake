@@ -22,5 +22,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The display plugins (xcb, wayland) are loaded, not linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "dbus-user-session")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "dbus-user-session, gnome-keyring")
 include(CPack)

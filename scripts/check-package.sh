@@ -16,7 +16,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [[ $(field Version) =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "Version: $(field Version)"
 [[ $(field Section) == web ]] || fail "Section: $(field Section)"
 # The dependencies come from the libraries the program links, plus the display plugins.
-for dep in libc6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6dbus6 libqt6network6 qt6-qpa-plugins; do
+for dep in libc6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6dbus6 libqt6network6 libqt6keychain1 qt6-qpa-plugins; do
     field Depends | tr ',' '\n' | grep -q "^ *$dep\b" || fail "Depends lacks $dep: $(field Depends)"
 done
 

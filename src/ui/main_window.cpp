@@ -26,6 +26,7 @@
 
 #include "browser/page_scan.h"
 #include "core/conversion/message_output.h"
+#include "core/forums/password_vault.h"
 #include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
 #include "core/storage/data_files.h"
@@ -36,6 +37,7 @@
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
 #include "net/page_probe.h"
+#include "platform/desktop_keyring.h"
 #include "platform/desktop_notification.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
@@ -169,6 +171,8 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
             storePosts();    // the measured baseline
         });
 
+    vault_ = std::make_unique<DesktopKeyring>();
+    passwordsInKeyring_ = readSetting(settings_, keys::passwordsInKeyring) == "1";
     buildMenus();
     addStatusPanels(*this, panels_);
     setMinimumSize(px(kMinWindowWidth), px(kMinWindowHeight));
@@ -580,7 +584,15 @@ void MainWindow::buildMenus() {
           QKeySequence(QStringLiteral("Ctrl+Shift+W"))},
          {"&Remove Watch", [this] { removeWatchedPost(); }},
          {"A&dd Current URL", [this] { addCurrentForum(); }},
-         {"Remo&ve URL", [this] { removeForum(); }}});
+         {"Remo&ve URL", [this] { removeForum(); }},
+         {"Keep Passwords in the Desktop &Keyring", [this] {
+              if (Status s = setPasswordsInKeyring(keyringAction_->isChecked()); !s) {
+                  showError(s.error().text);
+              }
+          }}});
+    keyringAction_ = findChild<QAction*>(QStringLiteral("mnuTools_15"));
+    keyringAction_->setCheckable(true);
+    keyringAction_->setChecked(passwordsInKeyring_);
     stopCheckAction_ = findChild<QAction*>(QStringLiteral("mnuTools_8"));
     stopCheckAction_->setEnabled(false);
     addMenu("&View", "mnuView",
@@ -605,6 +617,14 @@ void MainWindow::load(const std::string& homePage) {
     StartupLists startup = loadProgramLists(folder_);
     lists_ = std::move(startup.lists);
     problems.insert(problems.end(), startup.problems.begin(), startup.problems.end());
+    if (passwordsInKeyring_) {
+        if (Status s = fillPasswordsFrom(*vault_, lists_.forums); !s) {
+            problems.push_back(
+                "The forums' passwords could not all be read from the desktop "
+                "keyring. " +
+                s.error().text);
+        }
+    }
     refreshPosts();
     refreshForums();
 

@@ -43,6 +43,7 @@ class ParallelCheck;
 class LatestPageFinder;
 struct CheckTarget;
 class TitleList;
+class PasswordVault;
 
 class MainWindow final : public QMainWindow, public StatusPanels {
     Q_OBJECT
@@ -92,6 +93,10 @@ public:
         std::function<Status(const std::vector<std::string>& posts, std::function<void()> clicked)>;
     void setReplyNotifier(ReplyNotifier notifier) { notifier_ = std::move(notifier); }
     void addCurrentForum();
+    // Moves the forums' passwords into the desktop keyring (on) or back into posts2.txt
+    // (off); a failure leaves them where they were and says why.
+    Status setPasswordsInKeyring(bool on);
+    bool passwordsInKeyring() const { return passwordsInKeyring_; }
     void removeForum();
     void selectPostsTab(int index);  // TabStrip1: 0 "Show All", 1 "New Replies "
     void selectPanelTab(int index);  // TabStrip2: 0 "Your Forums", 1 "Your Posts"
@@ -185,6 +190,9 @@ private:
     bool checkRebuildPending_ = false;
     QTimer* checkTimer_ = nullptr;
     ReplyNotifier notifier_ = notifyNewReplies;
+    std::unique_ptr<PasswordVault> vault_;
+    bool passwordsInKeyring_ = false;
+    QAction* keyringAction_ = nullptr;
     std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
     std::set<std::string> fellBack_;
     std::map<std::string, std::int64_t>

@@ -20,10 +20,12 @@
 #include <algorithm>
 
 #include "core/conversion/message_output.h"
+#include "core/forums/password_vault.h"
 #include "core/library/message_library.h"
 #include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
 #include "core/storage/private_folder.h"
+#include "core/storage/settings_keys.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
 #include "net/page_probe.h"
@@ -220,6 +222,10 @@ void MainWindow::removeForum() {
     if (rows.empty() || !confirmRemoval(this, rows.size(), QStringLiteral("forums"))) return;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         if (lists_.forums.selectedIndex() != *row) lists_.forums.selectForum(*row);
+        if (passwordsInKeyring_) {
+            const Forum& gone = lists_.forums.at(*row);
+            (void)vault_->remove(gone.address, usernameOf(gone));
+        }
         lists_.forums.removeForum();
     }
     refreshForums();
@@ -243,7 +249,63 @@ void MainWindow::storePosts() {
 
 void MainWindow::storeForums() {
     if (!lists_.forumsLoaded) return;
-    if (Status s = saveForums(folder_, lists_.forums); !s) reportWriteFailure(s.error());
+    if (passwordsInKeyring_) {
+        if (Status s = keepPassword(*vault_, lists_.forums, lists_.forums.selectedIndex()); !s) {
+            reportWriteFailure(s.error());
+            return;  // posts2.txt keeps what it had
+        }
+    }
+    if (Status s = saveForums(folder_, lists_.forums, passwordsInKeyring_); !s) {
+        reportWriteFailure(s.error());
+    }
+}
+
+// Each move writes the new place first and clears the old one only once that stands, so
+// that a failure at any step leaves every password somewhere.
+Status MainWindow::setPasswordsInKeyring(bool on) {
+    auto settle = [this](bool state) {
+        passwordsInKeyring_ = state;
+        if (keyringAction_) keyringAction_->setChecked(state);
+    };
+    if (on == passwordsInKeyring_) return {};
+    const auto fail = [&](const std::string& what, const Error& e) -> Status {
+        settle(!on);
+        return Error{e.code, what + " " + e.text};
+    };
+    if (on) {
+        // A keyring that takes nothing is no place for them, even with no forum yet.
+        if (Status s = vault_->write("boardcast-probe", "", ""); !s)
+            return fail("The passwords stay in posts2.txt.", s.error());
+        (void)vault_->remove("boardcast-probe", "");
+        if (Status s = copyPasswordsTo(*vault_, lists_.forums); !s)
+            return fail("The passwords stay in posts2.txt.", s.error());
+        if (Status s = writeSetting(settings_, keys::passwordsInKeyring, "1"); !s)
+            return fail("The passwords stay in posts2.txt.", s.error());
+        if (Status s = saveForums(folder_, lists_.forums, true); !s) {
+            (void)writeSetting(settings_, keys::passwordsInKeyring, "0");
+            return fail("The passwords stay in posts2.txt.", s.error());
+        }
+        settle(true);
+        setPanelText(2, "The passwords are now kept in the desktop keyring.");
+        return {};
+    }
+    // Read back whole first: a password the keyring holds is not given up for an empty one.
+    if (Status s = fillPasswordsFrom(*vault_, lists_.forums); !s)
+        return fail("The passwords stay in the desktop keyring.", s.error());
+    if (Status s = saveForums(folder_, lists_.forums, false); !s)
+        return fail("The passwords stay in the desktop keyring.", s.error());
+    if (Status s = writeSetting(settings_, keys::passwordsInKeyring, "0"); !s)
+        return fail("The passwords stay in the desktop keyring.", s.error());
+    settle(false);
+    if (Status s = removePasswordsFrom(*vault_, lists_.forums); !s) {
+        setPanelText(2,
+                     "The passwords are in posts2.txt again, but some could not be removed "
+                     "from the desktop keyring: " +
+                         s.error().text);
+        return {};
+    }
+    setPanelText(2, "The passwords are kept in posts2.txt again.");
+    return {};
 }
 
 void MainWindow::forumClicked(int row) {
@@ -402,7 +464,7 @@ void MainWindow::renameForum(QListWidgetItem* item) {
 // could not be written is reported in one box before the program ends.
 void MainWindow::closeEvent(QCloseEvent* event) {
     keepPlace(*this, settings_, "main");
-    std::vector<Error> failures = saveProgramLists(folder_, lists_);
+    std::vector<Error> failures = saveProgramLists(folder_, lists_, passwordsInKeyring_);
     if (Status s = storeMessage(settings_, messageText()); !s) failures.push_back(s.error());
     if (Status s = rememberChooserChoice(); !s) failures.push_back(s.error());
     if (!failures.empty()) showError(listSaveFailureMessage(failures));

@@ -72,6 +72,13 @@ void ForumAccounts::removeForum() {
     selected_ = -1;
 }
 
+void ForumAccounts::setPasswordOf(int index, const std::string& password) {
+    if (index < 0 || index >= count()) return;
+    std::string& login = forums_[static_cast<size_t>(index)].login;
+    login = login.substr(0, login.find('|')) + "|" + password;
+    if (index == selected_) password_ = password;
+}
+
 const std::string& ForumAccounts::nameOf(const std::string& address) const {
     static const std::string kNone;
     const auto it = names_.find(address);
@@ -131,12 +138,13 @@ Result<LoadedForums> loadForums(const std::string& folder) {
     return loaded;
 }
 
-Status saveForums(const std::string& folder, const ForumAccounts& accounts) {
+Status saveForums(const std::string& folder, const ForumAccounts& accounts,
+                  bool passwordsElsewhere) {
     std::string bytes;
     for (const Forum& f : accounts.forums()) {
         bytes += f.address;
         bytes += '|';
-        bytes += f.login;
+        bytes += passwordsElsewhere ? f.login.substr(0, f.login.find('|')) + "|" : f.login;
         bytes += kCrLf;
         bytes += kCrLf;
     }

@@ -61,6 +61,10 @@ public:
     // For loading: appends without touching selection or fields. False when full.
     bool append(Forum forum);
 
+    // Sets the password of the forum at index (from the keyring), keeping its username; the
+    // field shows it when that forum is selected.
+    void setPasswordOf(int index, const std::string& password);
+
     // A forum's name as the user sees it (its site's title, or what the user typed), kept
     // by address in forum-names.txt; empty when it has none.
     const std::string& nameOf(const std::string& address) const;
@@ -92,6 +96,9 @@ Result<LoadedForums> loadForums(const std::string& folder);
 // the escaped name.)
 // Writes posts2.txt, owner-only (0600) since it holds passwords: for each forum its address,
 // "|", its login entry, CR LF, CR LF; and beside it, in the same change, forum-names.txt.
-Status saveForums(const std::string& folder, const ForumAccounts& accounts);
+// passwordsElsewhere: the passwords are kept in the keyring, and the entries end after the
+// username's "|".
+Status saveForums(const std::string& folder, const ForumAccounts& accounts,
+                  bool passwordsElsewhere = false);
 
 }  // namespace boardcast

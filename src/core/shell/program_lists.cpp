@@ -30,11 +30,13 @@ StartupLists loadProgramLists(const std::string& folder) {
     return startup;
 }
 
-std::vector<Error> saveProgramLists(const std::string& folder, const ProgramLists& lists) {
+std::vector<Error> saveProgramLists(const std::string& folder, const ProgramLists& lists,
+                                    bool passwordsElsewhere) {
     std::vector<Error> failures;
     if (lists.postsLoaded) failures = saveWatchLists(folder, lists.posts);
     if (lists.forumsLoaded) {
-        if (Status s = saveForums(folder, lists.forums); !s) failures.push_back(s.error());
+        if (Status s = saveForums(folder, lists.forums, passwordsElsewhere); !s)
+            failures.push_back(s.error());
     }
     return failures;
 }

@@ -30,7 +30,9 @@ struct StartupLists {
 StartupLists loadProgramLists(const std::string& folder);
 
 // Writes the lists that were loaded. Returns one error per file that could not be written.
-std::vector<Error> saveProgramLists(const std::string& folder, const ProgramLists& lists);
+// passwordsElsewhere: the forums' passwords are kept in the keyring, not in posts2.txt.
+std::vector<Error> saveProgramLists(const std::string& folder, const ProgramLists& lists,
+                                    bool passwordsElsewhere = false);
 
 // The one message that tells the user which list files could not be written.
 std::string listSaveFailureMessage(const std::vector<Error>& failures);
