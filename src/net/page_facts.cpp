@@ -153,7 +153,7 @@ size_t readReference(std::string_view text, size_t i, std::string& out) {
     return 0;
 }
 
-// The references of an attribute value read, the rest as it is.
+// The character references of a text read, the rest as it is.
 std::string decodeReferences(std::string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -270,16 +270,7 @@ std::string pageTitle(std::string_view html) {
     const std::string text =
         textFromBytes(html.substr(start + 1, end == std::string_view::npos ? 0 : end - start - 1));
 
-    std::string decoded;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&') {
-            if (size_t used = readReference(text, i, decoded)) {
-                i += used - 1;
-                continue;
-            }
-        }
-        decoded += text[i];
-    }
+    const std::string decoded = decodeReferences(text);
     // Blanks collapsed, counted in characters so that a cut never splits one.
     std::string title;
     size_t chars = 0;

@@ -3,14 +3,15 @@
 source "$(dirname "$0")/cli_common.sh"
 
 # A first start in an empty folder creates the five files, two bytes each.
+# Whatever the umask, the folder and every file in it are the user's alone.
 d=$tmp/first
-"$bin" posts --data-dir "$d" >"$tmp/out" 2>"$tmp/err"
+(umask 022 && "$bin" posts --data-dir "$d" >"$tmp/out" 2>"$tmp/err")
 check "first start lists nothing" '' "$tmp/out"
 for f in htmltemp.txt messages.txt posts.txt posts2.txt sizes.txt; do
     check "created $f" '\r\n' "$d/$f"
 done
-stat -c %a "$d/posts2.txt" >"$tmp/mode"
-check "posts2.txt is owner-only" '600\n' "$tmp/mode"
+stat -c '%n %a' "$d" "$d"/*.txt | sed "s|$d|D|" >"$tmp/mode"
+check "owner-only under umask 022" 'D 700\nD/htmltemp.txt 600\nD/messages.txt 600\nD/posts.txt 600\nD/posts2.txt 600\nD/sizes.txt 600\n' "$tmp/mode"
 
 # The commands load Qt Core and Network, never the desktop's libraries.
 for args in "posts --data-dir $d" "forums --data-dir $d" "--version" "convert --bare"; do

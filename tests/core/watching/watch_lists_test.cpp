@@ -430,7 +430,8 @@ TEST_F(WatchListFiles, KilledAtAnyMomentTheListsStayInStep) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) saveForever(dir_);
-        ::usleep(static_cast<useconds_t>(random() % 10000));
+        // Long enough for a few saves of three files each, also in a sanitizer build.
+        ::usleep(static_cast<useconds_t>(random() % 30000));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         if (!isOneSave(loadList())) ++misaligned;  // a reader, before any recovery
