@@ -25,17 +25,16 @@ Status copyPasswordsTo(PasswordVault& vault, const ForumAccounts& accounts) {
 }
 
 Status fillPasswordsFrom(PasswordVault& vault, ForumAccounts& accounts) {
-    Status first;
     for (int i = 0; i < accounts.count(); ++i) {
         const Forum& f = accounts.at(i);
         auto password = vault.read(f.address, usernameOf(f));
         if (password) {
             accounts.setPasswordOf(i, password.value());
-        } else if (password.error().code != ErrorCode::NotFound && first) {
-            first = password.error();
+        } else if (password.error().code != ErrorCode::NotFound) {
+            return password.error();
         }
     }
-    return first;
+    return {};
 }
 
 Status removePasswordsFrom(PasswordVault& vault, const ForumAccounts& accounts) {

@@ -32,7 +32,8 @@ Status keepPassword(PasswordVault& vault, const ForumAccounts& accounts, int ind
 Status copyPasswordsTo(PasswordVault& vault, const ForumAccounts& accounts);
 
 // Gives each forum the password the vault holds for its login; forums it knows nothing of
-// keep theirs. Returns the first failure other than a missing password, having tried all.
+// keep theirs. Stops at the first failure other than a missing password and returns it: a
+// keyring that does not answer one would keep the window waiting for every other.
 Status fillPasswordsFrom(PasswordVault& vault, ForumAccounts& accounts);
 
 // Removes every forum's password from the vault. Returns the first failure, having tried all.
