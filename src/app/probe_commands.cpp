@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <unordered_map>
 #include <vector>
 
 #include "app/headless_commands.h"
@@ -201,10 +200,13 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
     }
     ParallelCheck check(measurers, panels, perHost);
     std::vector<FetchedResult> fetched;
-    check.setFetchedCallback([&fetched](const std::string& address, const MeasuredPage& page,
-                                        const CheckTarget& target) {
-        fetched.push_back({address, page, target});
-    });
+    // The run has its own copy of the list: this one takes the titles for the notification.
+    const std::int64_t now = secondsNow();
+    check.setFetchedCallback(
+        [&](const std::string& address, const MeasuredPage& page, const CheckTarget& target) {
+            fetched.push_back({address, page, target});
+            noteFetchedPage(startup.lists.posts, address, page, target, now);
+        });
     QEventLoop loop;
     check.start(startup.lists.posts, [&loop] { loop.quit(); });
     if (check.running()) loop.exec();
@@ -219,19 +221,9 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
                   << f.reason << "\n";
     }
     if (notify) {
-        // Named by the titles the check found, else as the lists had them.
-        std::unordered_map<std::string, std::string> fetchedTitles;
-        for (const FetchedResult& f : fetched) {
-            if (!f.page.title.empty() && !f.target.latest) fetchedTitles[f.address] = f.page.title;
-        }
         std::vector<std::string> names;
-        for (const std::string& address : check.newReplies()) {
-            const auto it = fetchedTitles.find(address);
-            const std::string& title = it != fetchedTitles.end()
-                                           ? it->second
-                                           : startup.lists.posts.detailsOf(address).title;
-            names.push_back(title.empty() ? withHiddenPassword(address) : title);
-        }
+        for (const std::string& address : check.newReplies())
+            names.push_back(shownName(startup.lists.posts, address));
         if (Status shown = notifyNewReplies(names); !shown) {
             std::cerr << "boardcast: " << shown.error().text << "\n";
         }

@@ -97,25 +97,6 @@ size_t findCi(std::string_view text, std::string_view needle, size_t from = 0) {
     return std::string_view::npos;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The named references that forum titles use; others stay as written.
 struct NamedReference {
     std::string_view name;
@@ -141,7 +122,7 @@ size_t readReference(std::string_view text, size_t i, std::string& out) {
         auto [end, ec] =
             std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
         if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) return 0;
-        appendUtf8(out, cp);
+        appendUtf8(out, cp == 0 ? char32_t{0xFFFD} : cp);  // NUL is no character of a page
         return semi - i + 1;
     }
     for (const NamedReference& r : kNamed) {

@@ -178,10 +178,7 @@ void MainWindow::replyCheckFinished() {
                                    : QStringLiteral("New Replies (%1)").arg(found.size()));
     if (found.empty() || isActiveWindow() || !notifier_) return;
     std::vector<std::string> names;
-    for (const std::string& address : found) {
-        const std::string& title = lists_.posts.detailsOf(address).title;
-        names.push_back(title.empty() ? address : title);
-    }
+    for (const std::string& address : found) names.push_back(shownName(lists_.posts, address));
     if (Status shown = notifier_(names, [this] { showNewReplies(); }); !shown) {
         setPanelText(2, shown.error().text);
     }
@@ -370,7 +367,7 @@ void MainWindow::refreshPosts() {
 // and the times; an unreachable post a mark, with the reason in the tip.
 void MainWindow::describePost(QListWidgetItem* entry, const std::string& address) const {
     const PostDetails& d = lists_.posts.detailsOf(address);
-    entry->setText(toQString(d.title.empty() ? withHiddenPassword(address) : d.title));
+    entry->setText(toQString(shownName(lists_.posts, address)));
     QString tip = toQString(withHiddenPassword(address));
     tip += d.checkedAt > 0 ? QStringLiteral("\nLast checked: ") + timeText(d.checkedAt)
                            : QStringLiteral("\nNot checked yet");
@@ -421,7 +418,7 @@ void MainWindow::refreshNewReplies() {
             const PostDetails& d = lists_.posts.detailsOf(address);
             const int row = lists_.posts.indexOfWatched(address);
             const auto baseline = row < 0 ? std::nullopt : parseBaseline(lists_.posts.at(row).size);
-            QString text = toQString(d.title.empty() ? withHiddenPassword(address) : d.title);
+            QString text = toQString(shownName(lists_.posts, address));
             if (baseline && d.seenBytes >= 0) {
                 text +=
                     QStringLiteral(" (+%1 bytes)")

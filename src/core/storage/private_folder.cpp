@@ -13,10 +13,10 @@
 
 namespace boardcast {
 
-Status ensurePrivateFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-        return Error{ErrorCode::Io, "Could not make " + path + ": " + std::strerror(errno) + "."};
-    }
+namespace {
+
+// Whether path is a folder of this user alone; never changes it.
+Status checkPrivateFolder(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         return Error{ErrorCode::Io, "Could not read " + path + ": " + std::strerror(errno) + "."};
@@ -28,16 +28,22 @@ Status ensurePrivateFolder(const std::string& path) {
     return {};
 }
 
+}  // namespace
+
+Status ensurePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        return Error{ErrorCode::Io, "Could not make " + path + ": " + std::strerror(errno) + "."};
+    }
+    return checkPrivateFolder(path);
+}
+
 std::string privateSocketFolder(std::string* why) {
     std::string reasons;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/') {
         // Checked only: the session made it, and it must not be changed.
-        struct stat st {};
-        if (::lstat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
-            (st.st_mode & 077) == 0) {
-            return runtime;
-        }
-        reasons = std::string(runtime) + " is not a private folder of this user. ";
+        const Status checked = checkPrivateFolder(runtime);
+        if (checked) return runtime;
+        reasons = checked.error().text + " ";
     }
     std::string cache;
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') {

@@ -15,4 +15,7 @@ bool isSupportedCodePage(int codePage);
 // the code page older files of the program were written in.
 std::string textFromBytes(std::string_view bytes);
 
+// Appends the character as UTF-8; a surrogate or a value past U+10FFFF as U+FFFD.
+void appendUtf8(std::string& out, char32_t c);
+
 }  // namespace boardcast

@@ -45,15 +45,13 @@ void ParallelCheck::start(const WatchList& posts, std::function<void()> finished
     posts_.clear();
     hosts_.clear();
     readyHosts_.clear();
-    std::unordered_map<std::string, size_t>& hostIndex = hostByKey_;
-    hostIndex.clear();
+    hostByKey_.clear();
     for (int i = 0; i < posts.count(); ++i) {
         const WatchedPost& p = posts.at(i);
         CheckTarget target = checkTargetOf(posts, i);
-        const auto [it, added] = hostIndex.try_emplace(hostKey(target.url), hosts_.size());
-        if (added) hosts_.emplace_back();
-        hosts_[it->second].waiting.push_back(posts_.size());
-        posts_.push_back({p.address, std::move(target), ownTargetOf(p), it->second});
+        const size_t host = hostOf(target.url);
+        hosts_[host].waiting.push_back(posts_.size());
+        posts_.push_back({p.address, std::move(target), ownTargetOf(p), host});
     }
     remaining_ = posts_.size();
     started_ = 0;
@@ -67,6 +65,12 @@ void ParallelCheck::start(const WatchList& posts, std::function<void()> finished
     std::reverse(idle_.begin(), idle_.end());  // the first measurer is used first
     for (size_t h = 0; h < hosts_.size(); ++h) makeReady(h);
     fill();
+}
+
+size_t ParallelCheck::hostOf(const std::string& url) {
+    const auto [it, added] = hostByKey_.try_emplace(hostKey(url), hosts_.size());
+    if (added) hosts_.emplace_back();
+    return it->second;
 }
 
 void ParallelCheck::makeReady(size_t host) {
@@ -141,9 +145,7 @@ void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string
         // more waiting post of its host.
         post.target = post.own;
         post.state = Post::State::Waiting;
-        const auto [it, added] = hostByKey_.try_emplace(hostKey(post.target.url), hosts_.size());
-        if (added) hosts_.emplace_back();
-        post.host = it->second;
+        post.host = hostOf(post.target.url);
         hosts_[post.host].waiting.push_back(index);
         makeReady(post.host);
         --started_;  // counted again when it starts

@@ -87,7 +87,8 @@ private:
     };
     void fill();
     void done(Slot& slot, const MeasuredPage* page, const std::string& failure);
-    void makeReady(size_t host);  // into the heap, when it has waiting posts and room
+    void makeReady(size_t host);            // into the heap, when it has waiting posts and room
+    size_t hostOf(const std::string& url);  // its host's index in hosts_, added when new
 
     std::vector<std::unique_ptr<Slot>> slots_;
     std::vector<Slot*> idle_;

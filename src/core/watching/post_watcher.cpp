@@ -51,10 +51,9 @@ void PostWatcher::onMeasured(const MeasuredPage& page) {
     // By address: posts added or removed meanwhile must not shift the size onto another post.
     const int index = recordMeasurement(posts_, address_, page, added_, secondsNow());
     if (index >= 0 && posts_.at(index).address != address_) {
-        const std::string& other = posts_.at(index).address;
-        const std::string& title = posts_.detailsOf(other).title;
         status_.setPanelText(2, "This thread is watched already, as " +
-                                    (title.empty() ? other : title) + "; measured it again");
+                                    shownName(posts_, posts_.at(index).address) +
+                                    "; measured it again");
     } else {
         status_.setPanelText(2, "Response completed");
     }

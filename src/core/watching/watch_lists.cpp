@@ -6,6 +6,8 @@
 #include <limits>
 #include <unordered_set>
 
+#include "core/storage/private_folder.h"
+
 namespace boardcast {
 
 namespace {
@@ -87,6 +89,11 @@ std::string detailsBytes(const WatchList& list) {
 }
 
 }  // namespace
+
+std::string shownName(const WatchList& posts, const std::string& address) {
+    const std::string& title = posts.detailsOf(address).title;
+    return title.empty() ? withHiddenPassword(address) : title;
+}
 
 std::int64_t secondsNow() {
     return std::chrono::duration_cast<std::chrono::seconds>(

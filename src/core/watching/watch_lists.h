@@ -51,6 +51,11 @@ struct PostDetails {
     bool operator==(const PostDetails&) const = default;
 };
 
+// How the post at address is shown: its thread's title, else its address with any password
+// in it hidden.
+class WatchList;
+std::string shownName(const WatchList& posts, const std::string& address);
+
 // Seconds since 1970 (UTC), for the times above.
 std::int64_t secondsNow();
 
