@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "browser/page_scan.h"
+#include "browser/rendered_message.h"
 
 namespace boardcast {
 
@@ -159,22 +160,29 @@ void AutoInsert::autoInsertMessage(InsertRequest request,
         if (!body) return done({});
         auto form = findPostingForm(scratchPath_, *body);
         if (!form) return done({});
-        MessageText message{request.convertedText, request.markup};
+        MessageText message{request.convertedText,
+                            renderMessage(request.messageText, request.markup == Markup::Html)};
+        // The detection is not armed for a write that an editor made lossy: the user is told,
+        // and has to mend the message first.
         if (form.value() < 0) {
             // No form holds a text area: a composer that posts by script may still take it.
             browser_.insertIntoComposer(
                 message, [this, request = std::move(request),
                           done = std::move(done)](InsertResult result) mutable {
-                    if (result.written) armFor(std::move(request));
+                    if (result.written && !result.lostSomething()) armFor(std::move(request));
                     done(std::move(result));
                 });
             return;
         }
         auto field = findMessageField(scratchPath_, form.value());
         if (!field || field.value().index < 0) return done({});
-        armFor(std::move(request));
-        browser_.setFormFieldValue({form.value(), field.value().index, field.value().textArea},
-                                   message, std::move(done));
+        // Once the field is found the detection is armed, even when the write then fails.
+        browser_.setFormFieldValue(
+            {form.value(), field.value().index, field.value().textArea}, message,
+            [this, request = std::move(request), done = std::move(done)](InsertResult result) mutable {
+                if (!result.lostSomething()) armFor(std::move(request));
+                done(std::move(result));
+            });
     });
 }
 

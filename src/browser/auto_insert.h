@@ -11,12 +11,16 @@
 
 namespace boardcast {
 
+// How the chosen format marks up links: HTML tags, or text (plain, BBCode and the like).
+enum class Markup { Plain, Html };
+
 // What auto-insert writes, and what the post detection needs to recognise it afterwards.
 struct InsertRequest {
     std::string convertedText;      // the outgoing text
     Markup markup = Markup::Plain;  // Html when the chosen template writes HTML links
     std::string linkMarkup{};       // how the chosen template opens a link; empty for "text"
-    std::string messageText{};      // the message as written, before conversion
+    std::string messageText{};      // the message as written, before conversion (rendered
+                                    // for rich text editors)
 };
 
 // The text that shows a post was made, as a reader of the page sees it: the inserted text up
@@ -40,11 +44,12 @@ public:
     // watchCurrentPage runs when a watched-for page has loaded ("Watch This Post").
     AutoInsert(Browser& browser, std::string scratchPath, std::function<void()> watchCurrentPage);
 
-    // Finds the posting form and its message field and writes the converted text there;
-    // done tells whether and how it was written. Once the field is found, the last inserted
-    // message and the post detection are set, whether or not the write then succeeds. A page
-    // without a form text area gets the text in its one message box outside any form, when
-    // it has exactly one.
+    // Finds the posting form and its message field and writes the message there: the
+    // converted text, or for a rich text editor the rendered message; done tells whether and
+    // how it was written, and what an editor lost of it. Once the field is found, the last
+    // inserted message and the post detection are set, whether or not the write succeeds,
+    // but not when an editor lost part of the message. A page without a form text area
+    // gets the message in its one message box outside any form, when it has exactly one.
     void autoInsertMessage(InsertRequest request, std::function<void(InsertResult)> done);
 
     // After every completed download: while armed, looks for the last inserted message in

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace boardcast {
 
@@ -17,13 +18,20 @@ struct BodyHtml {
     std::string visibleText{};
 };
 
-// How a message is marked up. A rich text editor that keeps HTML gets Html messages as
-// markup (links stay links) and Plain ones (plain text, BBCode) as text.
-enum class Markup { Plain, Html };
+// The message for editors of rendered text: HTML whose links are links, and what a reader
+// must find in such an editor after the write.
+struct RenderedMessage {
+    std::string html;
+    std::vector<std::string> words{};    // the text a reader sees, word by word, in order
+    std::vector<std::string> targets{};  // each link's target, in order
+};
 
+// A message on its way into a page. A plain field, and an editor that keeps markup as text
+// (BBCode, or its own source view), get text as the chosen format converted it; an editor of
+// rendered text gets the rendered form and writes its own link markup from it.
 struct MessageText {
     std::string text;  // line breaks as CR LF
-    Markup markup = Markup::Plain;
+    RenderedMessage rendered{};
 };
 
 // Where the scans found the message field: document.forms[form], and there the field-th of
@@ -35,10 +43,14 @@ struct FieldTarget {
     bool textArea = true;
 };
 
-// What an insertion did: written or not, and how (the field itself, or which editor).
+// What an insertion did: written or not, and how (the field itself, or which editor). An
+// editor is read back after the write; what it did not keep of the message is listed.
 struct InsertResult {
     bool written = false;
     std::string how;
+    std::vector<std::string> missingWords{};
+    std::vector<std::string> missingLinks{};
+    bool lostSomething() const { return !missingWords.empty() || !missingLinks.empty(); }
 };
 
 // Events of the browser, delivered on the user-interface thread.
@@ -100,10 +112,11 @@ public:
     virtual void readBody(std::function<void(std::optional<BodyHtml>)> done) = 0;
 
     // Writes the message into the field the scans found. A field that a rich text editor
-    // hides or drives gets the message through that editor, so that the form sends it; a
-    // plain field gets its value set, and the page's scripts hear "input" and "change".
-    // Not written on any failure: no such form or field, a field of another kind than the
-    // scans found, no document. The text goes to the page as data, never as script.
+    // hides or drives gets the message through that editor, so that the form sends it, and
+    // the editor is then read back (for up to a few seconds while it settles) for what it
+    // lost; a plain field gets its value set, and the page's scripts hear "input" and
+    // "change". Not written on any failure: no such form or field, a field of another kind
+    // than the scans found, no document. The text goes to the page as data, never as script.
     virtual void setFormFieldValue(const FieldTarget& target, const MessageText& message,
                                    std::function<void(InsertResult)> done) = 0;
 

@@ -5,8 +5,10 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonValue>
 #include <QMetaObject>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QUuid>
 #include <QVariant>
@@ -14,11 +16,13 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "browser/message_html.h"
+#include "browser/rendered_message.h"
 #include "platform/browser_profile.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_page.h"
@@ -87,8 +91,20 @@ struct WebEngineBrowser::Private {
                    quint32 world = QWebEngineScript::ApplicationWorld);
     void later(std::function<void()> work);
     QWebEnginePage* openPopup();
+    // One write into a page, from the first script to the read-back of the editor.
+    struct EditorWrite {
+        MessageText message;
+        QString nonce;  // marks the page's elements of this write
+        QString kind;   // an editor driven through its own objects, else empty
+        QString read;   // how to read it back: "api", "dom", or empty for a plain field
+        bool textWent = false;  // the converted text went in, not the rendered message
+        InsertResult result;
+        std::function<void(InsertResult)> done;
+    };
     void insertMessage(const QString& mode, const FieldTarget& target, const MessageText& message,
                        std::function<void(InsertResult)> done);
+    void wrote(const std::shared_ptr<EditorWrite>& write, const QVariantMap& answer);
+    void readBack(const std::shared_ptr<EditorWrite>& write, int attempt);
 
     WebEngineBrowser* q;
     QPointer<QWebEngineView> view;
@@ -244,29 +260,92 @@ void WebEngineBrowser::Private::insertMessage(const QString& mode, const FieldTa
         later([done = std::move(done)] { done({}); });
         return;
     }
+    auto write = std::make_shared<EditorWrite>();
+    write->message = message;
+    write->nonce = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    write->done = std::move(done);
     const QString text = toQString(message.text);
-    const QString nonce = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QJsonArray arguments{mode,          target.form, target.field, target.textArea,
-                               text,          toQString(messageHtml(message)), nonce};
-    auto toResult = [](const QVariant& value) {
-        const QVariantMap map = value.toMap();
-        return InsertResult{isTrue(map.value(QStringLiteral("written"))),
-                            toStdString(map.value(QStringLiteral("how")).toString())};
+    const QJsonArray arguments{mode, target.form, target.field, target.textArea, text,
+                               toQString(message.rendered.html), write->nonce};
+    runScript(scriptCall(pageScript(QStringLiteral("insert_message.js")), arguments),
+              [this, write, text](const QVariant& value) {
+                  const QVariantMap found = value.toMap();
+                  write->kind = found.value(QStringLiteral("editor")).toString();
+                  if (write->kind.isEmpty()) return wrote(write, found);
+                  // This editor keeps the message in its own objects, which only the page's
+                  // world can reach: one fixed script of ours, the texts as data.
+                  const QJsonArray editorArguments{QStringLiteral("write"), write->nonce,
+                                                   write->kind, text,
+                                                   found.value(QStringLiteral("html")).toString()};
+                  runScript(scriptCall(pageScript(QStringLiteral("editor_api.js")), editorArguments),
+                            [this, write](const QVariant& result) { wrote(write, result.toMap()); },
+                            QWebEngineScript::MainWorld);
+              });
+}
+
+void WebEngineBrowser::Private::wrote(const std::shared_ptr<EditorWrite>& write,
+                                      const QVariantMap& answer) {
+    write->result.written = isTrue(answer.value(QStringLiteral("written")));
+    write->result.how = toStdString(answer.value(QStringLiteral("how")).toString());
+    write->textWent = answer.value(QStringLiteral("inserted")).toString() == u"text";
+    write->read = answer.value(QStringLiteral("read")).toString();
+    // A plain field holds what was set; an editor holds what it made of it.
+    if (!write->result.written || write->read.isEmpty()) return write->done(write->result);
+    readBack(write, 0);
+}
+
+void WebEngineBrowser::Private::readBack(const std::shared_ptr<EditorWrite>& write, int attempt) {
+    // Editors may take a moment to settle (CKEditor 4 loads its data in the background): the
+    // check is tried again for about three seconds before a loss is reported.
+    static constexpr int kRetryDelaysMs[] = {50, 100, 200, 400, 800, 1500};
+    auto judge = [this, write, attempt](std::optional<ReadBack> read) {
+        InsertResult result = write->result;
+        // An editor that can no longer be read (the page moved on) is taken as written.
+        if (read) {
+            const RenderedMessage& rendered = write->message.rendered;
+            if (write->textWent) {
+                findLosses(wordsOf(write->message.text), {}, *read, result);
+            } else {
+                findLosses(rendered.words, rendered.targets, *read, result);
+            }
+        }
+        if (!result.lostSomething() || attempt == int(std::size(kRetryDelaysMs))) {
+            return write->done(std::move(result));
+        }
+        QTimer::singleShot(kRetryDelaysMs[attempt], q,
+                           [this, write, attempt] { readBack(write, attempt + 1); });
     };
+    auto fromRendered = [judge](const QVariant& value) {
+        const QVariantMap map = value.toMap();
+        if (map.isEmpty()) return judge(std::nullopt);
+        ReadBack read{toStdString(map.value(QStringLiteral("text")).toString())};
+        for (const QVariant& target : map.value(QStringLiteral("targets")).toList()) {
+            read.targets.push_back(toStdString(target.toString()));
+        }
+        judge(std::move(read));
+    };
+    if (write->read != u"api") {
+        runScript(scriptCall(pageScript(QStringLiteral("read_back.js")),
+                             {write->nonce, QJsonValue::Null}),
+                  fromRendered);
+        return;
+    }
     runScript(
-        scriptCall(pageScript(QStringLiteral("insert_message.js")), arguments),
-        [this, text, nonce, toResult, done = std::move(done)](const QVariant& value) {
-            const QVariantMap found = value.toMap();
-            const QString editor = found.value(QStringLiteral("editor")).toString();
-            if (editor.isEmpty()) return done(toResult(value));
-            // This editor keeps the message in its own objects, which only the page's world
-            // can reach: one fixed script of ours, the texts as data.
-            const QJsonArray editorArguments{nonce, editor, text,
-                                             found.value(QStringLiteral("html")).toString()};
-            runScript(scriptCall(pageScript(QStringLiteral("editor_api.js")), editorArguments),
-                      [toResult, done](const QVariant& result) { done(toResult(result)); },
-                      QWebEngineScript::MainWorld);
-        });
+        scriptCall(pageScript(QStringLiteral("editor_api.js")),
+                   {QStringLiteral("read"), write->nonce, write->kind}),
+        [this, write, judge, fromRendered](const QVariant& value) {
+            const QVariantMap map = value.toMap();
+            if (map.isEmpty()) return judge(std::nullopt);
+            const QString content = map.value(QStringLiteral("value")).toString();
+            if (!isTrue(map.value(QStringLiteral("html")))) {
+                return judge(ReadBack{toStdString(content), {}, true});
+            }
+            // The editor's HTML is taken apart in our own world, out of the page's reach.
+            runScript(scriptCall(pageScript(QStringLiteral("read_back.js")),
+                                 {write->nonce, content}),
+                      fromRendered);
+        },
+        QWebEngineScript::MainWorld);
 }
 
 void WebEngineBrowser::Private::runScript(const QString& script,

@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
+#include "browser/rendered_message.h"
 #include "core/shell/main_window_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
@@ -121,11 +122,15 @@ AutoInsert& BrowserPanel::autoInsert() {
 
 void BrowserPanel::autoInsertMessage(InsertRequest request) {
     autoInsert_->autoInsertMessage(std::move(request), [this](const InsertResult& result) {
-        if (result.written) return;
-        MessageBox::show(
-            window(), QStringLiteral("Auto-Insert Error"),
-            QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
-            MessageBox::Icon::None);
+        if (!result.written) {
+            MessageBox::show(
+                window(), QStringLiteral("Auto-Insert Error"),
+                QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
+                MessageBox::Icon::None);
+        } else if (result.lostSomething()) {
+            MessageBox::show(window(), QStringLiteral("Auto-Insert Error"),
+                             toQString(lossReport(result)), MessageBox::Icon::Warning);
+        }
     });
 }
 

@@ -17,6 +17,8 @@ struct FakeBrowser : Browser {
     std::optional<BodyHtml> page;
     bool writeSucceeds = true;
     bool composerTakes = false;
+    std::vector<std::string> lostLinks;  // what the editor written into loses
+    std::string renderedHtml;            // the rendered message of the last write
     std::vector<std::string> writes;  // "form/field[/input]: text", or "composer: text"
     std::deque<std::function<void()>> pending;
 
@@ -35,12 +37,14 @@ struct FakeBrowser : Browser {
                            std::function<void(InsertResult)> done) override {
         writes.push_back(std::to_string(target.form) + "/" + std::to_string(target.field) +
                          (target.textArea ? "" : "/input") + ": " + message.text);
-        pending.push_back([this, done] { done({writeSucceeds, "field"}); });
+        renderedHtml = message.rendered.html;
+        pending.push_back([this, done] { done({writeSucceeds, "field", {}, lostLinks}); });
     }
     void insertIntoComposer(const MessageText& message,
                             std::function<void(InsertResult)> done) override {
         writes.push_back("composer: " + message.text);
-        pending.push_back([this, done] { done({composerTakes, "composer"}); });
+        renderedHtml = message.rendered.html;
+        pending.push_back([this, done] { done({composerTakes, "composer", {}, lostLinks}); });
     }
     void pasteText(const std::string&, std::function<void(bool)>) override {}
 
@@ -160,6 +164,28 @@ TEST_F(AutoInsertTest, Failures) {
     EXPECT_EQ(insertNow("y\r\n"), false);
     EXPECT_EQ(insert.lastInsertedMessage(), "y\r\n");
     EXPECT_EQ(insert.postCheckCountdown(), 4);
+}
+
+// An editor that did not keep the whole message: reported, and nothing is armed.
+TEST_F(AutoInsertTest, LossyEditorArmsNothing) {
+    for (const bool composer : {false, true}) {
+        browser.page = composer ? BodyHtml{"<body><div contenteditable></div></body>", ""}
+                                : BodyHtml{kForm, ""};
+        browser.composerTakes = true;
+        browser.lostLinks = {"http://a.com"};
+        std::optional<InsertResult> result;
+        insert.autoInsertMessage(
+            {"See [url=http://a.com]http://a.com[/url]\r\n\r\n", Markup::Plain, "[url=",
+             "See http://a.com"},
+            [&result](InsertResult r) { result = std::move(r); });
+        browser.runAll();
+        ASSERT_TRUE(result);
+        EXPECT_TRUE(result->written && result->lostSomething());
+        // The editor was given the message as written, rendered, not the BBCode.
+        EXPECT_EQ(browser.renderedHtml, "<p>See <a href=\"http://a.com\">http://a.com</a></p>");
+        EXPECT_EQ(insert.postCheckCountdown(), 0) << composer;
+        EXPECT_EQ(insert.lastInsertedMessage(), "");
+    }
 }
 
 TEST_F(AutoInsertTest, ComposerOutsideAnyFormArmsTheDetection) {

@@ -18,7 +18,7 @@ namespace {
 
 QByteArray mimeType(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix == u"js") return "text/javascript; charset=utf-8";
+    if (suffix == u"js" || suffix == u"mjs") return "text/javascript; charset=utf-8";
     if (suffix == u"css") return "text/css; charset=utf-8";
     if (suffix == u"html") return "text/html; charset=utf-8";
     if (suffix == u"svg") return "image/svg+xml";

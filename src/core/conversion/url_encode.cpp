@@ -138,10 +138,7 @@ private:
 
 constexpr std::array<std::string_view, 4> kPairNames = {"url", "link", "email", "img"};
 
-struct Span {
-    size_t begin;
-    size_t end;  // exclusive
-};
+using Span = TextSpan;
 
 // Finds the markup already in a text.
 class MarkupFinder {
@@ -376,10 +373,14 @@ void findLinksBetweenMarkup(std::string_view t, size_t begin, size_t end,
 
 }  // namespace
 
+std::vector<TextSpan> findMarkup(std::string_view text) {
+    return MarkupFinder(text).all();
+}
+
 std::vector<FoundLink> findLinks(std::string_view text) {
     std::vector<FoundLink> links;
     size_t gap = 0;
-    for (const Span& markup : MarkupFinder(text).all()) {
+    for (const Span& markup : findMarkup(text)) {
         findLinksBetweenMarkup(text, gap, markup.begin, links);
         gap = markup.end;
     }

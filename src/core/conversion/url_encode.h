@@ -32,6 +32,16 @@ struct FoundLink {
     Kind kind;
 };
 
+// A piece [begin, end) of a text.
+struct TextSpan {
+    size_t begin;
+    size_t end;
+};
+
+// The markup the user wrote (HTML tags and links, BBCode pairs, Markdown links), in order;
+// the conversion keeps each piece as it is.
+std::vector<TextSpan> findMarkup(std::string_view text);
+
 // Every address of the text, in order, as the conversion links them. Text is 8-bit (UTF-8)
 // and scanned by byte; every character the scan looks for is ASCII.
 std::vector<FoundLink> findLinks(std::string_view text);

@@ -1,78 +1,119 @@
-// Sets a rich text editor's content through the editor's own objects, which live in the
-// page's script world and nowhere else. Called with one array: [nonce, kind, text, html].
+// Writes or reads a rich text editor through the editor's own objects, which live in the
+// page's script world and nowhere else. Called with one array: [op, nonce, kind, text, html].
 // The field and the editor container were marked with the nonce by insert_message.js; the
-// texts are data. Returns {written, how}.
+// texts are data.
+// op "write": sets the editor's content and returns {written, how, inserted, read}, where
+// inserted says which form went in ("text" as converted, or "html" rendered).
+// op "read": returns what the editor will hand to its form, {value, html}, html saying
+// whether the value is HTML (else markup kept as text, such as BBCode); null when the editor
+// is gone.
 (function (a) {
-  var nonce = a[0], kind = a[1], text = a[2], html = a[3];
+  var op = a[0], nonce = a[1], kind = a[2], text = a[3], html = a[4];
 
-  function take(attribute) {
-    var el = document.querySelector('[' + attribute + '="' + CSS.escape(nonce) + '"]');
-    if (el) el.removeAttribute(attribute);
-    return el;
+  function marked(attribute) {
+    return document.querySelector('[' + attribute + '="' + CSS.escape(nonce) + '"]');
   }
-  var field = take('data-boardcast-field');
-  var surface = take('data-boardcast-editor');
+  var field = marked('data-boardcast-field');
+  var surface = marked('data-boardcast-editor');
 
-  var writers = {
-    sceditor: function () {
-      var editor = field && (field._sceditor ||
-          (window.sceditor && window.sceditor.instance && window.sceditor.instance(field)));
-      if (!editor) return false;
-      // An editor in BBCode keeps the text as it is (the message was converted for it);
-      // one in HTML gets the HTML.
-      var keepsBBCode = editor.opts && editor.opts.format === 'bbcode';
-      editor.val(keepsBBCode ? text.replace(/\r\n?/g, '\n') : html);
-      editor.updateOriginal();
-      return true;
-    },
-    tinymce: function () {
-      var manager = window.tinymce;
-      if (!field || !manager || !manager.get) return false;
-      var editors = manager.get();
-      for (var i = 0; i < editors.length; ++i) {
-        if (editors[i].getElement() === field) {
-          editors[i].setContent(html);
-          editors[i].setDirty(true);
-          editors[i].save();
-          return true;
+  function sceditorOf() {
+    return field && (field._sceditor ||
+        (window.sceditor && window.sceditor.instance && window.sceditor.instance(field)));
+  }
+  function tinymceOf() {
+    var editors = field && window.tinymce && window.tinymce.get ? window.tinymce.get() : [];
+    for (var i = 0; i < editors.length; ++i) {
+      if (editors[i].getElement() === field) return editors[i];
+    }
+    return null;
+  }
+  function ckeditor4Of() {
+    var instances = field && window.CKEDITOR && window.CKEDITOR.instances;
+    for (var name in instances || {}) {
+      if (instances[name].element && instances[name].element.$ === field) return instances[name];
+    }
+    return null;
+  }
+  function ckeditor5Of() {
+    var editable = surface && surface.querySelector('.ck-editor__editable');
+    return (editable && editable.ckeditorInstance) || null;
+  }
+  function quillOf() {
+    var Quill = window.Quill;
+    var editor = Quill && Quill.find && surface && Quill.find(surface);
+    return editor && editor.clipboard ? editor : null;
+  }
+
+  // Each editor: how to find it, and how to write and read it. A writer returns which form
+  // of the message went in.
+  var editors = {
+    sceditor: {
+      find: sceditorOf,
+      // In BBCode, the source view takes the text as converted and the rich view the
+      // rendered message, from which the editor writes its own BBCode; in HTML, both take
+      // the rendered message.
+      write: function (editor) {
+        var keepsBBCode = editor.opts && editor.opts.format === 'bbcode';
+        var inserted = keepsBBCode && editor.sourceMode() ? 'text' : 'html';
+        if (inserted === 'text') {
+          editor.val(text.replace(/\r\n?/g, '\n'));
+        } else if (keepsBBCode) {
+          editor.setWysiwygEditorValue(html);
+        } else {
+          editor.val(html);
         }
+        editor.updateOriginal();
+        return inserted;
+      },
+      read: function (editor) {
+        return {value: editor.val(), html: !(editor.opts && editor.opts.format === 'bbcode')};
       }
-      return false;
     },
-    ckeditor4: function () {
-      var instances = window.CKEDITOR && window.CKEDITOR.instances;
-      if (!field || !instances) return false;
-      for (var name in instances) {
-        var editor = instances[name];
-        if (editor.element && editor.element.$ === field) {
-          editor.setData(html, {callback: function () { editor.updateElement(); }});
-          return true;
-        }
-      }
-      return false;
+    tinymce: {
+      find: tinymceOf,
+      write: function (editor) {
+        editor.setContent(html);
+        editor.setDirty(true);
+        editor.save();
+        return 'html';
+      },
+      read: function (editor) { return {value: editor.getContent(), html: true}; }
     },
-    ckeditor5: function () {
-      var editable = surface && surface.querySelector('.ck-editor__editable');
-      var editor = editable && editable.ckeditorInstance;
-      if (!editor) return false;
-      editor.setData(html);
-      if (editor.updateSourceElement) editor.updateSourceElement();
-      return true;
+    ckeditor4: {
+      find: ckeditor4Of,
+      write: function (editor) {
+        editor.setData(html, {callback: function () { editor.updateElement(); }});
+        return 'html';
+      },
+      read: function (editor) { return {value: editor.getData(), html: true}; }
     },
-    quill: function () {
-      var Quill = window.Quill;
-      var editor = Quill && Quill.find && surface && Quill.find(surface);
-      if (!editor || !editor.clipboard) return false;
-      editor.setContents([]);
-      editor.clipboard.dangerouslyPasteHTML(0, html, 'user');
-      return true;
+    ckeditor5: {
+      find: ckeditor5Of,
+      write: function (editor) {
+        editor.setData(html);
+        if (editor.updateSourceElement) editor.updateSourceElement();
+        return 'html';
+      },
+      read: function (editor) { return {value: editor.getData(), html: true}; }
+    },
+    quill: {
+      find: quillOf,
+      write: function (editor) {
+        editor.setContents([]);
+        editor.clipboard.dangerouslyPasteHTML(0, html, 'user');
+        return 'html';
+      },
+      read: function (editor) { return {value: editor.root.innerHTML, html: true}; }
     }
   };
 
   try {
-    var writer = writers[kind];
-    return writer && writer() ? {written: true, how: kind} : {written: false, how: ''};
+    var known = editors[kind];
+    var editor = known && known.find();
+    if (op === 'read') return editor ? known.read(editor) : null;
+    if (!editor) return {written: false, how: ''};
+    return {written: true, how: kind, inserted: known.write(editor), read: 'api'};
   } catch (e) {
-    return {written: false, how: ''};
+    return op === 'read' ? null : {written: false, how: ''};
   }
 })

@@ -3,14 +3,18 @@
 // mode "field": document.forms[form] and there the field-th of its input and textarea
 // elements in document order; textArea says the scans found a text area there.
 // mode "composer": the page's one visible message box, when there is exactly one.
-// text is the message as it stands (for plain fields and editors that keep BBCode), html
-// the same message as HTML (for editors that keep HTML); both are data, never code.
-// Returns {written, how} or, for an editor that only its own script objects can drive,
-// {editor: kind, html} with the field and the editor marked by nonce for the main-world call.
+// text is the message as the chosen format converted it (for plain fields and editors that
+// keep markup as text), html the message rendered with its links as links (for editors of
+// rendered text); both are data, never code.
+// Returns {written, how, inserted, read}: inserted says which form went in ("text" or
+// "html"), read "dom" when the editable box, marked by nonce, is to be read back. For an
+// editor that only its own script objects can drive it returns {editor: kind, html} with the
+// field and the editor marked by nonce for the main-world call.
 (function (a) {
   var mode = a[0], formIndex = a[1], fieldIndex = a[2], wantTextArea = a[3];
   var text = a[4], nonce = a[6];
   var html = sanitized(a[5]);
+  var MARKS = ['data-boardcast-field', 'data-boardcast-editor', 'data-boardcast-read'];
 
   // The HTML without anything that runs or loads: parsed in an inert document, scripts,
   // frames, embedded objects and form controls dropped, event handlers and script
@@ -124,8 +128,20 @@
     return true;
   }
 
+  // The rendered message as plain text, for editors that take only that from a paste.
+  function plainOf(markup) {
+    var doc = new DOMParser().parseFromString('<body>' + markup, 'text/html');
+    var breaks = doc.body.querySelectorAll('br');
+    for (var i = 0; i < breaks.length; ++i) breaks[i].replaceWith('\n');
+    var paragraphs = doc.body.querySelectorAll('p');
+    for (var j = 0; j < paragraphs.length; ++j) paragraphs[j].append('\n\n');
+    return doc.body.textContent.replace(/\n+$/, '');
+  }
+
   // Replaces an editable box's content as a user's paste over a selection of everything
-  // would, so that the editor's own handlers see it.
+  // would: an editor that handles pastes (ProseMirror, TipTap, Froala and the like) takes
+  // the HTML through its own clipboard parser and writes its own markup from it; a plain
+  // editable box gets it through the browser's editing, so that its handlers hear it.
   function writeEditable(box, markup) {
     var doc = box.ownerDocument;
     var win = doc.defaultView;
@@ -136,19 +152,38 @@
     var selection = win.getSelection();
     selection.removeAllRanges();
     selection.addRange(range);
+    // Editors learn of a new selection from this event, which would otherwise come later.
+    doc.dispatchEvent(new Event('selectionchange'));
+    var data = new DataTransfer();
+    data.setData('text/html', markup);
+    data.setData('text/plain', plainOf(markup));
+    var paste = new ClipboardEvent('paste', {clipboardData: data, bubbles: true, cancelable: true});
+    if (!box.dispatchEvent(paste)) return true;  // the editor took it
     if (doc.execCommand('insertHTML', false, markup)) return true;
     box.innerHTML = markup;
     box.dispatchEvent(new Event('input', {bubbles: true}));
     return true;
   }
 
-  function written(how) { return {written: true, how: how}; }
+  function written(how, inserted, read) {
+    return {written: true, how: how, inserted: inserted, read: read || ''};
+  }
   function failed() { return {written: false, how: ''}; }
 
+  // Marks what the read-back after the write reads: the box, or the frame it lives in.
+  function markForReading(box) {
+    var frame = box.ownerDocument === document ? box : box.ownerDocument.defaultView.frameElement;
+    if (frame) frame.setAttribute('data-boardcast-read', nonce);
+  }
+
+  function writeBox(box, how) {
+    if (!writeEditable(box, html)) return failed();
+    markForReading(box);
+    return written(how, 'html', 'dom');
+  }
+
   function insertThroughEditor(editor, field) {
-    if (editor.editable) {
-      return writeEditable(editor.editable, html) ? written(editor.kind) : failed();
-    }
+    if (editor.editable) return writeBox(editor.editable, editor.kind);
     if (field) field.setAttribute('data-boardcast-field', nonce);
     editor.surface.setAttribute('data-boardcast-editor', nonce);
     return {editor: editor.kind, html: html};
@@ -166,7 +201,7 @@
       var editor = editorFor(field);
       if (editor) return insertThroughEditor(editor, field);
     }
-    return setFieldValue(field, text) ? written('field') : failed();
+    return setFieldValue(field, text) ? written('field', 'text') : failed();
   }
 
   function intoComposer() {
@@ -182,13 +217,20 @@
     }
     if (candidates.length !== 1) return failed();
     var only = candidates[0];
-    if (only.tagName === 'TEXTAREA') return setFieldValue(only, text) ? written('composer') : failed();
+    if (only.tagName === 'TEXTAREA') {
+      return setFieldValue(only, text) ? written('composer', 'text') : failed();
+    }
     var container = only.closest('.ql-container');
     if (container) return insertThroughEditor({kind: 'quill', surface: container}, null);
-    return writeEditable(only, html) ? written('contenteditable') : failed();
+    return writeBox(only, 'contenteditable');
   }
 
   try {
+    // Marks of an earlier write are of no use any more.
+    for (var m = 0; m < MARKS.length; ++m) {
+      var marked = document.querySelectorAll('[' + MARKS[m] + ']');
+      for (var n = 0; n < marked.length; ++n) marked[n].removeAttribute(MARKS[m]);
+    }
     return mode === 'composer' ? intoComposer() : intoField();
   } catch (e) {
     return failed();

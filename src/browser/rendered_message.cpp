@@ -1,0 +1,220 @@
+#include "browser/rendered_message.h"
+
+#include <algorithm>
+
+#include "core/conversion/url_encode.h"
+#include "core/text/html_escape.h"
+
+namespace boardcast {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+// Writes HTML line by line: a paragraph for each run of lines with something on them, <br>
+// between its lines, nothing for blank lines.
+class ParagraphWriter {
+public:
+    // Text, shown as it is; line breaks (CR LF, a lone CR or LF) end lines.
+    void text(std::string_view text) {
+        size_t start = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\r' && text[i] != '\n') continue;
+            escaped(text.substr(start, i - start));
+            endLine();
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        escaped(text.substr(start));
+    }
+    void markup(std::string_view html) {
+        if (html.empty()) return;
+        open();
+        out_ += html;
+    }
+    void link(std::string_view target, std::string_view address) {
+        open();
+        out_ += "<a href=\"";
+        appendHtmlEscaped(out_, target);
+        out_ += "\">";
+        appendHtmlEscaped(out_, address);
+        out_ += "</a>";
+    }
+    std::string finish() {
+        if (paragraphOpen_) out_ += "</p>";
+        paragraphOpen_ = false;
+        return std::move(out_);
+    }
+
+private:
+    void escaped(std::string_view text) {
+        if (text.empty()) return;
+        open();
+        appendHtmlEscaped(out_, text);
+    }
+    void open() {
+        if (!paragraphOpen_) {
+            out_ += "<p>";
+            paragraphOpen_ = true;
+        } else if (breakPending_) {
+            out_ += "<br>";
+        }
+        breakPending_ = false;
+        lineHasContent_ = true;
+    }
+    void endLine() {
+        if (lineHasContent_) {
+            breakPending_ = true;
+        } else if (paragraphOpen_) {  // a blank line ends the paragraph
+            out_ += "</p>";
+            paragraphOpen_ = breakPending_ = false;
+        }
+        lineHasContent_ = false;
+    }
+
+    std::string out_;
+    bool paragraphOpen_ = false;
+    bool breakPending_ = false;
+    bool lineHasContent_ = false;
+};
+
+void appendWords(std::vector<std::string>& words, std::string_view text) {
+    for (std::string& word : wordsOf(text)) words.push_back(std::move(word));
+}
+
+std::string linkTarget(std::string_view address, FoundLink::Kind kind) {
+    switch (kind) {
+        case FoundLink::Kind::Www:
+            return "http://" + std::string(address);
+        case FoundLink::Kind::Mail:
+            return "mailto:" + std::string(address);
+        case FoundLink::Kind::Web:
+            break;
+    }
+    return std::string(address);
+}
+
+// Targets compared as editors may rewrite them: letter case, a trailing slash.
+std::string comparable(std::string_view target) {
+    std::string out(target);
+    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    if (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> wordsOf(std::string_view text) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && isBlank(text[i])) ++i;
+        size_t end = i;
+        while (end < text.size() && !isBlank(text[end])) ++end;
+        if (end > i) words.emplace_back(text.substr(i, end - i));
+        i = end;
+    }
+    return words;
+}
+
+RenderedMessage renderMessage(std::string_view message, bool keepHtml) {
+    RenderedMessage rendered;
+    ParagraphWriter writer;
+    // Both lists are in text order and never overlap: addresses lie outside markup.
+    const std::vector<TextSpan> markup = findMarkup(message);
+    const std::vector<FoundLink> links = findLinks(message);
+    auto nextMarkup = markup.begin();
+    auto nextLink = links.begin();
+    size_t at = 0;
+    auto plain = [&](size_t end) {
+        const std::string_view piece = message.substr(at, end - at);
+        writer.text(piece);
+        appendWords(rendered.words, piece);
+    };
+    while (nextMarkup != markup.end() || nextLink != links.end()) {
+        const bool linkFirst = nextMarkup == markup.end() ||
+                               (nextLink != links.end() && nextLink->begin < nextMarkup->begin);
+        if (linkFirst) {
+            plain(nextLink->begin);
+            const std::string_view address =
+                message.substr(nextLink->begin, nextLink->end - nextLink->begin);
+            rendered.targets.push_back(linkTarget(address, nextLink->kind));
+            writer.link(rendered.targets.back(), address);
+            rendered.words.emplace_back(address);
+            at = nextLink->end;
+            ++nextLink;
+        } else {
+            const std::string_view piece =
+                message.substr(nextMarkup->begin, nextMarkup->end - nextMarkup->begin);
+            if (keepHtml && piece.front() == '<') {
+                plain(nextMarkup->begin);
+                writer.markup(piece);
+                at = nextMarkup->end;
+            }
+            // Any other markup stays in the text around it, shown as it was written.
+            ++nextMarkup;
+        }
+    }
+    plain(message.size());
+    rendered.html = writer.finish();
+    return rendered;
+}
+
+void findLosses(const std::vector<std::string>& words, const std::vector<std::string>& targets,
+                const ReadBack& read, InsertResult& result) {
+    size_t from = 0;
+    for (const std::string& word : words) {
+        const size_t found = read.text.find(word, from);
+        if (found == std::string::npos) {
+            result.missingWords.push_back(word);
+        } else {
+            from = found + word.size();
+        }
+    }
+    const std::string text = comparable(read.text);
+    std::vector<std::string> links;
+    for (const std::string& target : read.targets) links.push_back(comparable(target));
+    for (const std::string& target : targets) {
+        const std::string wanted = comparable(target);
+        bool kept = false;
+        if (read.markupAsText) {
+            // BBCode may write an e-mail link as [email]address[/email].
+            const std::string_view bare =
+                wanted.starts_with("mailto:") ? std::string_view(wanted).substr(7) : wanted;
+            kept = text.find(bare) != std::string::npos;
+        } else {
+            kept = std::find(links.begin(), links.end(), wanted) != links.end();
+        }
+        if (!kept) result.missingLinks.push_back(target);
+    }
+}
+
+std::string lossReport(const InsertResult& result) {
+    constexpr size_t kShown = 8;
+    auto list = [](const std::vector<std::string>& items) {
+        std::string out;
+        for (size_t i = 0; i < items.size() && i < kShown; ++i) {
+            out += i == 0 ? "" : ", ";
+            out += items[i];
+        }
+        if (items.size() > kShown) out += " and " + std::to_string(items.size() - kShown) + " more";
+        return out;
+    };
+    std::string report =
+        "The editor on this page did not keep all of your message, so it would not be posted "
+        "as you wrote it.\n\n";
+    if (!result.missingLinks.empty()) {
+        report += "Links it did not keep: " + list(result.missingLinks) + "\n";
+    }
+    if (!result.missingWords.empty()) {
+        report += "Words it did not keep: " + list(result.missingWords) + "\n";
+    }
+    report += "\nMend the message on the page before you send it, or paste it in instead.";
+    return report;
+}
+
+}  // namespace boardcast

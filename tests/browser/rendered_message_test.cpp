@@ -1,0 +1,100 @@
+#include "browser/rendered_message.h"
+
+#include <gtest/gtest.h>
+
+namespace boardcast {
+namespace {
+
+using Words = std::vector<std::string>;
+
+TEST(RenderMessage, ParagraphsLinksAndEscaping) {
+    struct Row {
+        const char* what;
+        std::string message;
+        bool keepHtml;
+        std::string html;
+        Words targets;
+    };
+    const Row rows[] = {
+        {"line breaks of every kind", "a\r\nb\rc\nd", false, "<p>a<br>b<br>c<br>d</p>", {}},
+        {"blank lines part paragraphs; the trailing breaks add nothing",
+         "one\r\ntwo\r\n\r\n\r\nthree\r\n\r\n", false, "<p>one<br>two</p><p>three</p>", {}},
+        {"each kind of address, with the conversion's targets, punctuation outside",
+         "See https://a.com/x?q=1&r=2, www.b.org.\r\nMail me@c.net!", false,
+         "<p>See <a href=\"https://a.com/x?q=1&amp;r=2\">https://a.com/x?q=1&amp;r=2</a>, "
+         "<a href=\"http://www.b.org\">www.b.org</a>.<br>Mail "
+         "<a href=\"mailto:me@c.net\">me@c.net</a>!</p>",
+         {"https://a.com/x?q=1&r=2", "http://www.b.org", "mailto:me@c.net"}},
+        {"a link that opens a line", "http://a.com\r\nnext", false,
+         "<p><a href=\"http://a.com\">http://a.com</a><br>next</p>", {"http://a.com"}},
+        {"markup the user wrote is text, its addresses untouched",
+         "[url=http://a.com]x[/url] <b>\"q\"</b>", false,
+         "<p>[url=http://a.com]x[/url] &lt;b&gt;&quot;q&quot;&lt;/b&gt;</p>", {}},
+        {"HTML stays markup for an HTML format; BBCode stays text",
+         "<b>Hi</b> <a href='http://a.com'>x</a> [b]y[/b] http://d.com", true,
+         "<p><b>Hi</b> <a href='http://a.com'>x</a> [b]y[/b] "
+         "<a href=\"http://d.com\">http://d.com</a></p>",
+         {"http://d.com"}},
+        {"nothing", "", false, "", {}},
+    };
+    for (const Row& r : rows) {
+        const RenderedMessage rendered = renderMessage(r.message, r.keepHtml);
+        EXPECT_EQ(rendered.html, r.html) << r.what;
+        EXPECT_EQ(rendered.targets, r.targets) << r.what;
+    }
+    // The words a reader sees, addresses apart from the punctuation around them.
+    EXPECT_EQ(renderMessage("(see www.b.org), <b>x</b>\r\nok", true).words,
+              (Words{"(see", "www.b.org", "),", "x", "ok"}));
+}
+
+TEST(FindLosses, WordsInOrderAndLinksAsLinks) {
+    const Words words{"Fresh", "deals", "http://a.com", "every", "day"};
+    const Words targets{"http://a.com", "mailto:me@c.net"};
+    struct Row {
+        const char* what;
+        ReadBack read;
+        Words missingWords;
+        Words missingLinks;
+    };
+    const Row rows[] = {
+        {"all there, with links rewritten in case and with a slash",
+         {"Fresh\ndeals http://a.com every\xC2\xA0" "day", {"HTTP://A.com/", "mailto:me@c.net"}},
+         {},
+         {}},
+        {"links turned to text", {"Fresh deals http://a.com every day me@c.net", {}}, {},
+         targets},
+        {"a word dropped, one out of order",
+         {"deals Fresh http://a.com every", {"http://a.com", "mailto:me@c.net"}},
+         {"deals", "day"},
+         {}},
+        {"markup kept as text: links are in the text, e-mail as [email]",
+         {"Fresh deals [url=http://a.com]http://a.com[/url] every day [email]me@c.net[/email]",
+          {},
+          true},
+         {},
+         {}},
+        {"markup as text without the e-mail", {"Fresh deals http://a.com every day", {}, true},
+         {},
+         {"mailto:me@c.net"}},
+        {"an empty editor", {"", {}}, words, targets},
+    };
+    for (const Row& r : rows) {
+        InsertResult result{true, "x"};
+        findLosses(words, targets, r.read, result);
+        EXPECT_EQ(result.missingWords, r.missingWords) << r.what;
+        EXPECT_EQ(result.missingLinks, r.missingLinks) << r.what;
+        EXPECT_EQ(result.lostSomething(), !r.missingWords.empty() || !r.missingLinks.empty());
+    }
+}
+
+TEST(FindLosses, ReportNamesAFewOfEach) {
+    InsertResult result{true, "contenteditable", {}, {"http://a.com"}};
+    for (int i = 0; i < 10; ++i) result.missingWords.push_back("w" + std::to_string(i));
+    const std::string report = lossReport(result);
+    EXPECT_NE(report.find("Links it did not keep: http://a.com\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("w0, w1, w2, w3, w4, w5, w6, w7 and 2 more"), std::string::npos)
+        << report;
+}
+
+}  // namespace
+}  // namespace boardcast
