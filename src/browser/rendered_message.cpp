@@ -1,6 +1,8 @@
 #include "browser/rendered_message.h"
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 
 #include "core/conversion/url_encode.h"
 #include "core/text/html_escape.h"
@@ -96,6 +98,67 @@ std::string linkTarget(std::string_view address, FoundLink::Kind kind) {
     return std::string(address);
 }
 
+// A link the user wrote, as a rich editor should get it.
+struct WrittenLink {
+    std::string target;
+    std::string_view text;
+};
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (isBlank(text.front()) || text.front() == '"' || text.front() == '\'')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (isBlank(text.back()) || text.back() == '"' || text.back() == '\'')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// The link in a piece of markup the user wrote: a BBCode [url], [link] or [email] pair, or a
+// Markdown link. Nothing for other markup (tags, images) or a pair whose opening never ends.
+std::optional<WrittenLink> writtenLink(std::string_view markup) {
+    if (markup.size() < 4 || markup.front() != '[') return std::nullopt;
+    WrittenLink link;
+    bool mail = false;
+    if (const size_t label = markup.find("]("); label != std::string_view::npos &&
+                                                 markup.back() == ')') {
+        link.text = markup.substr(1, label - 1);
+        link.target = trimmed(markup.substr(label + 2, markup.size() - label - 3));
+    } else {
+        size_t nameEnd = 1;
+        std::string name;
+        while (nameEnd < markup.size() && std::isalpha(static_cast<unsigned char>(markup[nameEnd]))) {
+            name += static_cast<char>(std::tolower(static_cast<unsigned char>(markup[nameEnd++])));
+        }
+        const size_t close = markup.rfind("[/");
+        if ((name != "url" && name != "link" && name != "email") || close == std::string_view::npos ||
+            close <= nameEnd) {
+            return std::nullopt;
+        }
+        mail = name == "email";
+        if (markup[nameEnd] == '=') {
+            const size_t openEnd = markup.find(']', nameEnd);
+            if (openEnd == std::string_view::npos || openEnd > close) return std::nullopt;
+            link.target = trimmed(markup.substr(nameEnd + 1, openEnd - nameEnd - 1));
+            link.text = markup.substr(openEnd + 1, close - openEnd - 1);
+        } else if (markup[nameEnd] == ']') {
+            link.text = markup.substr(nameEnd + 1, close - nameEnd - 1);
+            link.target = trimmed(link.text);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (link.target.empty()) return std::nullopt;
+    if (trimmed(link.text).empty()) link.text = {};
+    const bool hasScheme = link.target.find(':') != std::string::npos;
+    if (!hasScheme && (mail || link.target.find('@') != std::string::npos)) {
+        link.target.insert(0, "mailto:");
+    } else if (!hasScheme && link.target.starts_with("www.")) {
+        link.target.insert(0, "http://");
+    }
+    return link;
+}
+
 // Targets compared as editors may rewrite them: letter case, a trailing slash.
 std::string comparable(std::string_view target) {
     std::string out(target);
@@ -153,6 +216,14 @@ RenderedMessage renderMessage(std::string_view message, bool keepHtml) {
             if (keepHtml && piece.front() == '<') {
                 plain(nextMarkup->begin);
                 writer.markup(piece);
+                at = nextMarkup->end;
+            } else if (const std::optional<WrittenLink> link = writtenLink(piece)) {
+                // A link the user wrote becomes a link the editor writes in its own markup.
+                plain(nextMarkup->begin);
+                const std::string_view text = link->text.empty() ? link->target : link->text;
+                writer.link(link->target, text);
+                appendWords(rendered.words, text);
+                rendered.targets.push_back(link->target);
                 at = nextMarkup->end;
             }
             // Any other markup stays in the text around it, shown as it was written.

@@ -12,9 +12,10 @@ namespace boardcast {
 
 // The message as written, rendered: paragraphs at blank lines, line breaks within them, and
 // every address the conversion finds as <a href="TARGET">ADDRESS</a>, with the same targets
-// the conversion writes (www. addresses to http://, e-mail addresses to mailto:). The rest is
-// text, markup the user wrote included, except HTML when keepHtml (the chosen format writes
-// HTML): that stays markup, which the page side cleans of anything that runs.
+// the conversion writes (www. addresses to http://, e-mail addresses to mailto:). Links the
+// user wrote in BBCode ([url], [link], [email]) or Markdown become links too. The rest is
+// text, other markup the user wrote included, except HTML when keepHtml (the chosen format
+// writes HTML): that stays markup, which the page side cleans of anything that runs.
 RenderedMessage renderMessage(std::string_view message, bool keepHtml);
 
 // The words of a text: its runs between white space.

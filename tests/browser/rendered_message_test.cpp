@@ -27,9 +27,14 @@ TEST(RenderMessage, ParagraphsLinksAndEscaping) {
          {"https://a.com/x?q=1&r=2", "http://www.b.org", "mailto:me@c.net"}},
         {"a link that opens a line", "http://a.com\r\nnext", false,
          "<p><a href=\"http://a.com\">http://a.com</a><br>next</p>", {"http://a.com"}},
-        {"markup the user wrote is text, its addresses untouched",
-         "[url=http://a.com]x[/url] <b>\"q\"</b>", false,
-         "<p>[url=http://a.com]x[/url] &lt;b&gt;&quot;q&quot;&lt;/b&gt;</p>", {}},
+        {"links the user wrote become links; other markup is text",
+         "[url=\"www.a.com\"]my [b]site[/b][/url] [email]me@c.net[/email] [t](https://d.org) "
+         "![i](http://e.org/i.png) <b>\"q\"</b>",
+         false,
+         "<p><a href=\"http://www.a.com\">my [b]site[/b]</a> "
+         "<a href=\"mailto:me@c.net\">me@c.net</a> <a href=\"https://d.org\">t</a> "
+         "![i](http://e.org/i.png) &lt;b&gt;&quot;q&quot;&lt;/b&gt;</p>",
+         {"http://www.a.com", "mailto:me@c.net", "https://d.org"}},
         {"HTML stays markup for an HTML format; BBCode stays text",
          "<b>Hi</b> <a href='http://a.com'>x</a> [b]y[/b] http://d.com", true,
          "<p><b>Hi</b> <a href='http://a.com'>x</a> [b]y[/b] "
