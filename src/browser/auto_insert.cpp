@@ -7,6 +7,7 @@
 
 #include "browser/page_scan.h"
 #include "browser/rendered_message.h"
+#include "core/text/html_escape.h"
 
 namespace boardcast {
 
@@ -31,13 +32,8 @@ size_t findCi(std::string_view text, std::string_view needle) {
     return it == text.end() ? std::string_view::npos : size_t(it - text.begin());
 }
 
-// The text of an HTML fragment as a reader sees it: tags dropped, the common entities
-// decoded. Only what a first line of a converted message holds needs to come out right.
+// The text of an HTML fragment as a reader sees it: tags dropped, references read.
 std::string htmlToText(std::string_view html) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kEntities{{
-        {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
-        {"&#39;", "'"}, {"&apos;", "'"}, {"&nbsp;", " "},
-    }};
     std::string out;
     for (size_t i = 0; i < html.size();) {
         if (html[i] == '<') {
@@ -46,20 +42,9 @@ std::string htmlToText(std::string_view html) {
             i = end + 1;
             continue;
         }
-        bool decoded = false;
-        if (html[i] == '&') {
-            for (auto [entity, text] : kEntities) {
-                if (html.compare(i, entity.size(), entity) == 0) {
-                    out += text;
-                    i += entity.size();
-                    decoded = true;
-                    break;
-                }
-            }
-        }
-        if (!decoded) out += html[i++];
+        out += html[i++];
     }
-    return out;
+    return decodeHtmlReferences(out);
 }
 
 bool isLinkWord(std::string_view word) {
@@ -153,7 +138,8 @@ AutoInsert::AutoInsert(Browser& browser, std::string scratchPath,
 
 void AutoInsert::autoInsertMessage(InsertRequest request,
                                    std::function<void(InsertResult)> done) {
-    browser_.readBody([this, request = std::move(request),
+    const int id = ++insertId_;
+    browser_.readBody([this, id, request = std::move(request),
                        done = std::move(done)](std::optional<BodyHtml> body) mutable {
         // No readable body, or a scratch file that cannot be written or read, fails like a
         // page without a posting form.
@@ -162,27 +148,30 @@ void AutoInsert::autoInsertMessage(InsertRequest request,
         if (!form) return done({});
         MessageText message{request.convertedText,
                             renderMessage(request.messageText, request.markup == Markup::Html)};
-        // The detection is not armed for a write that an editor made lossy: the user is told,
-        // and has to mend the message first.
+        // A write overtaken by a newer one before its editor was read back reports nothing.
         if (form.value() < 0) {
             // No form holds a text area: a composer that posts by script may still take it.
             browser_.insertIntoComposer(
-                message, [this, request = std::move(request),
+                message, [this, id, request = std::move(request),
                           done = std::move(done)](InsertResult result) mutable {
-                    if (result.written && !result.lostSomething()) armFor(std::move(request));
+                    if (id != insertId_) return;
+                    if (result.written && !result.differs()) armFor(std::move(request));
                     done(std::move(result));
                 });
             return;
         }
         auto field = findMessageField(scratchPath_, form.value());
         if (!field || field.value().index < 0) return done({});
-        // Once the field is found the detection is armed, even when the write then fails.
-        browser_.setFormFieldValue(
-            {form.value(), field.value().index, field.value().textArea}, message,
-            [this, request = std::move(request), done = std::move(done)](InsertResult result) mutable {
-                if (!result.lostSomething()) armFor(std::move(request));
-                done(std::move(result));
-            });
+        // Once the field is found the detection is armed, even when the write then fails; an
+        // editor that does not hold the message as written disarms it: the user is told, and
+        // has to mend the message first.
+        armFor(std::move(request));
+        browser_.setFormFieldValue({form.value(), field.value().index, field.value().textArea},
+                                   message, [this, id, done = std::move(done)](InsertResult result) {
+                                       if (id != insertId_) return;
+                                       if (result.differs()) disarm();
+                                       done(std::move(result));
+                                   });
     });
 }
 
@@ -195,6 +184,11 @@ void AutoInsert::armPostCheck() {
     postCheckCountdown_ = kPostChecks;
     ++armId_;
     detected_ = false;
+}
+
+void AutoInsert::disarm() {
+    postCheckCountdown_ = 0;
+    ++armId_;
 }
 
 void AutoInsert::checkForPostedMessage() {

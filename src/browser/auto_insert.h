@@ -47,9 +47,11 @@ public:
     // Finds the posting form and its message field and writes the message there: the
     // converted text, or for a rich text editor the rendered message; done tells whether and
     // how it was written, and what an editor lost of it. Once the field is found, the last
-    // inserted message and the post detection are set, whether or not the write succeeds,
-    // but not when an editor lost part of the message. A page without a form text area
-    // gets the message in its one message box outside any form, when it has exactly one.
+    // inserted message and the post detection are set, whether or not the write succeeds;
+    // an editor that does not hold the message as written turns the detection off again. A
+    // page without a form text area gets the message in its one message box outside any
+    // form, when it has exactly one. A write that a newer one overtakes before it is done
+    // calls done no more.
     void autoInsertMessage(InsertRequest request, std::function<void(InsertResult)> done);
 
     // After every completed download: while armed, looks for the last inserted message in
@@ -64,6 +66,7 @@ public:
 
 private:
     void armFor(InsertRequest request);
+    void disarm();
 
     Browser& browser_;
     std::string scratchPath_;
@@ -74,6 +77,7 @@ private:
     // was already found, watches nothing.
     int armId_ = 0;
     bool detected_ = false;
+    int insertId_ = 0;  // counts the inserts; only the newest one's outcome counts
 };
 
 }  // namespace boardcast

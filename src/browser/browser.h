@@ -44,13 +44,16 @@ struct FieldTarget {
 };
 
 // What an insertion did: written or not, and how (the field itself, or which editor). An
-// editor is read back after the write; what it did not keep of the message is listed.
+// editor is read back after the write: what it did not keep of the message is listed, and
+// the words it holds beyond the message (an earlier draft it did not give up) are counted.
 struct InsertResult {
     bool written = false;
     std::string how;
     std::vector<std::string> missingWords{};
     std::vector<std::string> missingLinks{};
-    bool lostSomething() const { return !missingWords.empty() || !missingLinks.empty(); }
+    size_t extraWords = 0;
+    // The editor does not hold the message as it was written.
+    bool differs() const { return !missingWords.empty() || !missingLinks.empty() || extraWords > 0; }
 };
 
 // Events of the browser, delivered on the user-interface thread.

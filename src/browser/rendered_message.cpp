@@ -15,21 +15,31 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
 
+// The length of the blank at text[i]: an ASCII one, or a no-break space (U+00A0, U+202F),
+// which editors often turn into a plain one; 0 when none.
+size_t blankAt(std::string_view text, size_t i) {
+    if (isBlank(text[i])) return 1;
+    if (text.substr(i, 2) == "\xC2\xA0") return 2;
+    if (text.substr(i, 3) == "\xE2\x80\xAF") return 3;
+    return 0;
+}
+
 // Writes HTML line by line: a paragraph for each run of lines with something on them, <br>
 // between its lines, nothing for blank lines.
 class ParagraphWriter {
 public:
-    // Text, shown as it is; line breaks (CR LF, a lone CR or LF) end lines.
-    void text(std::string_view text) {
+    // Text, shown as it is (HTML's character references read when keepReferences); line
+    // breaks (CR LF, a lone CR or LF) end lines.
+    void text(std::string_view text, bool keepReferences) {
         size_t start = 0;
         for (size_t i = 0; i < text.size(); ++i) {
             if (text[i] != '\r' && text[i] != '\n') continue;
-            escaped(text.substr(start, i - start));
+            escaped(text.substr(start, i - start), keepReferences);
             endLine();
             if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             start = i + 1;
         }
-        escaped(text.substr(start));
+        escaped(text.substr(start), keepReferences);
     }
     void markup(std::string_view html) {
         if (html.empty()) return;
@@ -51,10 +61,20 @@ public:
     }
 
 private:
-    void escaped(std::string_view text) {
+    void escaped(std::string_view text, bool keepReferences) {
+        // Blanks that open a line show nothing: a line of them is a blank line.
+        if (!lineHasContent_) {
+            while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+                text.remove_prefix(1);
+            }
+        }
         if (text.empty()) return;
         open();
-        appendHtmlEscaped(out_, text);
+        if (keepReferences) {
+            appendHtmlEscapedKeepingReferences(out_, text);
+        } else {
+            appendHtmlEscaped(out_, text);
+        }
     }
     void open() {
         if (!paragraphOpen_) {
@@ -96,6 +116,17 @@ std::string linkTarget(std::string_view address, FoundLink::Kind kind) {
             break;
     }
     return std::string(address);
+}
+
+// Whether an address starts with a scheme ("http:", "mailto:").
+bool hasScheme(std::string_view address) {
+    size_t i = 0;
+    while (i < address.size() && (std::isalnum(static_cast<unsigned char>(address[i])) ||
+                                  address[i] == '+' || address[i] == '.' || address[i] == '-')) {
+        ++i;
+    }
+    return i > 0 && std::isalpha(static_cast<unsigned char>(address[0])) && i < address.size() &&
+           address[i] == ':';
 }
 
 // A link the user wrote, as a rich editor should get it.
@@ -150,12 +181,17 @@ std::optional<WrittenLink> writtenLink(std::string_view markup) {
     }
     if (link.target.empty()) return std::nullopt;
     if (trimmed(link.text).empty()) link.text = {};
-    const bool hasScheme = link.target.find(':') != std::string::npos;
-    if (!hasScheme && (mail || link.target.find('@') != std::string::npos)) {
-        link.target.insert(0, "mailto:");
-    } else if (!hasScheme && link.target.starts_with("www.")) {
-        link.target.insert(0, "http://");
+    // A target without a scheme is completed as the forum would read it: an e-mail address
+    // to mailto:, a host and path to http://; one that starts at "/", "#" or "?" stays
+    // within the forum.
+    const std::string& target = link.target;
+    const bool mailAddress = target.find('@') != std::string::npos &&
+                             target.find_first_of("/?#") == std::string::npos;
+    if (hasScheme(target) || target.front() == '/' || target.front() == '#' ||
+        target.front() == '?') {
+        return link;
     }
+    link.target.insert(0, mail || mailAddress ? "mailto:" : "http://");
     return link;
 }
 
@@ -175,9 +211,13 @@ std::vector<std::string> wordsOf(std::string_view text) {
     std::vector<std::string> words;
     size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && isBlank(text[i])) ++i;
+        while (i < text.size()) {
+            const size_t blank = blankAt(text, i);
+            if (blank == 0) break;
+            i += blank;
+        }
         size_t end = i;
-        while (end < text.size() && !isBlank(text[end])) ++end;
+        while (end < text.size() && blankAt(text, end) == 0) ++end;
         if (end > i) words.emplace_back(text.substr(i, end - i));
         i = end;
     }
@@ -195,8 +235,8 @@ RenderedMessage renderMessage(std::string_view message, bool keepHtml) {
     size_t at = 0;
     auto plain = [&](size_t end) {
         const std::string_view piece = message.substr(at, end - at);
-        writer.text(piece);
-        appendWords(rendered.words, piece);
+        writer.text(piece, keepHtml);
+        appendWords(rendered.words, keepHtml ? decodeHtmlReferences(piece) : std::string(piece));
     };
     while (nextMarkup != markup.end() || nextLink != links.end()) {
         const bool linkFirst = nextMarkup == markup.end() ||
@@ -237,8 +277,12 @@ RenderedMessage renderMessage(std::string_view message, bool keepHtml) {
 
 void findLosses(const std::vector<std::string>& words, const std::vector<std::string>& targets,
                 const ReadBack& read, InsertResult& result) {
+    // Each missing word is looked for in the rest of the text; after this many the message
+    // is plainly not there, and the rest need not be looked for.
+    constexpr size_t kEnoughMissing = 50;
     size_t from = 0;
     for (const std::string& word : words) {
+        if (result.missingWords.size() == kEnoughMissing) break;
         const size_t found = read.text.find(word, from);
         if (found == std::string::npos) {
             result.missingWords.push_back(word);
@@ -246,6 +290,13 @@ void findLosses(const std::vector<std::string>& words, const std::vector<std::st
             from = found + word.size();
         }
     }
+    // More words than the message and some slack for what editors add: the editor kept what
+    // it held before, beside the message or instead of it.
+    const size_t held = wordsOf(read.text).size();
+    if (held > words.size() + std::max<size_t>(5, words.size() / 5)) {
+        result.extraWords = held - words.size();
+    }
+
     const std::string text = comparable(read.text);
     std::vector<std::string> links;
     for (const std::string& target : read.targets) links.push_back(comparable(target));
@@ -258,7 +309,11 @@ void findLosses(const std::vector<std::string>& words, const std::vector<std::st
                 wanted.starts_with("mailto:") ? std::string_view(wanted).substr(7) : wanted;
             kept = text.find(bare) != std::string::npos;
         } else {
-            kept = std::find(links.begin(), links.end(), wanted) != links.end();
+            // A target within the forum ("/t/1") comes back completed with its host.
+            const bool withinForum = !hasScheme(wanted);
+            kept = std::any_of(links.begin(), links.end(), [&](const std::string& link) {
+                return link == wanted || (withinForum && link.ends_with(wanted));
+            });
         }
         if (!kept) result.missingLinks.push_back(target);
     }
@@ -276,13 +331,17 @@ std::string lossReport(const InsertResult& result) {
         return out;
     };
     std::string report =
-        "The editor on this page did not keep all of your message, so it would not be posted "
-        "as you wrote it.\n\n";
+        "The editor on this page does not hold your message as you wrote it, so it would not "
+        "be posted that way.\n\n";
     if (!result.missingLinks.empty()) {
         report += "Links it did not keep: " + list(result.missingLinks) + "\n";
     }
     if (!result.missingWords.empty()) {
         report += "Words it did not keep: " + list(result.missingWords) + "\n";
+    }
+    if (result.extraWords > 0) {
+        report += "It also holds " + std::to_string(result.extraWords) +
+                  " words that are not in your message, perhaps an earlier draft.\n";
     }
     report += "\nMend the message on the page before you send it, or paste it in instead.";
     return report;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 #include "core/text/code_pages.h"
+#include "core/text/html_escape.h"
 
 namespace boardcast {
 
@@ -97,58 +97,6 @@ size_t findCi(std::string_view text, std::string_view needle, size_t from = 0) {
     return std::string_view::npos;
 }
 
-// The named references that forum titles use; others stay as written.
-struct NamedReference {
-    std::string_view name;
-    char32_t cp;
-};
-constexpr std::array<NamedReference, 19> kNamed{{
-    {"amp", '&'},       {"lt", '<'},        {"gt", '>'},       {"quot", '"'},
-    {"apos", '\''},     {"nbsp", ' '},      {"raquo", 0xBB},   {"laquo", 0xAB},
-    {"rsaquo", 0x203A}, {"lsaquo", 0x2039}, {"ndash", 0x2013}, {"mdash", 0x2014},
-    {"hellip", 0x2026}, {"middot", 0xB7},   {"bull", 0x2022},  {"copy", 0xA9},
-    {"reg", 0xAE},      {"trade", 0x2122},  {"rarr", 0x2192},
-}};
-
-// Reads the reference at text[i] == '&'; returns how many bytes it took (0: none).
-size_t readReference(std::string_view text, size_t i, std::string& out) {
-    const size_t semi = text.find(';', i);
-    if (semi == std::string_view::npos || semi - i > 10) return 0;
-    const std::string_view body = text.substr(i + 1, semi - i - 1);
-    if (body.size() > 1 && body[0] == '#') {
-        const bool hex = body[1] == 'x' || body[1] == 'X';
-        const std::string_view digits = body.substr(hex ? 2 : 1);
-        std::uint32_t cp = 0;
-        auto [end, ec] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
-        if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) return 0;
-        appendUtf8(out, cp == 0 ? char32_t{0xFFFD} : cp);  // NUL is no character of a page
-        return semi - i + 1;
-    }
-    for (const NamedReference& r : kNamed) {
-        if (r.name == body) {
-            appendUtf8(out, r.cp);
-            return semi - i + 1;
-        }
-    }
-    return 0;
-}
-
-// The character references of a text read, the rest as it is.
-std::string decodeReferences(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&') {
-            if (size_t used = readReference(text, i, out)) {
-                i += used - 1;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
@@ -202,7 +150,7 @@ size_t readTag(std::string_view html, size_t at, Tag& tag) {
         }
         if (name == "rel") tag.rel = value;
         if (name == "class") tag.cls = value;
-        if (name == "href") tag.href = decodeReferences(value);
+        if (name == "href") tag.href = decodeHtmlReferences(value);
     }
     return i;
 }
@@ -251,7 +199,7 @@ std::string pageTitle(std::string_view html) {
     const std::string text =
         textFromBytes(html.substr(start + 1, end == std::string_view::npos ? 0 : end - start - 1));
 
-    const std::string decoded = decodeReferences(text);
+    const std::string decoded = decodeHtmlReferences(text);
     // Blanks collapsed, counted in characters so that a cut never splits one.
     std::string title;
     size_t chars = 0;

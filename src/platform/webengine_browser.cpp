@@ -98,13 +98,16 @@ struct WebEngineBrowser::Private {
         QString kind;   // an editor driven through its own objects, else empty
         QString read;   // how to read it back: "api", "dom", or empty for a plain field
         bool textWent = false;  // the converted text went in, not the rendered message
-        InsertResult result;
+        int serial = 0;         // the newest write has writeSerial
+        InsertResult result;    // as the last reading found it
         std::function<void(InsertResult)> done;
     };
     void insertMessage(const QString& mode, const FieldTarget& target, const MessageText& message,
                        std::function<void(InsertResult)> done);
     void wrote(const std::shared_ptr<EditorWrite>& write, const QVariantMap& answer);
-    void readBack(const std::shared_ptr<EditorWrite>& write, int attempt);
+    void readBackLater(const std::shared_ptr<EditorWrite>& write, int attempt);
+    void readBack(const std::shared_ptr<EditorWrite>& write,
+                  std::function<void(std::optional<ReadBack>)> done);
 
     WebEngineBrowser* q;
     QPointer<QWebEngineView> view;
@@ -115,6 +118,7 @@ struct WebEngineBrowser::Private {
     // delivered from then on, not even one the engine hands back while the page is torn down.
     std::shared_ptr<const bool> alive = std::make_shared<const bool>(true);
     std::vector<QPointer<QWidget>> popups;  // their windows, which go with us
+    int writeSerial = 0;                    // counts the writes into pages
     PopupFactory popupFactory;
 };
 
@@ -263,6 +267,7 @@ void WebEngineBrowser::Private::insertMessage(const QString& mode, const FieldTa
     auto write = std::make_shared<EditorWrite>();
     write->message = message;
     write->nonce = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    write->serial = ++writeSerial;
     write->done = std::move(done);
     const QString text = toQString(message.text);
     const QJsonArray arguments{mode, target.form, target.field, target.textArea, text,
@@ -289,40 +294,54 @@ void WebEngineBrowser::Private::wrote(const std::shared_ptr<EditorWrite>& write,
     write->result.how = toStdString(answer.value(QStringLiteral("how")).toString());
     write->textWent = answer.value(QStringLiteral("inserted")).toString() == u"text";
     write->read = answer.value(QStringLiteral("read")).toString();
-    // A plain field holds what was set; an editor holds what it made of it.
+    // A plain field holds what was set; an editor holds what it made of it, which is read
+    // once it has had a moment to settle.
     if (!write->result.written || write->read.isEmpty()) return write->done(write->result);
-    readBack(write, 0);
+    readBackLater(write, 0);
 }
 
-void WebEngineBrowser::Private::readBack(const std::shared_ptr<EditorWrite>& write, int attempt) {
-    // Editors may take a moment to settle (CKEditor 4 loads its data in the background): the
-    // check is tried again for about three seconds before a loss is reported.
-    static constexpr int kRetryDelaysMs[] = {50, 100, 200, 400, 800, 1500};
-    auto judge = [this, write, attempt](std::optional<ReadBack> read) {
-        InsertResult result = write->result;
-        // An editor that can no longer be read (the page moved on) is taken as written.
-        if (read) {
+void WebEngineBrowser::Private::readBackLater(const std::shared_ptr<EditorWrite>& write,
+                                              int attempt) {
+    // Editors may take a moment to settle (CKEditor 4 sets its data in the background, an
+    // editor may undo a change it did not make itself): the editor is read again for about
+    // three seconds before it is taken to differ.
+    static constexpr int kDelaysMs[] = {100, 100, 200, 400, 800, 1500};
+    if (attempt >= int(std::size(kDelaysMs)) || write->serial != writeSerial) {
+        // Out of tries, or a newer write took the page's marks: the last finding stands.
+        return write->done(write->result);
+    }
+    QTimer::singleShot(kDelaysMs[attempt], q, [this, write, attempt] {
+        if (write->serial != writeSerial || !page) return write->done(write->result);
+        readBack(write, [this, write, attempt](std::optional<ReadBack> read) {
+            // An editor that can no longer be read (the page moved on, the editor rebuilt
+            // its box) keeps what the last reading found.
+            if (!read) return write->done(write->result);
+            InsertResult result{write->result.written, write->result.how};
             const RenderedMessage& rendered = write->message.rendered;
             if (write->textWent) {
                 findLosses(wordsOf(write->message.text), {}, *read, result);
             } else {
                 findLosses(rendered.words, rendered.targets, *read, result);
             }
-        }
-        if (!result.lostSomething() || attempt == int(std::size(kRetryDelaysMs))) {
-            return write->done(std::move(result));
-        }
-        QTimer::singleShot(kRetryDelaysMs[attempt], q,
-                           [this, write, attempt] { readBack(write, attempt + 1); });
-    };
-    auto fromRendered = [judge](const QVariant& value) {
+            write->result = std::move(result);
+            if (!write->result.differs()) return write->done(write->result);
+            readBackLater(write, attempt + 1);
+        });
+    });
+}
+
+void WebEngineBrowser::Private::readBack(const std::shared_ptr<EditorWrite>& write,
+                                         std::function<void(std::optional<ReadBack>)> done) {
+    // An editor's own value larger than this is no message of ours: it is not taken apart.
+    constexpr qsizetype kLongestValue = 4 * 1024 * 1024;
+    auto fromRendered = [done](const QVariant& value) {
         const QVariantMap map = value.toMap();
-        if (map.isEmpty()) return judge(std::nullopt);
+        if (map.isEmpty()) return done(std::nullopt);
         ReadBack read{toStdString(map.value(QStringLiteral("text")).toString())};
         for (const QVariant& target : map.value(QStringLiteral("targets")).toList()) {
             read.targets.push_back(toStdString(target.toString()));
         }
-        judge(std::move(read));
+        done(std::move(read));
     };
     if (write->read != u"api") {
         runScript(scriptCall(pageScript(QStringLiteral("read_back.js")),
@@ -333,12 +352,12 @@ void WebEngineBrowser::Private::readBack(const std::shared_ptr<EditorWrite>& wri
     runScript(
         scriptCall(pageScript(QStringLiteral("editor_api.js")),
                    {QStringLiteral("read"), write->nonce, write->kind}),
-        [this, write, judge, fromRendered](const QVariant& value) {
+        [this, write, done, fromRendered](const QVariant& value) {
             const QVariantMap map = value.toMap();
-            if (map.isEmpty()) return judge(std::nullopt);
             const QString content = map.value(QStringLiteral("value")).toString();
+            if (map.isEmpty() || content.size() > kLongestValue || !page) return done(std::nullopt);
             if (!isTrue(map.value(QStringLiteral("html")))) {
-                return judge(ReadBack{toStdString(content), {}, true});
+                return done(ReadBack{toStdString(content), {}, true});
             }
             // The editor's HTML is taken apart in our own world, out of the page's reach.
             runScript(scriptCall(pageScript(QStringLiteral("read_back.js")),

@@ -127,7 +127,7 @@ void BrowserPanel::autoInsertMessage(InsertRequest request) {
                 window(), QStringLiteral("Auto-Insert Error"),
                 QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
                 MessageBox::Icon::None);
-        } else if (result.lostSomething()) {
+        } else if (result.differs()) {
             MessageBox::show(window(), QStringLiteral("Auto-Insert Error"),
                              toQString(lossReport(result)), MessageBox::Icon::Warning);
         }

@@ -180,12 +180,25 @@ TEST_F(AutoInsertTest, LossyEditorArmsNothing) {
             [&result](InsertResult r) { result = std::move(r); });
         browser.runAll();
         ASSERT_TRUE(result);
-        EXPECT_TRUE(result->written && result->lostSomething());
+        EXPECT_TRUE(result->written && result->differs());
         // The editor was given the message as written, rendered, not the BBCode.
         EXPECT_EQ(browser.renderedHtml, "<p>See <a href=\"http://a.com\">http://a.com</a></p>");
         EXPECT_EQ(insert.postCheckCountdown(), 0) << composer;
-        EXPECT_EQ(insert.lastInsertedMessage(), "");
     }
+}
+
+// Auto-Insert pressed again before the first write was read back: only the second counts.
+TEST_F(AutoInsertTest, OvertakenInsertReportsNothing) {
+    browser.page = BodyHtml{kForm, ""};
+    std::vector<std::string> reported;
+    for (const std::string text : {"first\r\n", "second\r\n"}) {
+        insert.autoInsertMessage({text}, [&reported, text](const InsertResult&) {
+            reported.push_back(text);
+        });
+    }
+    browser.runAll();
+    EXPECT_EQ(reported, std::vector<std::string>{"second\r\n"});
+    EXPECT_EQ(insert.lastInsertedMessage(), "second\r\n");
 }
 
 TEST_F(AutoInsertTest, ComposerOutsideAnyFormArmsTheDetection) {
