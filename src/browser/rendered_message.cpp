@@ -106,6 +106,17 @@ void appendWords(std::vector<std::string>& words, std::string_view text) {
     for (std::string& word : wordsOf(text)) words.push_back(std::move(word));
 }
 
+// Whether a word still holds a character reference that we do not read ("&eacute;"); what
+// the browser makes of it is not looked for.
+bool holdsReference(std::string_view word) {
+    for (size_t amp = word.find('&'); amp != std::string_view::npos; amp = word.find('&', amp + 1)) {
+        size_t end = amp + 1;
+        while (end < word.size() && std::isalnum(static_cast<unsigned char>(word[end]))) ++end;
+        if (end > amp + 1 && end < word.size() && word[end] == ';') return true;
+    }
+    return false;
+}
+
 std::string linkTarget(std::string_view address, FoundLink::Kind kind) {
     switch (kind) {
         case FoundLink::Kind::Www:
@@ -236,7 +247,10 @@ RenderedMessage renderMessage(std::string_view message, bool keepHtml) {
     auto plain = [&](size_t end) {
         const std::string_view piece = message.substr(at, end - at);
         writer.text(piece, keepHtml);
-        appendWords(rendered.words, keepHtml ? decodeHtmlReferences(piece) : std::string(piece));
+        if (!keepHtml) return appendWords(rendered.words, piece);
+        for (std::string& word : wordsOf(decodeHtmlReferences(piece))) {
+            if (!holdsReference(word)) rendered.words.push_back(std::move(word));
+        }
     };
     while (nextMarkup != markup.end() || nextLink != links.end()) {
         const bool linkFirst = nextMarkup == markup.end() ||

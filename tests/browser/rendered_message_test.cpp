@@ -61,7 +61,8 @@ TEST(RenderMessage, ParagraphsLinksAndEscaping) {
         EXPECT_EQ(rendered.targets, r.targets) << r.what;
     }
     // The words a reader sees, addresses apart from the punctuation around them.
-    EXPECT_EQ(renderMessage("(see www.b.org), <b>x</b>\r\nok &amp;\xC2\xA0go", true).words,
+    EXPECT_EQ(renderMessage("(see www.b.org), <b>x</b>\r\nok &amp;\xC2\xA0go caf&eacute;", true)
+                  .words,
               (Words{"(see", "www.b.org", "),", "x", "ok", "&", "go"}));
 }
 
