@@ -18,7 +18,9 @@ constexpr size_t kMeaningfulSignature = 8;
 // The first words of a message, taken instead, stop at a word boundary near this length.
 constexpr size_t kFallbackWords = 60;
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool containsCi(std::string_view text, std::string_view needle) {
     auto it = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
@@ -88,8 +90,8 @@ std::string collapseWhiteSpace(std::string_view text) {
     bool pendingBlank = false;
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const bool noBreakSpace = c == 0xC2 && i + 1 < text.size() &&
-                                  static_cast<unsigned char>(text[i + 1]) == 0xA0;
+        const bool noBreakSpace =
+            c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xA0;
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' ||
             noBreakSpace) {
             pendingBlank = true;
@@ -117,8 +119,8 @@ std::string postSignature(const InsertRequest& inserted) {
         length = std::min(length, findCi(text.substr(0, length), inserted.linkMarkup));
     }
     const std::string_view head = text.substr(0, length);
-    std::string signature = collapseWhiteSpace(
-        inserted.markup == Markup::Html ? htmlToText(head) : std::string(head));
+    std::string signature =
+        collapseWhiteSpace(inserted.markup == Markup::Html ? htmlToText(head) : std::string(head));
     if (signature.size() < kMeaningfulSignature) {
         std::string words = firstWords(inserted.messageText);
         if (words.size() > signature.size()) signature = std::move(words);
@@ -136,8 +138,7 @@ AutoInsert::AutoInsert(Browser& browser, std::string scratchPath,
       scratchPath_(std::move(scratchPath)),
       watchCurrentPage_(std::move(watchCurrentPage)) {}
 
-void AutoInsert::autoInsertMessage(InsertRequest request,
-                                   std::function<void(InsertResult)> done) {
+void AutoInsert::autoInsertMessage(InsertRequest request, std::function<void(InsertResult)> done) {
     const int id = ++insertId_;
     browser_.readBody([this, id, request = std::move(request),
                        done = std::move(done)](std::optional<BodyHtml> body) mutable {
@@ -151,13 +152,14 @@ void AutoInsert::autoInsertMessage(InsertRequest request,
         // A write overtaken by a newer one before its editor was read back reports nothing.
         if (form.value() < 0) {
             // No form holds a text area: a composer that posts by script may still take it.
-            browser_.insertIntoComposer(
-                message, [this, id, request = std::move(request),
-                          done = std::move(done)](InsertResult result) mutable {
-                    if (id != insertId_) return;
-                    if (result.written && !result.differs()) armFor(std::move(request));
-                    done(std::move(result));
-                });
+            browser_.insertIntoComposer(message,
+                                        [this, id, request = std::move(request),
+                                         done = std::move(done)](InsertResult result) mutable {
+                                            if (id != insertId_) return;
+                                            if (result.written && !result.differs())
+                                                armFor(std::move(request));
+                                            done(std::move(result));
+                                        });
             return;
         }
         auto field = findMessageField(scratchPath_, form.value());
@@ -167,7 +169,8 @@ void AutoInsert::autoInsertMessage(InsertRequest request,
         // has to mend the message first.
         armFor(std::move(request));
         browser_.setFormFieldValue({form.value(), field.value().index, field.value().textArea},
-                                   message, [this, id, done = std::move(done)](InsertResult result) {
+                                   message,
+                                   [this, id, done = std::move(done)](InsertResult result) {
                                        if (id != insertId_) return;
                                        if (result.differs()) disarm();
                                        done(std::move(result));

@@ -53,7 +53,9 @@ struct InsertResult {
     std::vector<std::string> missingLinks{};
     size_t extraWords = 0;
     // The editor does not hold the message as it was written.
-    bool differs() const { return !missingWords.empty() || !missingLinks.empty() || extraWords > 0; }
+    bool differs() const {
+        return !missingWords.empty() || !missingLinks.empty() || extraWords > 0;
+    }
 };
 
 // Events of the browser, delivered on the user-interface thread.

@@ -109,24 +109,13 @@ void appendWords(std::vector<std::string>& words, std::string_view text) {
 // Whether a word still holds a character reference that we do not read ("&eacute;"); what
 // the browser makes of it is not looked for.
 bool holdsReference(std::string_view word) {
-    for (size_t amp = word.find('&'); amp != std::string_view::npos; amp = word.find('&', amp + 1)) {
+    for (size_t amp = word.find('&'); amp != std::string_view::npos;
+         amp = word.find('&', amp + 1)) {
         size_t end = amp + 1;
         while (end < word.size() && std::isalnum(static_cast<unsigned char>(word[end]))) ++end;
         if (end > amp + 1 && end < word.size() && word[end] == ';') return true;
     }
     return false;
-}
-
-std::string linkTarget(std::string_view address, FoundLink::Kind kind) {
-    switch (kind) {
-        case FoundLink::Kind::Www:
-            return "http://" + std::string(address);
-        case FoundLink::Kind::Mail:
-            return "mailto:" + std::string(address);
-        case FoundLink::Kind::Web:
-            break;
-    }
-    return std::string(address);
 }
 
 // Whether an address starts with a scheme ("http:", "mailto:").
@@ -147,7 +136,8 @@ struct WrittenLink {
 };
 
 std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (isBlank(text.front()) || text.front() == '"' || text.front() == '\'')) {
+    while (!text.empty() &&
+           (isBlank(text.front()) || text.front() == '"' || text.front() == '\'')) {
         text.remove_prefix(1);
     }
     while (!text.empty() && (isBlank(text.back()) || text.back() == '"' || text.back() == '\'')) {
@@ -162,19 +152,20 @@ std::optional<WrittenLink> writtenLink(std::string_view markup) {
     if (markup.size() < 4 || markup.front() != '[') return std::nullopt;
     WrittenLink link;
     bool mail = false;
-    if (const size_t label = markup.find("]("); label != std::string_view::npos &&
-                                                 markup.back() == ')') {
+    if (const size_t label = markup.find("](");
+        label != std::string_view::npos && markup.back() == ')') {
         link.text = markup.substr(1, label - 1);
         link.target = trimmed(markup.substr(label + 2, markup.size() - label - 3));
     } else {
         size_t nameEnd = 1;
         std::string name;
-        while (nameEnd < markup.size() && std::isalpha(static_cast<unsigned char>(markup[nameEnd]))) {
+        while (nameEnd < markup.size() &&
+               std::isalpha(static_cast<unsigned char>(markup[nameEnd]))) {
             name += static_cast<char>(std::tolower(static_cast<unsigned char>(markup[nameEnd++])));
         }
         const size_t close = markup.rfind("[/");
-        if ((name != "url" && name != "link" && name != "email") || close == std::string_view::npos ||
-            close <= nameEnd) {
+        if ((name != "url" && name != "link" && name != "email") ||
+            close == std::string_view::npos || close <= nameEnd) {
             return std::nullopt;
         }
         mail = name == "email";
@@ -196,8 +187,8 @@ std::optional<WrittenLink> writtenLink(std::string_view markup) {
     // to mailto:, a host and path to http://; one that starts at "/", "#" or "?" stays
     // within the forum.
     const std::string& target = link.target;
-    const bool mailAddress = target.find('@') != std::string::npos &&
-                             target.find_first_of("/?#") == std::string::npos;
+    const bool mailAddress =
+        target.find('@') != std::string::npos && target.find_first_of("/?#") == std::string::npos;
     if (hasScheme(target) || target.front() == '/' || target.front() == '#' ||
         target.front() == '?') {
         return link;
@@ -259,7 +250,7 @@ RenderedMessage renderMessage(std::string_view message, bool keepHtml) {
             plain(nextLink->begin);
             const std::string_view address =
                 message.substr(nextLink->begin, nextLink->end - nextLink->begin);
-            rendered.targets.push_back(linkTarget(address, nextLink->kind));
+            rendered.targets.push_back(linkTarget(address, nextLink->kind, "mailto:"));
             writer.link(rendered.targets.back(), address);
             rendered.words.emplace_back(address);
             at = nextLink->end;
@@ -331,6 +322,14 @@ void findLosses(const std::vector<std::string>& words, const std::vector<std::st
         }
         if (!kept) result.missingLinks.push_back(target);
     }
+}
+
+void findWriteLosses(const MessageText& message, bool renderedWent, const ReadBack& read,
+                     InsertResult& result) {
+    if (renderedWent)
+        return findLosses(message.rendered.words, message.rendered.targets, read, result);
+    // The converted text holds its links as markup, among its words.
+    findLosses(wordsOf(message.text), {}, read, result);
 }
 
 std::string lossReport(const InsertResult& result) {

@@ -34,6 +34,11 @@ struct ReadBack {
 void findLosses(const std::vector<std::string>& words, const std::vector<std::string>& targets,
                 const ReadBack& read, InsertResult& result);
 
+// findLosses for a write of message: of its rendered form when that went in, else of its
+// converted text.
+void findWriteLosses(const MessageText& message, bool renderedWent, const ReadBack& read,
+                     InsertResult& result);
+
 // What to tell the user of an editor's losses: the links and words it did not keep, a few
 // of each.
 std::string lossReport(const InsertResult& result);

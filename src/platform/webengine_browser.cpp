@@ -28,7 +28,9 @@
 #include "platform/webengine_page.h"
 
 // The resource initialiser of a static library must be named from the global namespace.
-static void initPageScripts() { Q_INIT_RESOURCE(scripts); }
+static void initPageScripts() {
+    Q_INIT_RESOURCE(scripts);
+}
 
 namespace boardcast {
 
@@ -94,9 +96,9 @@ struct WebEngineBrowser::Private {
     // One write into a page, from the first script to the read-back of the editor.
     struct EditorWrite {
         MessageText message;
-        QString nonce;  // marks the page's elements of this write
-        QString kind;   // an editor driven through its own objects, else empty
-        QString read;   // how to read it back: "api", "dom", or empty for a plain field
+        QString nonce;          // marks the page's elements of this write
+        QString kind;           // an editor driven through its own objects, else empty
+        QString read;           // how to read it back: "api", "dom", or empty for a plain field
         bool textWent = false;  // the converted text went in, not the rendered message
         int serial = 0;         // the newest write has writeSerial
         InsertResult result;    // as the last reading found it
@@ -270,8 +272,10 @@ void WebEngineBrowser::Private::insertMessage(const QString& mode, const FieldTa
     write->serial = ++writeSerial;
     write->done = std::move(done);
     const QString text = toQString(message.text);
-    const QJsonArray arguments{mode, target.form, target.field, target.textArea, text,
-                               toQString(message.rendered.html), write->nonce};
+    const QJsonArray arguments{mode,         target.form,
+                               target.field, target.textArea,
+                               text,         toQString(message.rendered.html),
+                               write->nonce};
     runScript(scriptCall(pageScript(QStringLiteral("insert_message.js")), arguments),
               [this, write, text](const QVariant& value) {
                   const QVariantMap found = value.toMap();
@@ -282,9 +286,10 @@ void WebEngineBrowser::Private::insertMessage(const QString& mode, const FieldTa
                   const QJsonArray editorArguments{QStringLiteral("write"), write->nonce,
                                                    write->kind, text,
                                                    found.value(QStringLiteral("html")).toString()};
-                  runScript(scriptCall(pageScript(QStringLiteral("editor_api.js")), editorArguments),
-                            [this, write](const QVariant& result) { wrote(write, result.toMap()); },
-                            QWebEngineScript::MainWorld);
+                  runScript(
+                      scriptCall(pageScript(QStringLiteral("editor_api.js")), editorArguments),
+                      [this, write](const QVariant& result) { wrote(write, result.toMap()); },
+                      QWebEngineScript::MainWorld);
               });
 }
 
@@ -317,12 +322,7 @@ void WebEngineBrowser::Private::readBackLater(const std::shared_ptr<EditorWrite>
             // its box) keeps what the last reading found.
             if (!read) return write->done(write->result);
             InsertResult result{write->result.written, write->result.how};
-            const RenderedMessage& rendered = write->message.rendered;
-            if (write->textWent) {
-                findLosses(wordsOf(write->message.text), {}, *read, result);
-            } else {
-                findLosses(rendered.words, rendered.targets, *read, result);
-            }
+            findWriteLosses(write->message, !write->textWent, *read, result);
             write->result = std::move(result);
             if (!write->result.differs()) return write->done(write->result);
             readBackLater(write, attempt + 1);
@@ -360,9 +360,9 @@ void WebEngineBrowser::Private::readBack(const std::shared_ptr<EditorWrite>& wri
                 return done(ReadBack{toStdString(content), {}, true});
             }
             // The editor's HTML is taken apart in our own world, out of the page's reach.
-            runScript(scriptCall(pageScript(QStringLiteral("read_back.js")),
-                                 {write->nonce, content}),
-                      fromRendered);
+            runScript(
+                scriptCall(pageScript(QStringLiteral("read_back.js")), {write->nonce, content}),
+                fromRendered);
         },
         QWebEngineScript::MainWorld);
 }

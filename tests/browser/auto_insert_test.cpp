@@ -19,7 +19,7 @@ struct FakeBrowser : Browser {
     bool composerTakes = false;
     std::vector<std::string> lostLinks;  // what the editor written into loses
     std::string renderedHtml;            // the rendered message of the last write
-    std::vector<std::string> writes;  // "form/field[/input]: text", or "composer: text"
+    std::vector<std::string> writes;     // "form/field[/input]: text", or "composer: text"
     std::deque<std::function<void()>> pending;
 
     void setEvents(BrowserEvents*) override {}
@@ -129,8 +129,8 @@ TEST(PostSignature, PageShowsIt) {
     EXPECT_TRUE(pageShowsSignature(page("x HELLO  THERE\ny"), "Hello there"));
     EXPECT_TRUE(pageShowsSignature(page("Hello\n\tthere"), "Hello there"));
     // Only what a reader sees counts, not the markup.
-    EXPECT_FALSE(pageShowsSignature({"<body>Hello there</body>", "Hello there", "Hello"},
-                                    "Hello there"));
+    EXPECT_FALSE(
+        pageShowsSignature({"<body>Hello there</body>", "Hello there", "Hello"}, "Hello there"));
     EXPECT_TRUE(pageShowsSignature(page(""), ""));
 }
 
@@ -174,10 +174,9 @@ TEST_F(AutoInsertTest, LossyEditorArmsNothing) {
         browser.composerTakes = true;
         browser.lostLinks = {"http://a.com"};
         std::optional<InsertResult> result;
-        insert.autoInsertMessage(
-            {"See [url=http://a.com]http://a.com[/url]\r\n\r\n", Markup::Plain, "[url=",
-             "See http://a.com"},
-            [&result](InsertResult r) { result = std::move(r); });
+        insert.autoInsertMessage({"See [url=http://a.com]http://a.com[/url]\r\n\r\n", Markup::Plain,
+                                  "[url=", "See http://a.com"},
+                                 [&result](InsertResult r) { result = std::move(r); });
         browser.runAll();
         ASSERT_TRUE(result);
         EXPECT_TRUE(result->written && result->differs());
@@ -192,9 +191,8 @@ TEST_F(AutoInsertTest, OvertakenInsertReportsNothing) {
     browser.page = BodyHtml{kForm, ""};
     std::vector<std::string> reported;
     for (const std::string text : {"first\r\n", "second\r\n"}) {
-        insert.autoInsertMessage({text}, [&reported, text](const InsertResult&) {
-            reported.push_back(text);
-        });
+        insert.autoInsertMessage(
+            {text}, [&reported, text](const InsertResult&) { reported.push_back(text); });
     }
     browser.runAll();
     EXPECT_EQ(reported, std::vector<std::string>{"second\r\n"});

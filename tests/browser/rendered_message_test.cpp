@@ -18,15 +18,22 @@ TEST(RenderMessage, ParagraphsLinksAndEscaping) {
     const Row rows[] = {
         {"line breaks of every kind", "a\r\nb\rc\nd", false, "<p>a<br>b<br>c<br>d</p>", {}},
         {"blank lines part paragraphs; the trailing breaks add nothing",
-         "one\r\ntwo\r\n\r\n\r\nthree\r\n\r\n", false, "<p>one<br>two</p><p>three</p>", {}},
+         "one\r\ntwo\r\n\r\n\r\nthree\r\n\r\n",
+         false,
+         "<p>one<br>two</p><p>three</p>",
+         {}},
         {"each kind of address, with the conversion's targets, punctuation outside",
-         "See https://a.com/x?q=1&r=2, www.b.org.\r\nMail me@c.net!", false,
+         "See https://a.com/x?q=1&r=2, www.b.org.\r\nMail me@c.net!",
+         false,
          "<p>See <a href=\"https://a.com/x?q=1&amp;r=2\">https://a.com/x?q=1&amp;r=2</a>, "
          "<a href=\"http://www.b.org\">www.b.org</a>.<br>Mail "
          "<a href=\"mailto:me@c.net\">me@c.net</a>!</p>",
          {"https://a.com/x?q=1&r=2", "http://www.b.org", "mailto:me@c.net"}},
-        {"a link that opens a line", "http://a.com\r\nnext", false,
-         "<p><a href=\"http://a.com\">http://a.com</a><br>next</p>", {"http://a.com"}},
+        {"a link that opens a line",
+         "http://a.com\r\nnext",
+         false,
+         "<p><a href=\"http://a.com\">http://a.com</a><br>next</p>",
+         {"http://a.com"}},
         {"links the user wrote become links; other markup is text",
          "[url=\"www.a.com\"]my [b]site[/b][/url] [email]me@c.net[/email] [t](https://d.org) "
          "![i](http://e.org/i.png) <b>\"q\"</b>",
@@ -36,7 +43,8 @@ TEST(RenderMessage, ParagraphsLinksAndEscaping) {
          "![i](http://e.org/i.png) &lt;b&gt;&quot;q&quot;&lt;/b&gt;</p>",
          {"http://www.a.com", "mailto:me@c.net", "https://d.org"}},
         {"HTML stays markup for an HTML format; BBCode stays text",
-         "<b>Hi</b> <a href='http://a.com'>x</a> [b]y[/b] http://d.com", true,
+         "<b>Hi</b> <a href='http://a.com'>x</a> [b]y[/b] http://d.com",
+         true,
          "<p><b>Hi</b> <a href='http://a.com'>x</a> [b]y[/b] "
          "<a href=\"http://d.com\">http://d.com</a></p>",
          {"http://d.com"}},
@@ -51,8 +59,10 @@ TEST(RenderMessage, ParagraphsLinksAndEscaping) {
          {"http://www.x.com/@me", "http://example.com", "http://www.x.com/?t=1:30", "/t/1",
           "mailto:me@c.net"}},
         {"HTML's references stay as written; a line of blanks parts paragraphs",
-         "Tom &amp; Jerry &eacute; & co\r\n  \t\r\nnext", true,
-         "<p>Tom &amp; Jerry &eacute; &amp; co</p><p>next</p>", {}},
+         "Tom &amp; Jerry &eacute; & co\r\n  \t\r\nnext",
+         true,
+         "<p>Tom &amp; Jerry &eacute; &amp; co</p><p>next</p>",
+         {}},
         {"nothing", "", false, "", {}},
     };
     for (const Row& r : rows) {
@@ -61,9 +71,9 @@ TEST(RenderMessage, ParagraphsLinksAndEscaping) {
         EXPECT_EQ(rendered.targets, r.targets) << r.what;
     }
     // The words a reader sees, addresses apart from the punctuation around them.
-    EXPECT_EQ(renderMessage("(see www.b.org), <b>x</b>\r\nok &amp;\xC2\xA0go caf&eacute;", true)
-                  .words,
-              (Words{"(see", "www.b.org", "),", "x", "ok", "&", "go"}));
+    EXPECT_EQ(
+        renderMessage("(see www.b.org), <b>x</b>\r\nok &amp;\xC2\xA0go caf&eacute;", true).words,
+        (Words{"(see", "www.b.org", "),", "x", "ok", "&", "go"}));
 }
 
 TEST(FindLosses, WordsInOrderAndLinksAsLinks) {
@@ -77,11 +87,12 @@ TEST(FindLosses, WordsInOrderAndLinksAsLinks) {
     };
     const Row rows[] = {
         {"all there, with links rewritten in case and with a slash",
-         {"Fresh\ndeals http://a.com every\xC2\xA0" "day", {"HTTP://A.com/", "mailto:me@c.net"}},
+         {"Fresh\ndeals http://a.com every\xC2\xA0"
+          "day",
+          {"HTTP://A.com/", "mailto:me@c.net"}},
          {},
          {}},
-        {"links turned to text", {"Fresh deals http://a.com every day me@c.net", {}}, {},
-         targets},
+        {"links turned to text", {"Fresh deals http://a.com every day me@c.net", {}}, {}, targets},
         {"a word dropped, one out of order",
          {"deals Fresh http://a.com every", {"http://a.com", "mailto:me@c.net"}},
          {"deals", "day"},
@@ -92,7 +103,8 @@ TEST(FindLosses, WordsInOrderAndLinksAsLinks) {
           true},
          {},
          {}},
-        {"markup as text without the e-mail", {"Fresh deals http://a.com every day", {}, true},
+        {"markup as text without the e-mail",
+         {"Fresh deals http://a.com every day", {}, true},
          {},
          {"mailto:me@c.net"}},
         {"an empty editor", {"", {}}, words, targets},

@@ -48,7 +48,8 @@ QString renderPost(QString message) {
     if (message.contains(u"<p") || message.contains(u"<br") || message.contains(u"<a ")) {
         return message;
     }
-    message.replace(QRegularExpression(uR"(<((?:https?|mailto):[^>\s]+)>)"_s), u"[url=\\1]\\1[/url]"_s);
+    message.replace(QRegularExpression(uR"(<((?:https?|mailto):[^>\s]+)>)"_s),
+                    u"[url=\\1]\\1[/url]"_s);
     message.replace(QRegularExpression(uR"(\[([^\]]*)\]\(([^)\s]+)\))"_s), u"[url=\\2]\\1[/url]"_s);
     message.replace(QRegularExpression(u"\\\\\n"_s), u"\n"_s);  // a Markdown hard break
     QString html = message.toHtmlEscaped();
@@ -278,14 +279,14 @@ void EditorInsertTest::insertSubmitAndWatch_data() {
          u"tinymce"_s, topic},
         {"CKEditor 4", u"community.html?editor=ckeditor4"_s, u"message"_s, u"[name=post]"_s,
          u"ckeditor4"_s, topic},
-        {"CKEditor 5 classic", u"community.html?editor=ckeditor5"_s, u"message"_s,
-         u"[name=post]"_s, u"ckeditor5"_s, topic},
+        {"CKEditor 5 classic", u"community.html?editor=ckeditor5"_s, u"message"_s, u"[name=post]"_s,
+         u"ckeditor5"_s, topic},
         {"Quill", u"community.html?editor=quill"_s, u"message"_s, u"[name=post]"_s, u"quill"_s,
          topic},
         {"vBulletin 3, design-mode frame", u"vbulletin3.html"_s, u"message"_s,
          u"#vB_Editor_001_save"_s, u"designmode"_s, topic},
-        {"XenForo 2, content-editable with a hidden twin", u"xenforo2.html"_s,
-         u"message_html"_s, u".button--icon--reply"_s, u"contenteditable"_s, xenForoThread},
+        {"XenForo 2, content-editable with a hidden twin", u"xenforo2.html"_s, u"message_html"_s,
+         u".button--icon--reply"_s, u"contenteditable"_s, xenForoThread},
         {"XenForo 2, Froala", u"xenforo2_froala.html"_s, u"message_html"_s,
          u".button--icon--reply"_s, u"contenteditable"_s, xenForoThread},
         {"Discourse, ProseMirror composer outside any form", u"discourse_rich.html"_s, u"raw"_s,
@@ -313,8 +314,9 @@ void EditorInsertTest::insertSubmitAndWatch() {
     const qsizetype postsBefore = server_->posts().size();
 
     // The message replaces what the editor held, such as an earlier, longer draft.
-    QVERIFY(insert(format, "An older draft about winter sales, longer than the message that "
-                           "replaces it, with a link to http://old.example/ in it.\r\n"));
+    QVERIFY(insert(format,
+                   "An older draft about winter sales, longer than the message that "
+                   "replaces it, with a link to http://old.example/ in it.\r\n"));
     const std::optional<InsertResult> result = insert(format);
     QVERIFY(result);
     QVERIFY(result->written);
@@ -337,8 +339,8 @@ void EditorInsertTest::insertSubmitAndWatch() {
         const QString missing = firstMissingPhrase(received);
         QVERIFY2(missing.isEmpty(), qPrintable(missing + u" in: "_s + received));
     } else {
-        const QString converted =
-            normalizedBreaks(toQString(outgoingText(kMessage, toStdString(format), defaultTemplates())));
+        const QString converted = normalizedBreaks(
+            toQString(outgoingText(kMessage, toStdString(format), defaultTemplates())));
         QCOMPARE(received.trimmed(), converted.trimmed());
     }
     // Nothing of the message went anywhere else.
@@ -402,9 +404,12 @@ void EditorInsertTest::editorThatDropsLinksIsReported() {
     QCOMPARE(MessageBox::recorded().size(), 1);
     const auto box = MessageBox::recorded().front();
     QCOMPARE(box.title, u"Auto-Insert Error"_s);
-    for (const QString& target : kTargets) QVERIFY2(box.text.contains(target), qPrintable(box.text));
+    for (const QString& target : kTargets)
+        QVERIFY2(box.text.contains(target), qPrintable(box.text));
     QVERIFY(!box.text.contains(u"Words it did not keep"_s));
-    QVERIFY(js(u"document.querySelector('.editor').textContent"_s).toString().contains(u"Fresh deals"_s));
+    QVERIFY(js(u"document.querySelector('.editor').textContent"_s)
+                .toString()
+                .contains(u"Fresh deals"_s));
     QCOMPARE(panel_->autoInsert().postCheckCountdown(), 0);
 }
 
@@ -412,7 +417,8 @@ void EditorInsertTest::editorThatDropsLinksIsReported() {
 void EditorInsertTest::linkWithinTheForumIsKept() {
     QVERIFY(openForum(u"community.html?editor=tinymce"_s));
     const std::string earlier = toStdString(server_->url(u"/viewtopic.php?t=5"_s));
-    const std::optional<InsertResult> result = insert(u"ubb"_s, "As I said in " + earlier + " before.");
+    const std::optional<InsertResult> result =
+        insert(u"ubb"_s, "As I said in " + earlier + " before.");
     QVERIFY(result && result->written);
     QVERIFY2(!result->differs(), lossReport(*result).c_str());
     QCOMPARE(panel_->autoInsert().postCheckCountdown(), AutoInsert::kPostChecks);

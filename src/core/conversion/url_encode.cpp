@@ -388,6 +388,19 @@ std::vector<FoundLink> findLinks(std::string_view text) {
     return links;
 }
 
+std::string linkTarget(std::string_view address, FoundLink::Kind kind,
+                       std::string_view mailScheme) {
+    switch (kind) {
+        case FoundLink::Kind::Www:
+            return "http://" + std::string(address);
+        case FoundLink::Kind::Mail:
+            return std::string(mailScheme) + std::string(address);
+        case FoundLink::Kind::Web:
+            break;
+    }
+    return std::string(address);
+}
+
 std::string urlEncode(std::string_view text, const LinkStrings& link) {
     const std::vector<FoundLink> links = findLinks(text);
     std::string out;
@@ -397,9 +410,7 @@ std::string urlEncode(std::string_view text, const LinkStrings& link) {
         const std::string_view address = text.substr(found.begin, found.end - found.begin);
         out.append(text.substr(copied, found.begin - copied));
         out += link.linkOpen01;
-        if (found.kind == FoundLink::Kind::Www) out += "http://";
-        if (found.kind == FoundLink::Kind::Mail) out += link.mailCall01;
-        out += address;
+        out += linkTarget(address, found.kind, link.mailCall01);
         out += link.linkOpen02;
         out += address;
         out += link.linkClose01;

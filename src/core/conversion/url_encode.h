@@ -46,6 +46,10 @@ std::vector<TextSpan> findMarkup(std::string_view text);
 // and scanned by byte; every character the scan looks for is ASCII.
 std::vector<FoundLink> findLinks(std::string_view text);
 
+// Where a found address leads: the address itself, "http://" before a www. address, the
+// mail scheme (such as "mailto:") before an e-mail address.
+std::string linkTarget(std::string_view address, FoundLink::Kind kind, std::string_view mailScheme);
+
 // The text with each address found by findLinks replaced by its link.
 std::string urlEncode(std::string_view text, const LinkStrings& link);
 
