@@ -78,6 +78,7 @@ int runPosts(const std::string& folder) {
         const PostDetails& d = list.detailsOf(post.address);
         std::cout << escapedField(withHiddenPassword(post.address)) << '\t' << post.size << '\t'
                   << escapedField(d.title) << '\t' << escapedField(withHiddenPassword(d.latestPage))
+                  << '\t' << (d.latestPostCount >= 0 ? std::to_string(d.latestPostCount) : "")
                   << '\n';
     }
     return finishOutput();

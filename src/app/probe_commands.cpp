@@ -19,38 +19,42 @@
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
 #include "core/watching/reply_check.h"
-#include "net/page_probe.h"
+#include "core/watching/reply_notice.h"
 #include "platform/desktop_notification.h"
-#include "platform/qt_probe_socket.h"
+#include "platform/watching_service.h"
 
 namespace boardcast {
 
 namespace {
 
-// Status panels on standard error: the chosen panels, progress at most one line a second (a
-// large page reports every piece it receives), and the outcome of a check and every
-// failure of a probe at once.
-class StderrPanels final : public StatusPanels {
+// Lines on standard error, at most one a second (a large page reports every piece it
+// receives, a check every post it starts), except those that must show at once.
+class StderrLines {
 public:
-    StderrPanels(std::set<int> panels, bool showFailures)
-        : panels_(std::move(panels)), showFailures_(showFailures) {
-        sinceLast_.start();
-    }
-    void setPanelText(int panel, const std::string& text) override {
-        const bool failure = panel == 2 && text.starts_with("Could not reach ");
-        if (text.empty() || (failure ? !showFailures_ : panels_.count(panel) == 0)) return;
-        const bool outcome = failure || text.starts_with("finished - ");
-        if (!outcome && printed_ && sinceLast_.elapsed() < 1000) return;
+    StderrLines() { sinceLast_.start(); }
+    void print(const std::string& text, bool atOnce) {
+        if (text.empty() || (!atOnce && printed_ && sinceLast_.elapsed() < 1000)) return;
         std::cerr << text << "\n";
         printed_ = true;
         sinceLast_.restart();
     }
 
 private:
-    std::set<int> panels_;
-    bool showFailures_;
     bool printed_ = false;
     QElapsedTimer sinceLast_;
+};
+
+// The probes' phase texts (panel 2) of a measurement; their download counts (panel 3) and
+// the check's probes say nothing.
+class StderrPhases final : public StatusPanels {
+public:
+    explicit StderrPhases(StderrLines* lines) : lines_(lines) {}
+    void setPanelText(int panel, const std::string& text) override {
+        if (lines_ && panel == 2) lines_->print(text, false);
+    }
+
+private:
+    StderrLines* lines_;
 };
 
 }  // namespace
@@ -147,10 +151,10 @@ int runWatch(const std::string& folder, const std::string& url) {
     });
     if (status != 0) return status;
 
-    StderrPanels panels({2}, true);
-    QtProbeSocket socket;
-    PageProbe pages(socket, panels);
-    LatestPageFinder probe(pages);
+    StderrLines lines;
+    StderrPhases phases(&lines);
+    WatchingService service(phases, phases, 0, 1);
+    PageMeasurer& probe = service.measurer();
     QEventLoop loop;
     struct Outcome final : MeasurementClient {
         explicit Outcome(QEventLoop& loop) : loop(loop) {}
@@ -164,8 +168,9 @@ int runWatch(const std::string& folder, const std::string& url) {
     probe.startMeasuring(url);
     loop.exec();
     if (!outcome.page) {
-        std::cerr << "boardcast: " << url
-                  << " was added but could not be measured: " << outcome.failure << "\n";
+        std::cerr << "boardcast: " << withHiddenPassword(url)
+                  << (added ? " was added but could not be measured: " : " could not be measured: ")
+                  << outcome.failure << "\n";
         return kExitFailure;
     }
     // By address, in the lists as they are now: others may have changed them meanwhile.
@@ -189,31 +194,32 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
     if (!loadListsOrReport(folder, startup)) return kExitFailure;
 
     // Failures are listed at the end, in list order, rather than as they happen.
-    StderrPanels panels({1}, false);
-    std::vector<std::unique_ptr<QtProbeSocket>> sockets;
-    std::vector<std::unique_ptr<PageProbe>> probes;
-    std::vector<PageMeasurer*> measurers;
-    for (int i = 0; i < jobs; ++i) {
-        sockets.push_back(std::make_unique<QtProbeSocket>());
-        probes.push_back(std::make_unique<PageProbe>(*sockets.back(), panels));
-        measurers.push_back(probes.back().get());
-    }
-    ParallelCheck check(measurers, panels, perHost);
+    StderrPhases quiet(nullptr);
+    WatchingService service(quiet, quiet, jobs, perHost);
+    ParallelCheck& check = service.check();
+    check.setAccountNames(accountNamesByHost(startup.lists.forums));
+    StderrLines lines;
+    check.setProgressCallback([&lines](const CheckProgress& progress) {
+        lines.print(progressText(progress), progress.phase != CheckProgress::Phase::Running);
+    });
     std::vector<FetchedResult> fetched;
     // The run has its own copy of the list: this one takes the titles for the notification.
     const std::int64_t now = secondsNow();
-    check.setFetchedCallback(
-        [&](const std::string& address, const MeasuredPage& page, const CheckTarget& target) {
-            fetched.push_back({address, page, target});
-            noteFetchedPage(startup.lists.posts, address, page, target, now);
-        });
+    check.setFetchedCallback([&](const std::string& address, const MeasuredPage& page,
+                                 const CheckTarget& target, const ThreadNews&) {
+        fetched.push_back({address, page, target});
+        noteFetchedPage(startup.lists.posts, address, page, target, now);
+    });
     QEventLoop loop;
     check.start(startup.lists.posts, [&loop] { loop.quit(); });
     if (check.running()) loop.exec();
     keepCheckDetails(folder, fetched);
 
-    for (const std::string& post : check.newReplies())
-        std::cout << withHiddenPassword(post) << '\n';
+    std::vector<ThreadWithNews> found;
+    for (const ParallelCheck::Found& f : check.found()) {
+        found.push_back({shownName(startup.lists.posts, f.address), f.address, f.news});
+        std::cout << checkLine(found.back()) << '\n';
+    }
     std::cout.flush();
     const std::vector<CheckFailure> failures = check.failures();
     for (const CheckFailure& f : failures) {
@@ -221,10 +227,7 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
                   << f.reason << "\n";
     }
     if (notify) {
-        std::vector<std::string> names;
-        for (const std::string& address : check.newReplies())
-            names.push_back(shownName(startup.lists.posts, address));
-        if (Status shown = notifyNewReplies(names); !shown) {
+        if (Status shown = notifyNewReplies(found); !shown) {
             std::cerr << "boardcast: " << shown.error().text << "\n";
         }
     }

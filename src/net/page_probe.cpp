@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "core/storage/private_folder.h"
+#include "net/html_document.h"
+#include "net/thread_posts.h"
 
 namespace boardcast {
 
@@ -19,6 +21,10 @@ constexpr std::string_view kChunkedEnd = "0\r\n\r\n";
 constexpr std::string_view kCutOff = "the page was cut off";
 constexpr std::string_view kTooManyRedirections = "too many redirections";
 constexpr std::string_view kTooLarge = "page too large";
+constexpr std::string_view kChallenged =
+    "the forum's bot protection stopped the check; open the thread in the browser";
+constexpr std::string_view kMembersOnly =
+    "the forum shows this thread only to members who are logged in";
 
 char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -240,6 +246,8 @@ void PageProbe::connectTo(const std::string& url) {
     endMatch_ = 0;
     lineIndex_ = 0;
     statusCode_ = 0;
+    reasonPhrase_.clear();
+    cfChallenge_ = false;
     location_.clear();
     declaredLength_.reset();
     chunked_ = false;
@@ -385,6 +393,9 @@ void PageProbe::headerLineEnded() {
         if (line_.starts_with("HTTP/") && space != std::string::npos) {
             statusCode_ =
                 parseNumber<int>(std::string_view(line_).substr(space + 1, 3)).value_or(0);
+            if (line_.size() > space + 5) {
+                reasonPhrase_ = trimmed(std::string_view(line_).substr(space + 5));
+            }
         }
     }
     const size_t colon = line_.find(':');
@@ -395,6 +406,7 @@ void PageProbe::headerLineEnded() {
             return name.size() == wanted.size() && startsWithCi(name, wanted);
         };
         if (is("location") && location_.empty()) location_ = std::string(value);
+        if (is("cf-mitigated") && startsWithCi(value, "challenge")) cfChallenge_ = true;
         if (is("content-length") && !declaredLength_) {
             auto length = parseNumber<std::int64_t>(value);
             if (length && *length >= 0) declaredLength_ = length;
@@ -428,13 +440,64 @@ void PageProbe::complete() {
     socket_.stopIdleTimer();
     state_ = State::Done;
     socket_.close();
-    MeasuredPage page(bodyBytes_, pageTitle(content_.content()));
+    const std::string& content = content_.content();
+    const HtmlDocument html = HtmlDocument::parse(content);
+    ThreadPosts read = readThreadPosts(html);
+    const bool postsRead = !read.engine.empty();
+    // A page that stands where the thread should is no measurement of it.
+    std::string notThread;
+    switch (pageProblem(html, statusCode_, cfChallenge_, postsRead)) {
+        case PageProblem::Challenge:
+            notThread = std::string(kChallenged);
+            break;
+        case PageProblem::LoginRequired:
+            notThread = std::string(kMembersOnly);
+            break;
+        case PageProblem::None:
+            if (statusCode_ >= 400) notThread = "the forum answered " + statusText();
+            break;
+    }
+    if (!notThread.empty()) {
+        content_ = BodyReader(0, false);
+        return fail(notThread);
+    }
+    MeasuredPage page(bodyBytes_, pageTitle(content));
     page.address = current_.substr(0, current_.find('#'));
-    const PageLinks links = pageLinks(content_.content());
+    const PageLinks links = pageLinks(content);
     if (!links.next.empty()) page.nextPage = resolveLocation(current_, links.next);
     if (!links.canonical.empty()) page.canonical = resolveLocation(current_, links.canonical);
+    page.postsRead = postsRead;
+    if (postsRead) {
+        for (ForumPost& post : read.posts) {
+            if (!post.address.empty()) post.address = resolveLocation(current_, post.address);
+        }
+        page.posts = std::move(read.posts);
+        page.latestPostCount = static_cast<int>(page.posts.size());
+    }
     content_ = BodyReader(0, false);
     if (client_) client_->onMeasured(page);
+}
+
+// "404 Not Found": the status and the server's reason phrase, or HTTP's own name for the
+// status when the server sent none.
+std::string PageProbe::statusText() const {
+    std::string reason = reasonPhrase_;
+    if (reason.empty()) {
+        static const std::pair<int, std::string_view> kNames[] = {{400, "Bad Request"},
+                                                                  {401, "Unauthorized"},
+                                                                  {403, "Forbidden"},
+                                                                  {404, "Not Found"},
+                                                                  {410, "Gone"},
+                                                                  {429, "Too Many Requests"},
+                                                                  {500, "Internal Server Error"},
+                                                                  {502, "Bad Gateway"},
+                                                                  {503, "Service Unavailable"},
+                                                                  {504, "Gateway Timeout"}};
+        for (const auto& [code, name] : kNames) {
+            if (code == statusCode_) reason = name;
+        }
+    }
+    return std::to_string(statusCode_) + (reason.empty() ? "" : " " + reason);
 }
 
 void PageProbe::onError(const std::string& text) {

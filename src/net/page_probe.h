@@ -29,7 +29,7 @@ struct ProbeTarget {
     std::string host;  // the Host header's text, ":port" included
     std::string path;  // the request target: begins with "/", encoded, without a fragment
     bool tls = false;
-    std::string connectHost;         // the host to connect to, and for TLS the server name
+    std::string connectHost;            // the host to connect to, and for TLS the server name
     std::optional<std::uint16_t> port;  // from ":port"; else the scheme's port
 };
 
@@ -61,8 +61,8 @@ struct ProbePorts {
 
 // How long and how large a page may be, so that no server holds a probe for ever.
 struct ProbeLimits {
-    int silenceMs = 30000;    // no event from the connection for this long
-    int pageMs = 120000;      // one page, redirections included, from start to last byte
+    int silenceMs = 30000;  // no event from the connection for this long
+    int pageMs = 120000;    // one page, redirections included, from start to last byte
     std::int64_t maxBodyBytes = std::int64_t{64} << 20;
     int maxRedirects = 5;
 };
@@ -78,8 +78,8 @@ public:
     // Takes over the socket's events. The socket and the status panels must outlive the
     // probe; a probe that goes away closes its connection and stops reporting. Without a
     // clock the system's steady clock is used.
-    PageProbe(Socket& socket, StatusPanels& status, ProbePorts ports = {},
-              ProbeLimits limits = {}, ProbeClock clock = {});
+    PageProbe(Socket& socket, StatusPanels& status, ProbePorts ports = {}, ProbeLimits limits = {},
+              ProbeClock clock = {});
     ~PageProbe() override;
 
     void setClient(MeasurementClient* client) override { client_ = client; }
@@ -117,6 +117,7 @@ private:
     void countBody(std::string_view body);
     size_t scanHeader(std::string_view bytes);
     void headerLineEnded();
+    std::string statusText() const;
 
     Socket& socket_;
     StatusPanels& status_;
@@ -132,7 +133,7 @@ private:
     int redirects_ = 0;
     std::int64_t startedMs_ = 0;
     bool timerIsDeadline_ = false;  // the timer runs to the page's deadline, not a silence
-    std::string pendingFailure_;  // reported when the timer fires
+    std::string pendingFailure_;    // reported when the timer fires
     ProbeTarget target_;
     bool headerSeen_ = false;
     std::int32_t contentLength_ = 0;
@@ -141,6 +142,8 @@ private:
     // What the header says beyond the Content-Length of the progress text.
     int lineIndex_ = 0;
     int statusCode_ = 0;
+    std::string reasonPhrase_;
+    bool cfChallenge_ = false;  // "cf-mitigated: challenge"
     std::string location_;
     std::optional<std::int64_t> declaredLength_;  // a readable Content-Length header
     bool chunked_ = false;
@@ -154,7 +157,7 @@ private:
     std::string line_;
     bool contentLengthLineSeen_ = false;
     std::int32_t headerContentLength_ = 0;  // takes effect once the whole header is in
-    int endMatch_ = 0;  // characters of CR LF CR LF matched so far
+    int endMatch_ = 0;                      // characters of CR LF CR LF matched so far
 };
 
 }  // namespace boardcast

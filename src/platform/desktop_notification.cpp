@@ -63,8 +63,8 @@ private:
 
 }  // namespace
 
-Status notifyNewReplies(const std::vector<std::string>& posts, std::function<void()> clicked) {
-    if (posts.empty()) return {};
+Status notifyNewReplies(const std::vector<ThreadWithNews>& threads, std::function<void()> clicked) {
+    if (threads.empty()) return {};
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return Error{ErrorCode::Network,
@@ -76,7 +76,7 @@ Status notifyNewReplies(const std::vector<std::string>& posts, std::function<voi
         bus.call(serviceCall(QStringLiteral("GetCapabilities")), QDBus::Block, kCallTimeoutMs);
     const bool markup =
         capabilities.isValid() && capabilities.value().contains(QStringLiteral("body-markup"));
-    const ReplyNotice notice = replyNotice(posts, markup);
+    const ReplyNotice notice = replyNotice(threads, markup);
 
     const ProductIdentity& identity = productIdentity();
     QDBusMessage notify = serviceCall(QStringLiteral("Notify"));

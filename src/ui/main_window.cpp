@@ -33,14 +33,12 @@
 #include "core/storage/private_folder.h"
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
-#include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
-#include "net/page_probe.h"
 #include "platform/desktop_keyring.h"
 #include "platform/desktop_notification.h"
-#include "platform/qt_probe_socket.h"
 #include "platform/qt_strings.h"
+#include "platform/watching_service.h"
 #include "ui/appearance.h"
 #include "ui/browser_panel.h"
 #include "ui/check_options_dialog.h"
@@ -146,21 +144,20 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
 
     BrowserPanel::Services services{joinPath(folder_, kScratchFile),
                                     [this](int index) { return pasteText(index); },
-                                    [this] { watchThisPost(); }};
+                                    [this] { watchPostedPage(); }};
     browserPanel_ = new BrowserPanel(*this, std::move(services), area);
     browserPanel_->setGeometry(tw(3840, 900, 6375, 7395));
 
-    sizesSocket_ = std::make_unique<QtProbeSocket>();
-    sizeProbe_ = std::make_unique<PageProbe>(*sizesSocket_, *this);
-    latestFinder_ = std::make_unique<LatestPageFinder>(*sizeProbe_);
-    watcher_ = std::make_unique<PostWatcher>(lists_.posts, *latestFinder_, *this);
     checkPanels_ = std::make_unique<ThrottledPanels>(*this);
     checkSettings_ = loadCheckSettings(settings_);
-    buildReplyCheck();
+    watching_ = std::make_unique<WatchingService>(*this, *checkPanels_, checkSettings_.jobs,
+                                                  checkSettings_.perHost);
+    watcher_ = std::make_unique<PostWatcher>(lists_.posts, watching_->measurer(), *this);
+    connectReplyCheck();
     checkTimer_ = new QTimer(this);
     checkTimer_->setObjectName(QStringLiteral("checkTimer"));
     connect(checkTimer_, &QTimer::timeout, this, [this] {
-        if (!replyCheck_->running()) checkForNewReplies();
+        if (!watching_->check().running()) checkForNewReplies();
     });
     applyCheckTimer();
     watcher_->setPostOutcomeCallback(
@@ -185,11 +182,11 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     load(homePage);
 }
 
-// Hands the reply check's texts (its own and its probes') to the window's panels. Progress
-// (panel 1's "checking N of M", the probes' phase texts in panel 2 and download counts in
-// panel 3), which eight probes would otherwise change thousands of times a second, reaches
-// the screen at most four times a second, the latest text of each panel last. The check's
-// outcome in panel 1 shows at once, after whatever was held back for panels 2 and 3.
+// Hands the reply check's texts to the window's panels. Progress (panel 1's "checking N of
+// M", the probes' phase texts in panel 2 and download counts in panel 3), which eight probes
+// would otherwise change thousands of times a second, reaches the screen at most four times
+// a second, the latest text of each panel last. The end of a check shows at once, and the
+// probes' texts still held back are dropped: nothing of a page fetched stays on show.
 class MainWindow::ThrottledPanels final : public StatusPanels {
 public:
     explicit ThrottledPanels(MainWindow& window) : window_(window) {
@@ -198,22 +195,34 @@ public:
         shown_.start();
     }
 
+    // The probes' texts.
     void setPanelText(int panel, const std::string& text) override {
-        if (panel < 1 || panel > 3) return;
-        if (panel == 1 && !text.starts_with("checking ")) {
-            pending_[0].reset();  // the outcome replaces the progress
-            flush();
-            window_.setPanelText(panel, text);
-            return;
+        if (panel < 2 || panel > 3 || ended_) return;
+        hold(panel, text);
+    }
+
+    void setProgress(const CheckProgress& progress) {
+        if (progress.phase == CheckProgress::Phase::Running) {
+            ended_ = false;
+            return hold(1, progressText(progress));
         }
+        ended_ = true;
+        timer_.stop();
+        pending_ = {};
+        window_.setPanelText(1, progressText(progress));
+        window_.setPanelText(2, lastFailureText(window_.watching_->check().failures()));
+        window_.setPanelText(3, {});
+    }
+
+private:
+    static constexpr int kIntervalMs = 250;
+
+    void hold(int panel, const std::string& text) {
         pending_[static_cast<size_t>(panel - 1)] = text;
         if (!timer_.isActive()) {
             timer_.start(static_cast<int>(std::max<qint64>(0, kIntervalMs - shown_.elapsed())));
         }
     }
-
-private:
-    static constexpr int kIntervalMs = 250;
 
     void flush() {
         timer_.stop();
@@ -228,33 +237,30 @@ private:
     QTimer timer_;
     QElapsedTimer shown_;
     std::array<std::optional<std::string>, 3> pending_;  // by panel
+    bool ended_ = false;  // a check has ended: late texts of its probes are not shown
 };
 
 // The reply check is the command line's: several pages at once, a few from each host, as
-// the user's settings say. Built anew when they change, between checks.
-void MainWindow::buildReplyCheck() {
-    replyCheck_.reset();
-    checkProbes_.clear();
-    checkSockets_.clear();
-    std::vector<PageMeasurer*> measurers;
-    for (int i = 0; i < checkSettings_.jobs; ++i) {
-        checkSockets_.push_back(std::make_unique<QtProbeSocket>());
-        checkProbes_.push_back(std::make_unique<PageProbe>(*checkSockets_.back(), *checkPanels_));
-        measurers.push_back(checkProbes_.back().get());
-    }
-    replyCheck_ = std::make_unique<ParallelCheck>(measurers, *checkPanels_, checkSettings_.perHost);
-    replyCheck_->setChangedCallback([this] {
+// the user's settings say. Its engine is built anew when they change, between checks; the
+// callbacks stay.
+void MainWindow::connectReplyCheck() {
+    ParallelCheck& check = watching_->check();
+    check.setChangedCallback([this] {
         refreshNewReplies();
-        if (stopCheckAction_) stopCheckAction_->setEnabled(replyCheck_->running());
+        if (stopCheckAction_) stopCheckAction_->setEnabled(watching_->check().running());
     });
-    replyCheck_->setPostOutcomeCallback(
-        [this](const std::string& address, const std::string& failure) {
-            notePostOutcome(address, failure);
-        });
-    replyCheck_->setFetchedCallback(
-        [this](const std::string& address, const MeasuredPage& page, const CheckTarget& target) {
-            noteFetched(address, page, target);
-        });
+    check.setProgressCallback(
+        [this](const CheckProgress& progress) { checkPanels_->setProgress(progress); });
+    check.setPostOutcomeCallback([this](const std::string& address, const std::string& failure) {
+        notePostOutcome(address, failure);
+    });
+    check.setFetchedCallback(
+        [this](const std::string& address, const MeasuredPage& page, const CheckTarget& target,
+               const ThreadNews& news) { noteFetched(address, page, target, news); });
+}
+
+void MainWindow::rebuildReplyCheck() {
+    watching_->rebuildCheck(checkSettings_.jobs, checkSettings_.perHost);
     checkRebuildPending_ = false;
 }
 
@@ -284,10 +290,10 @@ void MainWindow::setCheckSettings(const CheckSettings& wanted) {
     checkSettings_ = settings;
     if (engineChanged) {
         // A running check goes on as it started; the new engine comes before the next one.
-        if (replyCheck_->running()) {
+        if (watching_->check().running()) {
             checkRebuildPending_ = true;
         } else {
-            buildReplyCheck();
+            rebuildReplyCheck();
         }
     }
     applyCheckTimer();
@@ -300,11 +306,8 @@ void MainWindow::openCheckOptions() {
 
 MainWindow::~MainWindow() {
     // The probes report into this window; they go first.
-    replyCheck_.reset();
     watcher_.reset();
-    latestFinder_.reset();
-    checkProbes_.clear();
-    sizeProbe_.reset();
+    watching_.reset();
 }
 
 void MainWindow::buildCommandRow(QWidget* area) {

@@ -18,6 +18,7 @@
 #include "core/storage/settings_store.h"
 #include "core/watching/check_settings.h"
 #include "core/watching/measurement.h"
+#include "core/watching/reply_notice.h"
 #include "platform/desktop_notification.h"
 
 class QCheckBox;
@@ -36,12 +37,10 @@ class QToolButton;
 namespace boardcast {
 
 class BrowserPanel;
-class PageProbe;
 class PostWatcher;
-class QtProbeSocket;
-class ParallelCheck;
-class LatestPageFinder;
+class WatchingService;
 struct CheckTarget;
+struct ThreadNews;
 class TitleList;
 class PasswordVault;
 
@@ -89,8 +88,8 @@ public:
     const CheckSettings& checkSettings() const { return checkSettings_; }
     // Shows the desktop notification naming posts with new replies, which runs clicked
     // when the user clicks it; tests put their own.
-    using ReplyNotifier =
-        std::function<Status(const std::vector<std::string>& posts, std::function<void()> clicked)>;
+    using ReplyNotifier = std::function<Status(const std::vector<ThreadWithNews>& threads,
+                                               std::function<void()> clicked)>;
     void setReplyNotifier(ReplyNotifier notifier) { notifier_ = std::move(notifier); }
     void addCurrentForum();
     // Moves the forums' passwords into the desktop keyring (on) or back into posts2.txt
@@ -140,7 +139,12 @@ private:
     Status rememberChooserChoice();
     std::string pasteText(int index) const;
     void refreshPosts();
-    void buildReplyCheck();
+    void connectReplyCheck();
+    void rebuildReplyCheck();
+    // Post detection found the user's message on the page shown: it is watched, and the
+    // name the user posts under there is learnt.
+    void watchPostedPage();
+    void watchPage(bool postedNow);
     void notePostOutcome(const std::string& address, const std::string& failure);
     void applyCheckTimer();
     void openCheckOptions();
@@ -153,7 +157,9 @@ private:
     void describePost(QListWidgetItem* entry, const std::string& address) const;
     // A page the check fetched: its title and times go into the post's details.
     void noteFetched(const std::string& address, const MeasuredPage& page,
-                     const CheckTarget& target);
+                     const CheckTarget& target, const ThreadNews& news);
+    // The threads the last check found with new replies, as the user is told of them.
+    std::vector<ThreadWithNews> threadsWithNews() const;
     // The user renamed a forum in place.
     void renameForum(QListWidgetItem* item);
     // Every change of a list is written at once, so that a crash or "E&xit" loses nothing.
@@ -175,16 +181,11 @@ private:
     ProgramLists lists_;
     bool syncingFields_ = false;
 
-    std::unique_ptr<QtProbeSocket> sizesSocket_;
-    std::vector<std::unique_ptr<QtProbeSocket>> checkSockets_;
-    std::unique_ptr<PageProbe> sizeProbe_;
-    std::unique_ptr<LatestPageFinder> latestFinder_;  // follows the size probe's next pages
-    std::vector<std::unique_ptr<PageProbe>> checkProbes_;
     // The check's progress reaches panel 1 at most a few times a second.
     class ThrottledPanels;
     std::unique_ptr<ThrottledPanels> checkPanels_;
+    std::unique_ptr<WatchingService> watching_;
     std::unique_ptr<PostWatcher> watcher_;
-    std::unique_ptr<ParallelCheck> replyCheck_;
     QAction* stopCheckAction_ = nullptr;
     CheckSettings checkSettings_;
     bool checkRebuildPending_ = false;

@@ -24,13 +24,14 @@
 #include "core/library/message_library.h"
 #include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
+#include "core/shell/program_lists.h"
 #include "core/storage/private_folder.h"
 #include "core/storage/settings_keys.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
-#include "net/page_probe.h"
-#include "platform/qt_probe_socket.h"
+#include "core/watching/reply_notice.h"
 #include "platform/qt_strings.h"
+#include "platform/watching_service.h"
 #include "ui/browser_panel.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
@@ -139,8 +140,16 @@ void MainWindow::pasteIntoPage(int index) {
 }
 
 void MainWindow::watchThisPost() {
+    watchPage(false);
+}
+
+void MainWindow::watchPostedPage() {
+    watchPage(true);
+}
+
+void MainWindow::watchPage(bool postedNow) {
     const std::string address = browserPanel_->currentAddress();
-    if (watcher_->watchCurrentPage(address) < 0) {
+    if (watcher_->watchCurrentPage(address, postedNow) < 0) {
         // A page that cannot be watched says so in the status bar; a full list, which the
         // user must act on, in a box as well.
         const std::string text =
@@ -166,20 +175,28 @@ void MainWindow::removeWatchedPost() {
 
 // The check reads the list as it stands when it starts.
 void MainWindow::checkForNewReplies() {
-    if (checkRebuildPending_ && !replyCheck_->running()) buildReplyCheck();
-    replyCheck_->start(lists_.posts, [this] { replyCheckFinished(); });
+    if (checkRebuildPending_ && !watching_->check().running()) rebuildReplyCheck();
+    ParallelCheck& check = watching_->check();
+    check.setAccountNames(accountNamesByHost(lists_.forums));
+    check.start(lists_.posts, [this] { replyCheckFinished(); });
+}
+
+std::vector<ThreadWithNews> MainWindow::threadsWithNews() const {
+    std::vector<ThreadWithNews> threads;
+    for (const ParallelCheck::Found& f : watching_->check().found()) {
+        threads.push_back({shownName(lists_.posts, f.address), f.address, f.news});
+    }
+    return threads;
 }
 
 void MainWindow::replyCheckFinished() {
     storePosts();  // the titles and times it learnt
-    const std::vector<std::string> found = replyCheck_->newReplies();
+    const std::vector<ThreadWithNews> found = threadsWithNews();
     postsTabBar->setTabText(1, found.empty()
                                    ? QStringLiteral("New Replies ")
                                    : QStringLiteral("New Replies (%1)").arg(found.size()));
     if (found.empty() || isActiveWindow() || !notifier_) return;
-    std::vector<std::string> names;
-    for (const std::string& address : found) names.push_back(shownName(lists_.posts, address));
-    if (Status shown = notifier_(names, [this] { showNewReplies(); }); !shown) {
+    if (Status shown = notifier_(found, [this] { showNewReplies(); }); !shown) {
         setPanelText(2, shown.error().text);
     }
 }
@@ -192,8 +209,8 @@ void MainWindow::showNewReplies() {
 }
 
 void MainWindow::stopReplyCheck() {
-    if (!replyCheck_->running()) return;
-    replyCheck_->stop();
+    if (!watching_->check().running()) return;
+    watching_->check().stop();
     storePosts();
 }
 
@@ -328,8 +345,20 @@ void MainWindow::showLoginFields() {
 
 void MainWindow::openListEntry(QListWidget* list, int row) {
     if (row < 0 || row >= list->count()) return;
+    const std::string address = toStdString(TitleList::addressOf(list->item(row)));
+    std::string shown = address;
+    if (list == newRepliesList) {
+        // The first new post, and the thread's posts count as seen from now on.
+        for (const ParallelCheck::Found& f : watching_->check().found()) {
+            if (f.address != address || !f.news.byPosts) continue;
+            if (!f.news.posts.empty() && !f.news.posts.front().address.empty())
+                shown = f.news.posts.front().address;
+            markSeen(lists_.posts, address, f.news.newest);
+            storePosts();
+        }
+    }
     browserPanel_->autoInsert().armPostCheck();
-    browserPanel_->navigate(toStdString(TitleList::addressOf(list->item(row))));
+    browserPanel_->navigate(shown);
 }
 
 void MainWindow::selectPostsTab(int index) {
@@ -399,7 +428,7 @@ void MainWindow::showPost(const std::string& address) {
 }
 
 void MainWindow::noteFetched(const std::string& address, const MeasuredPage& page,
-                             const CheckTarget& target) {
+                             const CheckTarget& target, const ThreadNews&) {
     noteFetchedPage(lists_.posts, address, page, target, secondsNow());
     if (!target.latest && !lists_.posts.detailsOf(address).latestPage.empty()) {
         fellBack_.insert(address);
@@ -409,24 +438,17 @@ void MainWindow::noteFetched(const std::string& address, const MeasuredPage& pag
     showPost(address);
 }
 
-// Each thread with new replies: its title and how much its page grew.
+// Each thread with new replies: its title and who answered (or how much its page grew);
+// the tip names its forum and what each new post begins with.
 void MainWindow::refreshNewReplies() {
     refill(
-        newRepliesList, postsFilter, replyCheck_->newReplies(),
-        [](const std::string& address) { return address; },
-        [this](QListWidgetItem* entry, const std::string& address) {
-            const PostDetails& d = lists_.posts.detailsOf(address);
-            const int row = lists_.posts.indexOfWatched(address);
-            const auto baseline = row < 0 ? std::nullopt : parseBaseline(lists_.posts.at(row).size);
-            QString text = toQString(shownName(lists_.posts, address));
-            if (baseline && d.seenBytes >= 0) {
-                text +=
-                    QStringLiteral(" (+%1 bytes)")
-                        .arg(QLocale().toString(static_cast<qlonglong>(d.seenBytes - *baseline)));
-            }
-            entry->setText(text);
-            QString tip = toQString(withHiddenPassword(address));
-            if (d.grewAt > 0) tip += QStringLiteral("\nGrew: ") + timeText(d.grewAt);
+        newRepliesList, postsFilter, threadsWithNews(),
+        [](const ThreadWithNews& t) { return t.address; },
+        [this](QListWidgetItem* entry, const ThreadWithNews& t) {
+            entry->setText(toQString(newRepliesEntry(t)));
+            QString tip = toQString(newRepliesTip(t, hostKey(t.address)));
+            const PostDetails& d = lists_.posts.detailsOf(t.address);
+            if (d.grewAt > 0) tip += QStringLiteral("\nFound: ") + timeText(d.grewAt);
             entry->setToolTip(tip);
         });
 }

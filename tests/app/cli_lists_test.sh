@@ -34,7 +34,7 @@ check "default folder" '\r\n' "$tmp/data/Boardcast/posts.txt"
 printf 'http://ann:secret@a/1\r\n\r\nhttp://b/2\r\n\r\n' >"$d/posts.txt"
 printf '1500\r\n\r\n' >"$d/sizes.txt"
 "$bin" posts --data-dir "$d" >"$tmp/out" 2>"$tmp/err"
-check "posts with baselines, passwords hidden" 'http://ann:***@a/1\t1500\t\t\nhttp://b/2\tnot measured\t\t\n' "$tmp/out"
+check "posts with baselines, passwords hidden" 'http://ann:***@a/1\t1500\t\t\t\nhttp://b/2\tnot measured\t\t\t\n' "$tmp/out"
 
 # Forums print their usernames, never a password.
 printf 'http://f/1|alice|secret1\r\n\r\nhttp://f/2\r\n\r\nhttp://f/3|bob\r\n' >"$d/posts2.txt"

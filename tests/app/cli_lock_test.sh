@@ -25,7 +25,7 @@ for round in $(seq 10); do
     wait $a; ra=$?
     wait $b; rb=$?
     "$bin" posts --data-dir "$d" | sort >"$tmp/out"
-    printf '%s\t8\t\t%s\n%s\t9\t\t%s\n' "$site/a.html" "$site/a.html" "$site/b.html" "$site/b.html" >"$tmp/want"
+    printf '%s\t8\t\t%s\t\n%s\t9\t\t%s\t\n' "$site/a.html" "$site/a.html" "$site/b.html" "$site/b.html" >"$tmp/want"
     if [[ $ra -ne 0 || $rb -ne 0 ]] || ! cmp -s "$tmp/want" "$tmp/out"; then
         lost=$((lost + 1)); cat "$tmp/err.a" "$tmp/err.b" "$tmp/out"
     fi

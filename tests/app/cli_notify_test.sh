@@ -57,16 +57,16 @@ if [[ $(cat "$tmp/rc") == 0 && -e $tmp/ready && ! -e $tmp/none.log ]]; then pass
 # Both grow by more than 500 bytes: one notification names both, in list order.
 for page in a b; do head -c 600 /dev/zero | tr '\0' 'b' >>"$www/$page.html"; done
 check_on_bus "$tmp/markup.log"
-check "results still printed" "$site/a.html?x=1&y=2\\n$site/b.html\\n" "$tmp/out"
+check "results still printed" "$site/a.html?x=1&y=2\\t+600 bytes\\t\\n$site/b.html\\t+600 bytes\\t\\n" "$tmp/out"
 printf '%s\n' "app_name=Boardcast" "replaces_id=0" "app_icon=example.quillfen.Boardcast" \
-    "summary=New replies in 2 watched posts" "body=$site/a.html?x=1&amp;y=2\\n$site/b.html" \
+    "summary=New replies in 2 threads" "body=$site/a.html?x=1&amp;y=2 (+600 bytes)\\n$site/b.html (+600 bytes)" \
     "actions=" "hint category=network" "hint desktop-entry=example.quillfen.Boardcast" \
     "expire_timeout=-1" "end" >"$tmp/want.log"
 if cmp -s "$tmp/want.log" "$tmp/markup.log"; then pass "one notification naming both posts"; else fail "notification"; diff "$tmp/want.log" "$tmp/markup.log"; cat "$tmp/err"; fi
 
 # A service that does not read markup gets the address as it is.
 check_on_bus "$tmp/plain.log" --no-markup
-if grep -qxF "body=$site/a.html?x=1&y=2\\n$site/b.html" "$tmp/plain.log"; then pass "plain body for a service without markup"; else fail "plain body"; cat "$tmp/plain.log"; fi
+if grep -qxF "body=$site/a.html?x=1&y=2 (+600 bytes)\\n$site/b.html (+600 bytes)" "$tmp/plain.log"; then pass "plain body for a service without markup"; else fail "plain body"; cat "$tmp/plain.log"; fi
 
 # No session bus: the results are printed, the status is the check's, and it says why.
 DBUS_SESSION_BUS_ADDRESS=unix:path=$tmp/no-bus DISPLAY= "$bin" check --notify --data-dir "$d" \

@@ -30,7 +30,7 @@ check "sizes saved" '1000\r\n\r\n2000\r\n\r\n' "$d/sizes.txt"
 rc=$?
 if [[ $rc -eq 1 ]] && grep -q "could not be measured" "$tmp/err"; then pass "unreachable page fails"; else fail "unreachable page fails (exit $rc)"; cat "$tmp/err"; fi
 "$bin" posts --data-dir "$d" >"$tmp/out"
-check "unreachable page kept unmeasured, titles and latest pages beside" "$site/grows.html#p2\\t1000\\t\\t$site/grows.html\\n$site/same.html\\t2000\\tWidgets & more\\t$site/same.html\\nhttp://127.0.0.1:1/x\\tnot measured\\t\\t\\n" "$tmp/out"
+check "unreachable page kept unmeasured, titles and latest pages beside" "$site/grows.html#p2\\t1000\\t\\t$site/grows.html\\t\\n$site/same.html\\t2000\\tWidgets & more\\t$site/same.html\\t\\nhttp://127.0.0.1:1/x\\tnot measured\\t\\t\\t\\n" "$tmp/out"
 
 # Growth of exactly 500 bytes is no reply; 501 is. The unreachable post is named, the run
 # still finishes, and the exit status says that not every post could be checked.
@@ -41,7 +41,7 @@ check "500 bytes more is not new" '' "$tmp/out"
 head -c 1 /dev/zero | tr '\0' 'c' >>"$www/grows.html"
 "$bin" check --data-dir "$d" >"$tmp/out" 2>"$tmp/err"
 rc=$?
-check "501 bytes more is new" "$site/grows.html#p2\\n" "$tmp/out"
+check "501 bytes more is new, judged by size" "$site/grows.html#p2\\t+501 bytes\\t\\n" "$tmp/out"
 if [[ $rc -eq 3 ]] && grep -q '^finished - 1 new replies found (1 could not be checked)$' "$tmp/err" \
     && grep -q '^boardcast: could not check http://127.0.0.1:1/x: ' "$tmp/err"; then
     pass "check names what it could not check, exit 3"
@@ -62,7 +62,7 @@ if [[ $rc -eq 0 ]] && grep -q '^finished - 0 new replies found$' "$tmp/err"; the
 titled 'Widgets, renamed' >"$www/same.html"
 "$bin" check --data-dir "$d" >/dev/null 2>&1
 "$bin" posts --data-dir "$d" >"$tmp/out"
-check "a check refreshes the title" "$site/same.html\\t2000\\tWidgets, renamed\\t$site/same.html\\n" "$tmp/out"
+check "a check refreshes the title" "$site/same.html\\t2000\\tWidgets, renamed\\t$site/same.html\\t\\n" "$tmp/out"
 
 "$bin" check --jobs 17 --data-dir "$d" >"$tmp/out" 2>"$tmp/err"
 rc=$?

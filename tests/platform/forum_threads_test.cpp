@@ -14,9 +14,10 @@
 #include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
+#include "core/watching/reply_notice.h"
 #include "local_servers.h"
 #include "net/page_probe.h"
-#include "platform/qt_probe_socket.h"
+#include "platform/watching_service.h"
 
 namespace boardcast {
 namespace {
@@ -84,19 +85,24 @@ struct Engine {
     std::string aPermalink, aFirstPage, aLatest;
     // Thread B's last page is full: the reply opens a new page.
     std::string bFirstPage, bLatest;
-    std::string cOnly;  // a thread of one post
+    std::string cOnly;           // a thread of one post
+    std::string aSeenBefore;     // thread A's newest post when watched
+    std::string aReply, bReply;  // the first lines of the second member's replies
 };
 
 const Engine kEngines[] = {
     {"mybb", "http://127.0.0.1:8081", "/showthread.php?tid=2&pid=4", "/showthread.php?tid=2",
      "/showthread.php?tid=2&page=3", "/showthread.php?tid=3", "/showthread.php?tid=3&page=2",
-     "/showthread.php?tid=1"},
+     "/showthread.php?tid=1", "26", "Post 26 of thread A. A reply by a second member.",
+     "Post 21 of thread B. A reply by a second member; it opens page 3."},
     {"fluxbb", "http://127.0.0.1:8082", "/viewtopic.php?pid=5", "/viewtopic.php?id=3",
      "/viewtopic.php?id=3&p=3", "/viewtopic.php?id=4", "/viewtopic.php?id=4&p=2",
-     "/viewtopic.php?id=2"},
+     "/viewtopic.php?id=2", "57", "Post 56 of thread A. A reply by a second member.",
+     "Post 51 of thread B. A reply by a second member; it opens page 3."},
     {"smf", "http://127.0.0.1:8083", "/index.php?topic=3.msg5", "/index.php?topic=3.0",
      "/index.php?topic=3.30", "/index.php?topic=4.0", "/index.php?topic=4.15",
-     "/index.php?topic=2.0"},
+     "/index.php?topic=2.0", "37", "Post 36 of thread A. A reply by a second member.",
+     "Post 31 of thread B. A reply by a second member; it opens page 3."},
 };
 
 TEST(ForumThreads, EveryReplyIsSeenOnTheLatestPageAndEachThreadIsWatchedOnce) {
@@ -104,11 +110,9 @@ TEST(ForumThreads, EveryReplyIsSeenOnTheLatestPageAndEachThreadIsWatchedOnce) {
         SCOPED_TRACE(engine.name);
         CapturedForum forum(engine.name, QByteArray::fromStdString(engine.origin));
         Panels panels;
-        QtProbeSocket socket;
-        PageProbe probe(socket, panels);
-        LatestPageFinder finder(probe);
+        WatchingService service(panels, panels, 3, 6);
         WatchList posts;
-        PostWatcher watcher(posts, finder, panels);
+        PostWatcher watcher(posts, service.measurer(), panels);
         auto watch = [&](const std::string& path) {
             ASSERT_GE(watcher.watchCurrentPage(forum.url(path)), 0);
             ASSERT_TRUE(waitFor([&] { return !watcher.measuring(); }, 10000));
@@ -127,27 +131,33 @@ TEST(ForumThreads, EveryReplyIsSeenOnTheLatestPageAndEachThreadIsWatchedOnce) {
                   forum.url(engine.bLatest));
         EXPECT_EQ(posts.detailsOf(forum.url(engine.cOnly)).latestPage, forum.url(engine.cOnly));
 
-        std::vector<std::unique_ptr<QtProbeSocket>> sockets;
-        std::vector<std::unique_ptr<PageProbe>> probes;
-        std::vector<PageMeasurer*> measurers;
-        for (int i = 0; i < 3; ++i) {
-            sockets.push_back(std::make_unique<QtProbeSocket>());
-            probes.push_back(std::make_unique<PageProbe>(*sockets.back(), panels));
-            measurers.push_back(probes.back().get());
-        }
-        ParallelCheck check(measurers, panels);
-        auto newReplies = [&] {
+        EXPECT_EQ(posts.detailsOf(a).seenPostId, engine.aSeenBefore);
+        EXPECT_EQ(posts.detailsOf(a).latestPostCount, 5);
+
+        ParallelCheck& check = service.check();
+        auto found = [&](std::vector<std::string> ownNames) {
+            check.setAccountNames({{hostKey(forum.url("/")), std::move(ownNames)}});
             bool finished = false;
             check.start(posts, [&finished] { finished = true; });
             EXPECT_TRUE(waitFor([&] { return finished; }, 10000));
             EXPECT_TRUE(check.failures().empty());
-            return check.newReplies();
+            std::vector<std::string> lines;
+            for (const ParallelCheck::Found& f : check.found()) {
+                EXPECT_TRUE(f.news.byPosts);
+                lines.push_back(checkLine({"", f.address, f.news}) + " | " +
+                                f.news.posts.front().firstLine);
+            }
+            return lines;
         };
-        EXPECT_EQ(newReplies(), std::vector<std::string>{});
+        EXPECT_EQ(found({}), std::vector<std::string>{});
         forum.replyMade();
-        // A grew on its last page; B's last page now leads on to a new one (it grew by
-        // less than 500 bytes on every engine, so the size alone would miss it).
-        EXPECT_EQ(newReplies(), (std::vector<std::string>{a, forum.url(engine.bFirstPage)}));
+        // A grew on its last page; B's reply opened a new page, which the check follows.
+        // Both are the second member's: the user's own when that is the user's name.
+        EXPECT_EQ(found({"admin"}),
+                  (std::vector<std::string>{
+                      a + "\t1\tmember2 | " + engine.aReply,
+                      forum.url(engine.bFirstPage) + "\t1\tmember2 | " + engine.bReply}));
+        EXPECT_EQ(found({"Member2"}), std::vector<std::string>{});
     }
 }
 

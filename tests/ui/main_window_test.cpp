@@ -411,6 +411,64 @@ private Q_SLOTS:
         QCOMPARE(panel(*form, 1), QStringLiteral("check stopped - 0 new replies found"));
     }
 
+    // A thread captured from MyBB: the check names who answered and what they said, the
+    // user's own posts (by the forum's username) are no replies, and opening the entry goes
+    // to the first new post and marks the thread's posts seen.
+    void newRepliesNameWhoAnswered() {
+        bool replied = false;
+        QTcpServer server;
+        QByteArray origin;
+        QList<QByteArray> paths;
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                const QByteArray request = socket->readAll();
+                paths << request.split(' ').value(1);
+                QFile page(QStringLiteral(BOARDCAST_TEST_DATA "/forums/mybb/a-page3-%1.html")
+                               .arg(replied ? QStringLiteral("after") : QStringLiteral("before")));
+                QVERIFY(page.open(QIODevice::ReadOnly));
+                const QByteArray body = page.readAll().replace("http://127.0.0.1:8081", origin);
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        origin = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
+        const std::string thread = origin.toStdString() + "/showthread.php?tid=2&page=3";
+        writeFile("posts2.txt", origin.toStdString() + "/|admin|secret\r\n\r\n");
+        auto form = start();
+        QWebEngineView* view = form->browserPanel().webEngine().view();
+        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+        view->load(QUrl(toQString(thread)));
+        QVERIFY(loaded.wait(20000));
+        child<QPushButton>(*form, "cmdAdd")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readFile("post-details.txt").find("\t26\tadmin\t5") != std::string::npos, 10000);
+
+        replied = true;
+        form->selectPostsTab(1);
+        child<QPushButton>(*form, "cmdReplies")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(panel(*form, 1), QStringLiteral("finished - 1 new replies found"),
+                                  10000);
+        QCOMPARE(panel(*form, 3), QString());  // no download count stays behind
+        auto* list = child<QListWidget>(*form, "lstNew");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Thread A grows in place (1 new: member2)"));
+        QVERIFY(list->item(0)->toolTip().contains(
+            QStringLiteral("member2: Post 26 of thread A. A reply by a second member.")));
+
+        const QRect entry = list->visualItemRect(list->item(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+        QTRY_VERIFY_WITH_TIMEOUT(paths.contains("/showthread.php?tid=2&pid=47"), 20000);
+        QVERIFY(readFile("post-details.txt").find("\t47\tmember2\t5") != std::string::npos);
+        // Seen now: the next check finds nothing new.
+        child<QPushButton>(*form, "cmdReplies")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(panel(*form, 1), QStringLiteral("finished - 0 new replies found"),
+                                  10000);
+    }
+
     // A check on the timer the user set: it finds the grown thread, the New Replies tab
     // counts it, and the window, not in use, shows a notification naming it.
     void timerChecksAndNotifies() {
@@ -433,8 +491,10 @@ private Q_SLOTS:
         std::vector<std::vector<std::string>> notified;
         std::function<void()> click;
         form->setReplyNotifier(
-            [&](const std::vector<std::string>& posts, std::function<void()> clicked) {
-                notified.push_back(posts);
+            [&](const std::vector<ThreadWithNews>& threads, std::function<void()> clicked) {
+                std::vector<std::string> names;
+                for (const ThreadWithNews& t : threads) names.push_back(t.name);
+                notified.push_back(names);
                 click = std::move(clicked);
                 return Status{};
             });
@@ -457,7 +517,11 @@ private Q_SLOTS:
         auto* found = child<QListWidget>(*form, "lstNew")->item(0);
         QCOMPARE(found->text(),
                  QStringLiteral("Thread & one (+%1 bytes)").arg(QLocale().toString(1997)));
-        QVERIFY(found->toolTip().startsWith(toQString(address) + QStringLiteral("\nGrew: ")));
+        // The tip names the forum, says the page was judged by its size, and when.
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
+        QVERIFY(found->toolTip().startsWith(host + u'\n' + toQString(address) +
+                                            QStringLiteral("\nThe page grew by 1,997 bytes")));
+        QVERIFY(found->toolTip().contains(QStringLiteral("\nFound: ")));
 
         form->setCheckSettings({4, 2, 0});  // off again
         QVERIFY(!timer->isActive());

@@ -6,7 +6,6 @@ namespace boardcast {
 
 namespace {
 
-constexpr std::string_view kNewUsername = "Enter Username";
 constexpr std::string_view kNamesFile = "forum-names.txt";
 
 // The login entry of a file line: what follows the address's "|". A username holds no "|",
@@ -58,7 +57,7 @@ bool ForumAccounts::addCurrentForum(std::string address) {
     if (!append({std::move(address), {}})) return false;
     selectForum(count() - 1);
     forums_.back().login = "|";
-    username_ = kNewUsername;
+    username_ = kEnterUsername;
     password_.clear();
     // Stored whether or not the fields changed: with fields that already read
     // "Enter Username" and nothing, storing only on change would leave the login "|".

@@ -16,6 +16,9 @@
 
 namespace boardcast {
 
+// The username a newly added forum gets until the user enters one.
+inline constexpr std::string_view kEnterUsername = "Enter Username";
+
 struct Forum {
     std::string address;  // exactly as the browser reported it
     std::string login;    // username "|" password

@@ -1,6 +1,20 @@
 #include "core/shell/program_lists.h"
 
+#include "core/watching/parallel_check.h"
+
 namespace boardcast {
+
+std::unordered_map<std::string, std::vector<std::string>> accountNamesByHost(
+    const ForumAccounts& forums) {
+    std::unordered_map<std::string, std::vector<std::string>> names;
+    for (int i = 0; i < forums.count(); ++i) {
+        const std::string& login = forums.at(i).login;
+        const std::string username = login.substr(0, login.find('|'));
+        if (username.empty() || username == kEnterUsername) continue;
+        names[hostKey(forums.at(i).address)].push_back(username);
+    }
+    return names;
+}
 
 StartupLists loadProgramLists(const std::string& folder) {
     StartupLists startup;

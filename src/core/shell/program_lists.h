@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <unordered_map>
+#include <vector>
+
 #include "core/forums/forum_accounts.h"
 #include "core/result.h"
 #include "core/watching/watch_lists.h"
@@ -25,6 +28,11 @@ struct StartupLists {
     ProgramLists lists;
     std::vector<std::string> problems;  // readable: files that could not be read, entries left out
 };
+
+// The usernames of the user's forums by host (lower case), for telling the user's own posts
+// from replies; a forum whose username was never entered gives none.
+std::unordered_map<std::string, std::vector<std::string>> accountNamesByHost(
+    const ForumAccounts& forums);
 
 // Reads posts.txt and sizes.txt into the watch list and posts2.txt into the forums.
 StartupLists loadProgramLists(const std::string& folder);

@@ -31,7 +31,17 @@ void LatestPageFinder::stopMeasuring() {
 
 void LatestPageFinder::onMeasured(const MeasuredPage& page) {
     if (!running_) return;
-    if (fetched_++ == 0) first_ = page;
+    if (fetched_++ == 0) {
+        first_ = page;
+    } else if (first_.postsRead) {
+        // The thread's posts, page after page; a page whose posts cannot be read ends them.
+        if (page.postsRead) {
+            first_.posts.insert(first_.posts.end(), page.posts.begin(), page.posts.end());
+            first_.latestPostCount = page.latestPostCount;
+        } else {
+            first_.latestPostCount = -1;
+        }
+    }
     last_ = page;
     visited_.push_back(page.address);
     const std::string& next = page.nextPage;

@@ -16,7 +16,8 @@ inline constexpr int kMaxFollowedPages = 50;
 // page after the other, on the same host, until a page names none, a page repeats, the
 // link leaves the host, a page cannot be fetched, or kMaxFollowedPages pages were fetched.
 // Its client is told of the first page, with latestPage, latestBytes and latestNext saying
-// where the following ended; a failure of the first page is its failure.
+// where the following ended, and the posts of every page fetched; a failure of the first
+// page is its failure.
 class LatestPageFinder final : public PageMeasurer, private MeasurementClient {
 public:
     explicit LatestPageFinder(PageMeasurer& pages);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace boardcast {
 
@@ -13,6 +14,16 @@ class StatusPanels {
 public:
     virtual ~StatusPanels() = default;
     virtual void setPanelText(int panel, const std::string& text) = 0;
+};
+
+// A post as a thread page shows it.
+struct ForumPost {
+    std::string id;         // the engine's number for the post, as the page writes it
+    std::string author;     // the name shown for its author (a guest's too); empty if none
+    std::string firstLine;  // the first line of its own text, quotes of others left out
+    std::string address;    // its permalink, resolved against the page; empty when none
+
+    bool operator==(const ForumPost&) const = default;
 };
 
 // What a measurement learns of a page besides its size.
@@ -26,6 +37,13 @@ struct MeasuredPage {
     std::string address;    // the page measured, after redirections
     std::string nextPage;   // the address of its thread's next page; empty when it has none
     std::string canonical;  // the address its <link rel="canonical"> names; empty when none
+
+    // Whether the page's posts could be read (an engine's markup was found); posts are
+    // then those of this page and, where next pages were followed, of each page after it,
+    // in thread order, and latestPostCount how many stand on the last page fetched.
+    bool postsRead = false;
+    std::vector<ForumPost> posts;
+    int latestPostCount = -1;
 
     // Where following the next pages from this one ended (see LatestPageFinder): the
     // thread's latest page, its size, and the next page it still named when the following

@@ -29,11 +29,31 @@ std::string hostKey(const std::string& address) {
     return host;
 }
 
-ParallelCheck::ParallelCheck(std::vector<PageMeasurer*> measurers, StatusPanels& status,
-                             int perHost)
-    : status_(status), perHost_(std::max(1, perHost)) {
+std::string progressText(const CheckProgress& progress) {
+    switch (progress.phase) {
+        case CheckProgress::Phase::Running:
+            return "checking " + std::to_string(progress.started) + " of " +
+                   std::to_string(progress.total);
+        case CheckProgress::Phase::Finished:
+            return checkSummary(progress.newReplies, progress.failed);
+        case CheckProgress::Phase::Stopped:
+            return "check stopped - " + std::to_string(progress.newReplies) + " new replies found";
+    }
+    return {};
+}
+
+ParallelCheck::ParallelCheck(std::vector<PageMeasurer*> measurers, int perHost)
+    : perHost_(std::max(1, perHost)) {
     for (PageMeasurer* measurer : measurers)
         slots_.push_back(std::make_unique<Slot>(*this, *measurer));
+}
+
+void ParallelCheck::takeCallbacksOf(ParallelCheck& old) {
+    outcome_ = std::move(old.outcome_);
+    fetched_ = std::move(old.fetched_);
+    changed_ = std::move(old.changed_);
+    progress_ = std::move(old.progress_);
+    accountNames_ = std::move(old.accountNames_);
 }
 
 ParallelCheck::~ParallelCheck() {
@@ -49,9 +69,15 @@ void ParallelCheck::start(const WatchList& posts, std::function<void()> finished
     for (int i = 0; i < posts.count(); ++i) {
         const WatchedPost& p = posts.at(i);
         CheckTarget target = checkTargetOf(posts, i);
+        if (const auto names = accountNames_.find(hostKey(p.address)); names != accountNames_.end())
+            target.ownNames.insert(target.ownNames.end(), names->second.begin(),
+                                   names->second.end());
+        CheckTarget own = ownTargetOf(p);
+        own.seenPostId = target.seenPostId;
+        own.ownNames = target.ownNames;
         const size_t host = hostOf(target.url);
         hosts_[host].waiting.push_back(posts_.size());
-        posts_.push_back({p.address, std::move(target), ownTargetOf(p), host});
+        posts_.push_back({p.address, std::move(target), std::move(own), host});
     }
     remaining_ = posts_.size();
     started_ = 0;
@@ -102,18 +128,14 @@ void ParallelCheck::fill() {
         Post& post = posts_[i];
         post.state = Post::State::Fetching;
         slot->post = i;
-        status_.setPanelText(
-            1, "checking " + std::to_string(++started_) + " of " + std::to_string(posts_.size()));
+        ++started_;
+        report(CheckProgress::Phase::Running);
         slot->measurer.startMeasuring(post.target.url);
     }
     filling_ = false;
     if (running_ && remaining_ == 0) {
         running_ = false;
-        const auto failed = failures();
-        // Panel 2 ends on the last failure in list order, whichever probe failed last.
-        status_.setPanelText(2, lastFailureText(failed));
-        status_.setPanelText(1, checkSummary(static_cast<int>(newReplies().size()),
-                                             static_cast<int>(failed.size())));
+        report(CheckProgress::Phase::Finished);
         if (changed_) changed_();
         if (finished_) finished_();
     }
@@ -127,9 +149,23 @@ void ParallelCheck::stop() {
         if (slot->post) slot->measurer.stopMeasuring();
         slot->post.reset();
     }
-    status_.setPanelText(
-        1, "check stopped - " + std::to_string(newReplies().size()) + " new replies found");
+    report(CheckProgress::Phase::Stopped);
     if (changed_) changed_();
+}
+
+void ParallelCheck::report(CheckProgress::Phase phase) {
+    if (!progress_) return;
+    CheckProgress p;
+    p.phase = phase;
+    p.started = static_cast<int>(started_);
+    p.total = static_cast<int>(posts_.size());
+    if (phase != CheckProgress::Phase::Running) {
+        for (const Post& post : posts_) {
+            p.newReplies += post.state == Post::State::NewReplies ? 1 : 0;
+            p.failed += post.state == Post::State::Failed ? 1 : 0;
+        }
+    }
+    progress_(p);
 }
 
 void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string& failure) {
@@ -153,8 +189,8 @@ void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string
         return;
     }
     if (page) {
-        post.state =
-            showsNewReplies(*page, post.target) ? Post::State::NewReplies : Post::State::Unchanged;
+        post.news = threadNews(*page, post.target);
+        post.state = post.news.any() ? Post::State::NewReplies : Post::State::Unchanged;
     } else {
         post.state = Post::State::Failed;
         post.failure = failure;
@@ -162,7 +198,7 @@ void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string
     --remaining_;
     const std::string address = post.address;  // the callbacks may start another run
     const bool grown = post.state == Post::State::NewReplies;
-    if (page && fetched_) fetched_(address, *page, post.target);
+    if (page && fetched_) fetched_(address, *page, post.target, post.news);
     if (outcome_) outcome_(address, failure);
     if (grown && changed_) changed_();
     fill();
@@ -172,6 +208,14 @@ std::vector<std::string> ParallelCheck::newReplies() const {
     std::vector<std::string> found;
     for (const Post& p : posts_) {
         if (p.state == Post::State::NewReplies) found.push_back(p.address);
+    }
+    return found;
+}
+
+std::vector<ParallelCheck::Found> ParallelCheck::found() const {
+    std::vector<Found> found;
+    for (const Post& p : posts_) {
+        if (p.state == Post::State::NewReplies) found.push_back({p.address, p.news});
     }
     return found;
 }

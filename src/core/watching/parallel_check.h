@@ -34,12 +34,22 @@ std::string hostKey(const std::string& address);
 inline constexpr int kDefaultJobs = 8;
 inline constexpr int kDefaultPerHost = 6;
 
+// How far a run has come: posts started of all, and at its end what it found.
+struct CheckProgress {
+    enum class Phase { Running, Finished, Stopped } phase = Phase::Running;
+    int started = 0;
+    int total = 0;
+    int newReplies = 0;  // threads with new replies
+    int failed = 0;      // posts that could not be checked
+};
+// Panel 1's text: "checking N of M", "finished - N new replies found" (with the posts that
+// could not be checked), "check stopped - N new replies found".
+std::string progressText(const CheckProgress& progress);
+
 class ParallelCheck {
 public:
-    // The measurers and the status panels must outlive the check; each measurer is told to
-    // report to it.
-    ParallelCheck(std::vector<PageMeasurer*> measurers, StatusPanels& status,
-                  int perHost = kDefaultPerHost);
+    // The measurers must outlive the check; each measurer is told to report to it.
+    explicit ParallelCheck(std::vector<PageMeasurer*> measurers, int perHost = kDefaultPerHost);
     ~ParallelCheck();
 
     // Starts a run over the posts; finished runs when the last post has been dealt with
@@ -47,12 +57,24 @@ public:
     void start(const WatchList& posts, std::function<void()> finished);
 
     // Ends the run at once: the fetches still running are dropped, finished is not called,
-    // and panel 1 says the check was stopped and what it found so far.
+    // and the progress says the check was stopped and what it found so far.
     void stop();
 
     bool running() const { return running_; }
-    // In list order.
+    // The addresses of the posts found with new replies, in list order.
     std::vector<std::string> newReplies() const;
+    // What was found in each of them, in list order.
+    struct Found {
+        std::string address;
+        ThreadNews news;
+    };
+    std::vector<Found> found() const;
+
+    // The names the user posts under, by host (lower case), beside those the watch list
+    // learnt: the usernames of the user's forums. Taken at the next start.
+    void setAccountNames(std::unordered_map<std::string, std::vector<std::string>> names) {
+        accountNames_ = std::move(names);
+    }
     std::vector<CheckFailure> failures() const;
 
     // Told of each post as it is dealt with: failure is empty when the page was fetched.
@@ -61,6 +83,11 @@ public:
     void setFetchedCallback(FetchedPage fetched) { fetched_ = std::move(fetched); }
     // Told when a post is found with new replies, and when a run starts or ends.
     void setChangedCallback(std::function<void()> changed) { changed_ = std::move(changed); }
+    // Told as each post starts, and once when the run finishes or is stopped.
+    using Progress = std::function<void(const CheckProgress&)>;
+    void setProgressCallback(Progress progress) { progress_ = std::move(progress); }
+    // The callbacks and account names of another check, which is being replaced.
+    void takeCallbacksOf(ParallelCheck& old);
 
 private:
     struct Slot;
@@ -77,6 +104,7 @@ private:
             Failed
         } state = State::Waiting;
         std::string failure{};
+        ThreadNews news{};
     };
     struct Host {
         std::vector<size_t> waiting;  // its posts in list order; next is the first not taken
@@ -86,13 +114,14 @@ private:
         bool hasWaiting() const { return next < waiting.size(); }
     };
     void fill();
+    void report(CheckProgress::Phase phase);
     void done(Slot& slot, const MeasuredPage* page, const std::string& failure);
     void makeReady(size_t host);            // into the heap, when it has waiting posts and room
     size_t hostOf(const std::string& url);  // its host's index in hosts_, added when new
 
     std::vector<std::unique_ptr<Slot>> slots_;
     std::vector<Slot*> idle_;
-    StatusPanels& status_;
+    Progress progress_;
     int perHost_;
     std::vector<Post> posts_;
     std::vector<Host> hosts_;
@@ -107,6 +136,7 @@ private:
     PostOutcome outcome_;
     FetchedPage fetched_;
     std::function<void()> changed_;
+    std::unordered_map<std::string, std::vector<std::string>> accountNames_;
 };
 
 }  // namespace boardcast

@@ -1,6 +1,7 @@
 #include "core/watching/post_watcher.h"
 
 #include "core/storage/text_file.h"
+#include "core/watching/parallel_check.h"
 
 namespace boardcast {
 
@@ -18,7 +19,7 @@ std::string PostWatcher::refusedReason(const std::string& address) {
     return {};
 }
 
-int PostWatcher::watchCurrentPage(const std::string& address) {
+int PostWatcher::watchCurrentPage(const std::string& address, bool postedNow) {
     if (std::string reason = refusedReason(address); !reason.empty()) {
         lastFailure_ = std::move(reason);
         return -1;
@@ -35,6 +36,7 @@ int PostWatcher::watchCurrentPage(const std::string& address) {
 
     // Starting the probe drops any measurement still running, so only this one is awaited.
     address_ = address;
+    postedNow_ = postedNow;
     lastFailure_.clear();
     measuring_ = true;
     probe_.startMeasuring(address);
@@ -50,6 +52,9 @@ void PostWatcher::onMeasured(const MeasuredPage& page) {
     measuring_ = false;
     // By address: posts added or removed meanwhile must not shift the size onto another post.
     const int index = recordMeasurement(posts_, address_, page, added_, secondsNow());
+    if (postedNow_ && page.postsRead) {
+        posts_.learnOwnName(hostKey(address_), newestPost(page.posts).author);
+    }
     if (index >= 0 && posts_.at(index).address != address_) {
         status_.setPanelText(2, "This thread is watched already, as " +
                                     shownName(posts_, posts_.at(index).address) +

@@ -21,7 +21,9 @@ public:
     // measured, and the result becomes the post's baseline when it arrives. Returns the
     // post's index, or -1 when the list is full or the address cannot be fetched (nothing is
     // then added or measured; refusedReason() says why).
-    int watchCurrentPage(const std::string& address);
+    // postedNow: post detection found the user's message on the page, so the author of its
+    // newest post is the name the user posts under on that forum, and is learnt for it.
+    int watchCurrentPage(const std::string& address, bool postedNow = false);
 
     // Why an address cannot be watched: it is blank (a blank line is no entry in
     // posts.txt), or it holds a line break (which would split the request and the file's
@@ -56,6 +58,7 @@ private:
     StatusPanels& status_;
     std::string address_;
     bool added_ = false;  // the post of address_ was added for this measurement
+    bool postedNow_ = false;
     std::string lastFailure_;
     PostOutcome outcome_;
     bool measuring_ = false;

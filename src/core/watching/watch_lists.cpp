@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "core/storage/private_folder.h"
+#include "core/text/ascii.h"
 
 namespace boardcast {
 
@@ -15,6 +16,7 @@ namespace {
 constexpr std::string_view kPostsFile = "posts.txt";
 constexpr std::string_view kSizesFile = "sizes.txt";
 constexpr std::string_view kDetailsFile = "post-details.txt";
+constexpr std::string_view kOwnNamesFile = "own-names.txt";
 
 // Every entry is followed by one empty line, so both files read back the same way.
 constexpr std::string_view kEntryEnd = "\r\n\r\n";
@@ -49,7 +51,8 @@ std::int64_t parseTime(std::string_view text, std::int64_t unknown) {
 }
 
 // One line of post-details.txt: address, title, checkedAt, grewAt, seenBytes, latestPage,
-// latestBytes, latestNext, canonical. Columns a later version adds are skipped.
+// latestBytes, latestNext, canonical, seenPostId, seenPostAuthor, latestPostCount. Columns a
+// later version adds are skipped.
 void readDetailsLine(const std::string& line, std::unordered_map<std::string, PostDetails>& out) {
     std::vector<std::string> fields;
     size_t from = 0;
@@ -68,7 +71,10 @@ void readDetailsLine(const std::string& line, std::unordered_map<std::string, Po
                       field(5),
                       parseTime(field(6), -1),
                       field(7),
-                      field(8)};
+                      field(8),
+                      field(9),
+                      field(10),
+                      static_cast<int>(parseTime(field(11), -1))};
 }
 
 std::string detailsBytes(const WatchList& list) {
@@ -82,9 +88,23 @@ std::string detailsBytes(const WatchList& list) {
                  std::to_string(d.checkedAt) + '\t' + std::to_string(d.grewAt) + '\t' +
                  std::to_string(d.seenBytes) + '\t' + escapedField(d.latestPage) + '\t' +
                  std::to_string(d.latestBytes) + '\t' + escapedField(d.latestNext) + '\t' +
-                 escapedField(d.canonical);
+                 escapedField(d.canonical) + '\t' + escapedField(d.seenPostId) + '\t' +
+                 escapedField(d.seenPostAuthor) + '\t' + std::to_string(d.latestPostCount);
         bytes += kCrLf;
     }
+    return bytes;
+}
+
+// own-names.txt: one line a name, the host and the name tab-separated, hosts in order.
+std::string ownNamesBytes(const WatchList& list) {
+    std::vector<std::string> lines;
+    for (const auto& [host, names] : list.ownNames()) {
+        for (const std::string& name : names)
+            lines.push_back(escapedField(host) + '\t' + escapedField(name));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + std::string(kCrLf);
     return bytes;
 }
 
@@ -93,6 +113,10 @@ std::string detailsBytes(const WatchList& list) {
 std::string shownName(const WatchList& posts, const std::string& address) {
     const std::string& title = posts.detailsOf(address).title;
     return title.empty() ? withHiddenPassword(address) : title;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithIgnoringCase(a, b);
 }
 
 std::int64_t secondsNow() {
@@ -146,8 +170,25 @@ void WatchList::removeAt(int index) {
 void WatchList::clear() {
     posts_.clear();
     details_.clear();
+    ownNames_.clear();
     firstIndex_.clear();
     indexStale_ = false;
+}
+
+const std::vector<std::string>& WatchList::ownNamesOn(const std::string& host) const {
+    static const std::vector<std::string> kNone;
+    const auto it = ownNames_.find(host);
+    return it == ownNames_.end() ? kNone : it->second;
+}
+
+bool WatchList::learnOwnName(const std::string& host, const std::string& name) {
+    if (host.empty() || name.empty()) return false;
+    std::vector<std::string>& names = ownNames_[host];
+    for (const std::string& known : names) {
+        if (sameName(known, name)) return false;
+    }
+    names.push_back(name);
+    return true;
 }
 
 bool WatchList::setSizeOf(std::string_view address, std::int64_t bodyBytes) {
@@ -165,9 +206,11 @@ bool WatchList::setSizeOf(std::string_view address, std::int64_t bodyBytes) {
 Result<LoadedWatchList> loadWatchLists(const std::string& folder) {
     std::string postsPath = joinPath(folder, kPostsFile);
     // Both files as one change left them, also while another program rewrites them.
-    auto files = readFilesTogether(
-        folder, {std::string(kPostsFile), std::string(kSizesFile), std::string(kDetailsFile)},
-        kMaxDataFileBytes, {std::string(kDetailsFile)});
+    auto files = readFilesTogether(folder,
+                                   {std::string(kPostsFile), std::string(kSizesFile),
+                                    std::string(kDetailsFile), std::string(kOwnNamesFile)},
+                                   kMaxDataFileBytes,
+                                   {std::string(kDetailsFile), std::string(kOwnNamesFile)});
     if (!files) return files.error();
 
     LoadedWatchList loaded;
@@ -182,6 +225,12 @@ Result<LoadedWatchList> loadWatchLists(const std::string& folder) {
     for (const std::string& line : splitLines(files.value()[2])) readDetailsLine(line, details);
     for (auto& [address, d] : details) {
         if (loaded.list.isWatched(address)) loaded.list.details(address) = std::move(d);
+    }
+    for (const std::string& line : splitLines(files.value()[3])) {
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        loaded.list.learnOwnName(unescapedField(std::string_view(line).substr(0, tab)),
+                                 unescapedField(std::string_view(line).substr(tab + 1)));
     }
     if (a.size() > kept) {
         size_t dropped = a.size() - kept;
@@ -198,7 +247,8 @@ std::vector<Error> saveWatchLists(const std::string& folder, const WatchList& li
     Status s = writeFilesTogether(
         folder, {{std::string(kPostsFile), fileBytes(list, &WatchedPost::address), {}},
                  {std::string(kSizesFile), fileBytes(list, &WatchedPost::size), {}},
-                 {std::string(kDetailsFile), detailsBytes(list), {}}});
+                 {std::string(kDetailsFile), detailsBytes(list), {}},
+                 {std::string(kOwnNamesFile), ownNamesBytes(list), {}}});
     if (!s) return {s.error()};
     return {};
 }

@@ -47,6 +47,12 @@ struct PostDetails {
     std::int64_t latestBytes = -1;
     std::string latestNext;
     std::string canonical;
+    // The newest post of the thread seen when it was last measured (its id and author),
+    // and how many posts its latest page held then (-1: not known). Empty id: the posts
+    // could not be read, and the check judges the thread by size.
+    std::string seenPostId;
+    std::string seenPostAuthor;
+    int latestPostCount = -1;
 
     bool operator==(const PostDetails&) const = default;
 };
@@ -55,6 +61,9 @@ struct PostDetails {
 // in it hidden.
 class WatchList;
 std::string shownName(const WatchList& posts, const std::string& address);
+
+// Whether two author names are one person's: ASCII letter case ignored.
+bool sameName(std::string_view a, std::string_view b);
 
 // Seconds since 1970 (UTC), for the times above.
 std::int64_t secondsNow();
@@ -85,9 +94,19 @@ public:
     // wherever it now stands. Returns false, recording nothing, when no such post exists.
     bool setSizeOf(std::string_view address, std::int64_t bodyBytes);
 
+    // The names the user posts under on a forum, by its host (lower case), as post
+    // detection learnt them; kept in own-names.txt.
+    const std::vector<std::string>& ownNamesOn(const std::string& host) const;
+    // Adds the name for the host (once; letter case ignored); false when it was known.
+    bool learnOwnName(const std::string& host, const std::string& name);
+    const std::unordered_map<std::string, std::vector<std::string>>& ownNames() const {
+        return ownNames_;
+    }
+
     void clear();
 
 private:
+    std::unordered_map<std::string, std::vector<std::string>> ownNames_;
     std::vector<WatchedPost> posts_;
     std::unordered_map<std::string, PostDetails> details_;
     // address -> its first place in posts_; rebuilt after a removal shifted the places.
@@ -110,8 +129,8 @@ struct LoadedWatchList {
 // file that exists cannot be read.
 Result<LoadedWatchList> loadWatchLists(const std::string& folder);
 
-// Writes posts.txt, sizes.txt and post-details.txt together (all or none, also across a
-// crash): in the first two each entry followed by CR LF CR LF, in the details one line of
+// Writes posts.txt, sizes.txt, post-details.txt and own-names.txt together (all or none, also
+// across a crash): in the first two each entry followed by CR LF CR LF, in the details one line of
 // each watched address; an empty list gives empty files. Returns the error when
 // they could not be written (empty when they were).
 std::vector<Error> saveWatchLists(const std::string& folder, const WatchList& list);

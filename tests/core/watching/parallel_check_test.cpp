@@ -46,7 +46,9 @@ Outcome runCheck(const WatchList& posts, const Pages& pages, int jobs, unsigned 
     std::vector<PageMeasurer*> pointers;
     for (FakeMeasurer& m : measurers) pointers.push_back(&m);
     FakePanels panels;
-    ParallelCheck check(pointers, panels, 2);
+    ParallelCheck check(pointers, 2);
+    check.setProgressCallback(
+        [&](const CheckProgress& p) { panels.setPanelText(1, progressText(p)); });
     bool finished = false;
     check.start(posts, [&] { finished = true; });
     std::mt19937 random(seed);
@@ -121,8 +123,10 @@ TEST(ParallelCheck, LatestPagesAndTheirFallback) {
         d.latestPage = url + "/last";
         d.latestBytes = 5000;
     }
-    const Pages pages = {{"http://h/a/last", 5200}, {"http://h/b/last", std::nullopt},
-                         {"http://h/b", 2000},      {"http://h/c/last", std::nullopt},
+    const Pages pages = {{"http://h/a/last", 5200},
+                         {"http://h/b/last", std::nullopt},
+                         {"http://h/b", 2000},
+                         {"http://h/c/last", std::nullopt},
                          {"http://h/c", std::nullopt}};
     for (int jobs : {1, 3}) {
         for (unsigned seed = 0; seed < 10; ++seed) {
@@ -169,7 +173,9 @@ TEST(ParallelCheck, AnswersThatComeAtOnce) {
     std::vector<PageMeasurer*> pointers;
     for (AtOnce& m : measurers) pointers.push_back(&m);
     FakePanels panels;
-    ParallelCheck check(pointers, panels);
+    ParallelCheck check(pointers);
+    check.setProgressCallback(
+        [&](const CheckProgress& p) { panels.setPanelText(1, progressText(p)); });
     bool finished = false;
     check.start(posts, [&] { finished = true; });
     EXPECT_TRUE(finished);

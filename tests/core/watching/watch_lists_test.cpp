@@ -359,20 +359,31 @@ TEST_F(WatchListFiles, DetailsAreKeptByAddress) {
                                   "http://a/1?page=2",
                                   1234,
                                   "",
-                                  "http://a/c"};
+                                  "http://a/c",
+                                  "47",
+                                  "bob\tby",
+                                  6};
     list.details("gone").title = "not watched";
+    list.learnOwnName("a", "Ann");
+    list.learnOwnName("a", "ann");  // the same name
+    list.learnOwnName("b", "Ann\tB");
     ASSERT_TRUE(saveWatchLists(dir_, list).empty());
     EXPECT_EQ(read("post-details.txt"),
               "http://a/1\tTab\\there, line\\r\\nbreak \\\\ slash\t1700000000\t1700000100\t900\t"
-              "http://a/1?page=2\t1234\t\thttp://a/c\r\n");
+              "http://a/1?page=2\t1234\t\thttp://a/c\t47\tbob\\tby\t6\r\n");
+    EXPECT_EQ(read("own-names.txt"), "a\tAnn\r\nb\tAnn\\tB\r\n");
     const WatchList back = loadList();
     EXPECT_EQ(back.detailsOf("http://a/1"), list.detailsOf("http://a/1"));
+    EXPECT_EQ(back.ownNamesOn("a"), std::vector<std::string>{"Ann"});
+    EXPECT_EQ(back.ownNamesOn("b"), std::vector<std::string>{"Ann\tB"});
     EXPECT_EQ(back.detailsOf("http://b/2"), PostDetails{});
 
     write("post-details.txt",
-          "http://b/2\tLater\t5\tx\t\t\t\t\t\tnext column\r\n\r\nno tab\r\nhttp://a/1\tOld\r\n");
+          "http://b/2\tLater\t5\tx\t\t\t\t\t\t9\t\tseven\tnext column\r\n\r\nno tab\r\n"
+          "http://a/1\tOld\r\n");
     const WatchList later = loadList();
-    EXPECT_EQ(later.detailsOf("http://b/2"), (PostDetails{"Later", 5, 0, -1, "", -1, "", ""}));
+    EXPECT_EQ(later.detailsOf("http://b/2"),
+              (PostDetails{"Later", 5, 0, -1, "", -1, "", "", "9", "", -1}));
     EXPECT_EQ(later.detailsOf("http://a/1"), (PostDetails{"Old", 0, 0, -1, "", -1, "", ""}));
 
     std::filesystem::remove(path("post-details.txt"));  // lists of an older version

@@ -1,0 +1,458 @@
+#include "net/thread_posts.h"
+
+#include <array>
+#include <optional>
+
+#include "core/text/ascii.h"
+#include "core/text/code_pages.h"
+#include "net/html_document.h"
+#include "net/json_value.h"
+
+namespace boardcast {
+
+namespace {
+
+// One step of a selector: an element with this tag (any when empty), class token and
+// attribute; value compared as op says.
+struct Sel {
+    std::string_view tag{};
+    std::string_view cls{};
+    std::string_view attr{};
+    std::string_view value{};
+    enum Op { Has, Equals, Prefix, Contains } op = Has;
+
+    bool empty() const { return tag.empty() && cls.empty() && attr.empty(); }
+    bool matches(const HtmlNode& n) const {
+        if (!n.isElement() || empty()) return false;
+        if (!tag.empty() && n.name != tag) return false;
+        if (!cls.empty() && !n.hasClass(cls)) return false;
+        if (attr.empty()) return true;
+        const std::string* v = n.attribute(attr);
+        if (!v) return false;
+        switch (op) {
+            case Has:
+                return true;
+            case Equals:
+                return *v == value;
+            case Prefix:
+                return v->starts_with(value);
+            case Contains:
+                return v->find(value) != std::string::npos;
+        }
+        return false;
+    }
+};
+
+// Descendants matched step by step: the first element within `within` that matches path[0]
+// and holds a match of the rest.
+using Path = std::array<Sel, 2>;
+
+int findFirst(const HtmlDocument& doc, int within, const Sel* path, size_t steps) {
+    if (steps == 0 || path[0].empty()) return within;
+    const int end = doc.at(within).end;
+    for (int i = within + 1; i < end; ++i) {
+        if (!path[0].matches(doc.at(i))) continue;
+        const int found = findFirst(doc, i, path + 1, steps - 1);
+        if (found >= 0) return found;
+    }
+    return -1;
+}
+int findFirst(const HtmlDocument& doc, int within, const Path& path) {
+    return findFirst(doc, within, path.data(), path.size());
+}
+
+// How one engine marks its posts.
+struct PostRule {
+    std::string_view engine;
+    Sel post;                     // the post's element
+    std::string_view idAttr;      // on it, the attribute holding the id
+    std::string_view idPrefix;    // written before the number ("post_22")
+    std::string_view authorAttr;  // on it, an attribute holding the author's name
+    Path author;                  // else: the element whose text is the name
+    Path content;                 // the post's own text
+    std::array<Sel, 3> quotes;    // within the text: quotes of other posts, left out
+    Sel permalink;                // an <a> whose href is the post's address
+};
+
+// The rules, each read from the engine's own templates (tests/data/forums/*/README.md).
+const PostRule kRules[] = {
+    {"mybb",
+     {"div", "post", "id", "post_", Sel::Prefix},
+     "id",
+     "post_",
+     {},
+     {{{"", "post_author"}, {"", "largetext"}}},
+     {{{"div", "post_body"}}},
+     {{{"blockquote", "mycode_quote"}}},
+     {"a", "", "href", "#pid", Sel::Contains}},
+    {"fluxbb",
+     {"div", "blockpost", "id", "p", Sel::Prefix},
+     "id",
+     "p",
+     {},
+     {{{"div", "postleft"}, {"dt"}}},
+     {{{"div", "postmsg"}}},
+     {{{"div", "quotebox"}}},
+     {"a", "", "href", "pid=", Sel::Contains}},
+    {"smf",
+     {"div", "", "id", "msg", Sel::Prefix},
+     "id",
+     "msg",
+     {},
+     {{{"div", "poster"}, {"h4"}}},
+     {{{"div", "inner", "data-msgid"}}},
+     {{{"blockquote"}}},
+     {"a", "", "href", "msg=", Sel::Contains}},
+    {"phpbb",
+     {"div", "post", "id", "p", Sel::Prefix},
+     "id",
+     "p",
+     {},
+     {{{"", "author"}, {"strong"}}},
+     {{{"div", "content"}}},
+     {{{"blockquote"}}},
+     {"a", "", "href", "#p", Sel::Contains}},
+    {"xenforo",
+     {"article", "message--post", "data-content", "post-", Sel::Prefix},
+     "data-content",
+     "post-",
+     "data-author",
+     {{{"", "message-name"}}},
+     {{{"", "message-body"}, {"", "bbWrapper"}}},
+     {{{"blockquote", "bbCodeBlock--quote"}}},
+     {"a", "", "href", "post-", Sel::Contains}},
+    {"vbulletin",
+     {"li", "", "id", "post_", Sel::Prefix},
+     "id",
+     "post_",
+     {},
+     {{{"", "username_container"}, {"", "username"}}},
+     {{{"div", "", "id", "post_message_", Sel::Prefix}}},
+     {{{"div", "bbcode_container"}}},
+     {"a", "postcounter"}},
+    {"nodebb",
+     {"", "", "component", "post", Sel::Equals},
+     "data-pid",
+     "",
+     "data-username",
+     {{{"", "", "itemprop", "author", Sel::Equals}, {"", "", "itemprop", "name", Sel::Equals}}},
+     {{{"", "", "component", "post/content", Sel::Equals}}},
+     {{{"blockquote"}}},
+     {"a", "", "href", "/post/", Sel::Contains}},
+    {"discourse",
+     {"div", "crawler-post", "id", "post_", Sel::Prefix},
+     "id",
+     "post_",
+     {},
+     {{{"", "creator"}, {"", "", "itemprop", "name", Sel::Equals}}},
+     {{{"", "post", "itemprop", "text", Sel::Equals}}},
+     {{{"aside", "quote"}, {"blockquote"}}},
+     {"a", "post-count"}},
+    {"flarum",
+     {"article", "", "id", "post-", Sel::Prefix},
+     "id",
+     "post-",
+     {},
+     {{{"", "PostUser-name"}}},
+     {{{"", "Post-body"}}},
+     {{{"blockquote"}}},
+     {}},
+};
+
+bool isDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// Blanks collapsed and trimmed, bytes that are not UTF-8 read as Windows 1252, at most
+// maxChars characters.
+std::string cleanLine(std::string_view text, size_t maxChars) {
+    const std::string utf8 = textFromBytes(text);
+    std::string out;
+    size_t chars = 0;
+    bool blank = false;
+    for (char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == 0xA0) {
+            blank = !out.empty();
+            continue;
+        }
+        if ((c & 0xC0) != 0x80) {
+            if (chars + (blank ? 1 : 0) >= maxChars) break;
+            if (blank) out += ' ', ++chars;
+            blank = false;
+            ++chars;
+        }
+        out += ch;
+    }
+    return out;
+}
+
+// The first line of a post's own text. Quotes stand as lines of the skipped mark; a line
+// that ends in ":" just before one introduces it ("bob said in Title:", "bob wrote:").
+std::string firstLineOf(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from <= text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view raw = text.substr(from, end - from);
+        std::string line = raw == std::string_view(&HtmlDocument::kSkippedMark, 1)
+                               ? std::string(1, HtmlDocument::kSkippedMark)
+                               : cleanLine(raw, kMaxFirstLineChars);
+        if (!line.empty()) lines.push_back(std::move(line));
+        from = end + 1;
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i][0] == HtmlDocument::kSkippedMark) continue;
+        const bool introducesQuote = lines[i].back() == ':' && i + 1 < lines.size() &&
+                                     lines[i + 1][0] == HtmlDocument::kSkippedMark;
+        if (!introducesQuote) return lines[i];
+    }
+    return {};
+}
+
+std::vector<ForumPost> readWithRule(const HtmlDocument& doc, const PostRule& rule) {
+    std::vector<ForumPost> posts;
+    for (int i = 1; i < doc.size(); ++i) {
+        const HtmlNode& n = doc.at(i);
+        if (!rule.post.matches(n)) continue;
+        const std::string* idValue = n.attribute(rule.idAttr);
+        if (!idValue || !idValue->starts_with(rule.idPrefix)) continue;
+        const std::string_view id = std::string_view(*idValue).substr(rule.idPrefix.size());
+        if (!isDigits(id)) continue;
+        ForumPost post;
+        post.id = std::string(id);
+        if (const std::string* name =
+                rule.authorAttr.empty() ? nullptr : n.attribute(rule.authorAttr)) {
+            post.author = cleanLine(*name, kMaxFirstLineChars);
+        }
+        if (post.author.empty()) {
+            if (const int a = findFirst(doc, i, rule.author); a >= 0 && !rule.author[0].empty())
+                post.author = cleanLine(doc.textOf(a), kMaxFirstLineChars);
+        }
+        if (const int c = findFirst(doc, i, rule.content); c >= 0 && !rule.content[0].empty()) {
+            post.firstLine = firstLineOf(doc.textOf(
+                c,
+                [&](int k) {
+                    for (const Sel& q : rule.quotes) {
+                        if (q.matches(doc.at(k))) return true;
+                    }
+                    return false;
+                },
+                true));
+        }
+        if (const int p = findFirst(doc, i, Path{rule.permalink});
+            p >= 0 && !rule.permalink.empty()) {
+            if (const std::string* href = doc.at(p).attribute("href")) post.address = *href;
+        }
+        posts.push_back(std::move(post));
+        i = n.end - 1;  // posts do not nest
+    }
+    return posts;
+}
+
+// schema.org microdata: every item of type DiscussionForumPosting or Comment is a post; its
+// properties are those of its own scope, not of items inside it.
+bool isPostItem(const HtmlNode& n) {
+    if (!n.attribute("itemscope")) return false;
+    const std::string* type = n.attribute("itemtype");
+    if (!type) return false;
+    return type->ends_with("/DiscussionForumPosting") || type->ends_with("/Comment") ||
+           type->ends_with("/Answer");
+}
+
+// The first element of the item's own scope with this itemprop.
+int itemProperty(const HtmlDocument& doc, int item, std::string_view prop) {
+    const int end = doc.at(item).end;
+    for (int i = item + 1; i < end; ++i) {
+        const HtmlNode& n = doc.at(i);
+        if (!n.isElement()) continue;
+        const std::string* p = n.attribute("itemprop");
+        if (p) {
+            // itemprop may name several properties.
+            std::string_view v = *p;
+            size_t at = 0;
+            while (at < v.size()) {
+                size_t e = v.find(' ', at);
+                if (e == std::string_view::npos) e = v.size();
+                if (v.substr(at, e - at) == prop) return i;
+                at = e + 1;
+            }
+        }
+        if (n.attribute("itemscope")) i = n.end - 1;  // another item's properties
+    }
+    return -1;
+}
+
+// A property's value as microdata reads it: content, href or src, else the text.
+std::string propertyValue(const HtmlDocument& doc, int node) {
+    const HtmlNode& n = doc.at(node);
+    for (std::string_view attr : {"content", "href", "src", "datetime"}) {
+        if (const std::string* v = n.attribute(attr)) return *v;
+    }
+    return doc.textOf(node);
+}
+
+std::vector<ForumPost> readMicrodata(const HtmlDocument& doc) {
+    std::vector<ForumPost> posts;
+    for (int i = 1; i < doc.size(); ++i) {
+        if (!isPostItem(doc.at(i))) continue;
+        ForumPost post;
+        if (const int a = itemProperty(doc, i, "author"); a >= 0) {
+            const int name = doc.at(a).attribute("itemscope") ? itemProperty(doc, a, "name") : -1;
+            post.author = cleanLine(propertyValue(doc, name >= 0 ? name : a), kMaxFirstLineChars);
+        }
+        int text = itemProperty(doc, i, "text");
+        if (text < 0) text = itemProperty(doc, i, "articleBody");
+        if (text >= 0) {
+            post.firstLine = firstLineOf(doc.textOf(
+                text,
+                [&](int k) {
+                    const HtmlNode& n = doc.at(k);
+                    return n.is("blockquote") || (n.is("aside") && n.hasClass("quote")) ||
+                           isPostItem(n);
+                },
+                true));
+        }
+        if (const int u = itemProperty(doc, i, "url"); u >= 0) post.address = propertyValue(doc, u);
+        std::string id;
+        if (const int k = itemProperty(doc, i, "identifier"); k >= 0) id = propertyValue(doc, k);
+        if (id.empty()) {
+            if (const std::string* own = doc.at(i).attribute("id")) {
+                const size_t digits = own->find_first_of("0123456789");
+                if (digits != std::string::npos && isDigits(own->substr(digits)))
+                    id = own->substr(digits);
+            }
+        }
+        if (id.empty()) id = post.address;
+        if (id.empty()) id = std::to_string(posts.size() + 1);
+        post.id = cleanLine(id, kMaxFirstLineChars);
+        posts.push_back(std::move(post));
+    }
+    return posts;
+}
+
+// JSON-LD: DiscussionForumPosting objects and their comment (or hasPart) lists.
+void collectJsonPosts(const JsonValue& v, std::vector<ForumPost>& posts, int depth) {
+    if (depth > 16) return;
+    if (v.isArray()) {
+        for (const JsonValue& item : v.items()) collectJsonPosts(item, posts, depth + 1);
+        return;
+    }
+    if (!v.isObject()) return;
+    const std::string type = v.member("@type").text();
+    if (type == "DiscussionForumPosting" || type == "Comment" || type == "Answer") {
+        ForumPost post;
+        const JsonValue& author = v.member("author");
+        post.author = cleanLine(author.isObject() ? author.member("name").text() : author.text(),
+                                kMaxFirstLineChars);
+        std::string text = v.member("text").text();
+        if (text.empty()) text = v.member("articleBody").text();
+        post.firstLine = firstLineOf(text);
+        post.address = v.member("url").text();
+        std::string id = v.member("identifier").text();
+        if (id.empty()) id = v.member("@id").text();
+        if (id.empty()) id = post.address;
+        if (id.empty()) id = std::to_string(posts.size() + 1);
+        post.id = cleanLine(id, kMaxFirstLineChars);
+        posts.push_back(std::move(post));
+    }
+    for (std::string_view list : {"comment", "hasPart", "@graph", "mainEntity"})
+        collectJsonPosts(v.member(list), posts, depth + 1);
+}
+
+std::vector<ForumPost> readJsonLd(const HtmlDocument& doc) {
+    std::vector<ForumPost> posts;
+    for (int i = 1; i < doc.size(); ++i) {
+        const HtmlNode& n = doc.at(i);
+        if (!n.is("script")) continue;
+        const std::string* type = n.attribute("type");
+        if (!type || *type != "application/ld+json" || n.end != i + 2) continue;
+        if (auto value = parseJson(doc.at(i + 1).name)) collectJsonPosts(*value, posts, 0);
+    }
+    return posts;
+}
+
+}  // namespace
+
+ThreadPosts readThreadPosts(const HtmlDocument& page) {
+    for (const PostRule& rule : kRules) {
+        std::vector<ForumPost> posts = readWithRule(page, rule);
+        if (!posts.empty()) return {std::string(rule.engine), std::move(posts)};
+    }
+    if (std::vector<ForumPost> posts = readMicrodata(page); !posts.empty())
+        return {"microdata", std::move(posts)};
+    if (std::vector<ForumPost> posts = readJsonLd(page); !posts.empty())
+        return {"json-ld", std::move(posts)};
+    return {};
+}
+
+ThreadPosts readThreadPosts(std::string_view html) {
+    return readThreadPosts(HtmlDocument::parse(html));
+}
+
+namespace {
+
+bool containsIgnoringCase(std::string_view text, std::string_view lowerNeedle) {
+    if (lowerNeedle.size() > text.size()) return false;
+    for (size_t i = 0; i + lowerNeedle.size() <= text.size(); ++i) {
+        if (startsWithIgnoringCase(text.substr(i), lowerNeedle)) return true;
+    }
+    return false;
+}
+
+bool showsChallenge(const HtmlDocument& page) {
+    for (int i = 1; i < page.size(); ++i) {
+        const HtmlNode& n = page.at(i);
+        if (!n.isElement()) continue;
+        if (const std::string* id = n.attribute("id");
+            id && (*id == "challenge-form" || *id == "cf-challenge-running"))
+            return true;
+        if (n.is("title") && cleanLine(page.textOf(i), 100) == "Just a moment...") return true;
+        if (n.is("script")) {
+            const std::string* src = n.attribute("src");
+            if (src && containsIgnoringCase(*src, "ddos-guard")) return true;
+            if (n.end == i + 2) {
+                const std::string& code = page.at(i + 1).name;
+                if (code.find("_cf_chl_opt") != std::string::npos ||
+                    containsIgnoringCase(code, "ddos-guard"))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+// What the engines show a guest in place of a thread that only members may read, from their
+// language files (tests/data/forums/*/README.md).
+constexpr std::string_view kLoginNotices[] = {
+    "you are either not logged in or do not have permission to view this page",  // MyBB
+    "requires you to be registered and logged in",                               // phpBB
+    "you must be registered and logged in",                                      // phpBB
+    "you are not logged in or you do not have permission to access this page",   // vBulletin
+    "only registered members are allowed to access this section",                // SMF
+    "you must be logged-in to do that",                                          // XenForo
+    "you do not have permission to view these forums",                           // FluxBB
+    "you do not have enough privileges for this action",                         // NodeBB
+};
+
+}  // namespace
+
+PageProblem pageProblem(const HtmlDocument& page, int status, bool cfMitigatedChallenge,
+                        bool postsRead) {
+    if (cfMitigatedChallenge) return PageProblem::Challenge;
+    if ((status == 403 || status == 429 || status == 503) && showsChallenge(page))
+        return PageProblem::Challenge;
+    if (postsRead) return PageProblem::None;
+    const std::string text = page.textOf(0);
+    for (std::string_view notice : kLoginNotices) {
+        if (containsIgnoringCase(text, notice)) return PageProblem::LoginRequired;
+    }
+    return PageProblem::None;
+}
+
+}  // namespace boardcast

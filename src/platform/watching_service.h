@@ -1,0 +1,48 @@
+#pragma once
+// The machinery that watches threads, built the same way for the desktop program and the
+// headless commands: a size probe that measures a watched page and follows its thread to
+// its latest page, and the reply check, a ParallelCheck over as many probes (each following
+// next pages) as pages are fetched at once. Both report typed outcomes (MeasurementClient,
+// ParallelCheck's callbacks); the probes' phase texts go to the panels given.
+
+#include <memory>
+#include <vector>
+
+#include "core/watching/latest_page.h"
+#include "core/watching/parallel_check.h"
+#include "net/page_probe.h"
+#include "platform/qt_probe_socket.h"
+
+namespace boardcast {
+
+class WatchingService {
+public:
+    // The panels must outlive the service: sizePhases takes the size probe's texts,
+    // checkPhases the check's probes'.
+    WatchingService(StatusPanels& sizePhases, StatusPanels& checkPhases, int jobs, int perHost);
+    ~WatchingService();
+
+    // Measures one page and its thread's latest page.
+    PageMeasurer& measurer() { return *sizeFinder_; }
+    ParallelCheck& check() { return *check_; }
+
+    // Builds the check anew with other numbers; only between runs. The callbacks of the
+    // check are kept.
+    void rebuildCheck(int jobs, int perHost);
+
+private:
+    struct Fetcher {
+        std::unique_ptr<QtProbeSocket> socket;
+        std::unique_ptr<PageProbe> probe;
+        std::unique_ptr<LatestPageFinder> finder;
+    };
+    static Fetcher makeFetcher(StatusPanels& phases);
+
+    StatusPanels& checkPhases_;
+    Fetcher size_;
+    LatestPageFinder* sizeFinder_ = nullptr;
+    std::vector<Fetcher> checkFetchers_;
+    std::unique_ptr<ParallelCheck> check_;
+};
+
+}  // namespace boardcast
