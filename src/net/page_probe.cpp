@@ -25,6 +25,7 @@ constexpr std::string_view kChallenged =
     "the forum's bot protection stopped the check; open the thread in the browser";
 constexpr std::string_view kMembersOnly =
     "the forum shows this thread only to members who are logged in";
+constexpr std::string_view kMissingThread = "the forum says this thread does not exist";
 
 char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -452,6 +453,9 @@ void PageProbe::complete() {
             break;
         case PageProblem::LoginRequired:
             notThread = std::string(kMembersOnly);
+            break;
+        case PageProblem::Missing:
+            notThread = std::string(kMissingThread);
             break;
         case PageProblem::None:
             if (statusCode_ >= 400) notThread = "the forum answered " + statusText();

@@ -438,6 +438,15 @@ constexpr std::string_view kLoginNotices[] = {
     "you must be logged-in to do that",                                          // XenForo
     "you do not have permission to view these forums",                           // FluxBB
     "you do not have enough privileges for this action",                         // NodeBB
+    // SMF says so of a missing topic too, but asks a guest to log in.
+    "appears to be either missing or off limits to you",
+};
+
+// What they show in place of a thread that does not exist (or no longer).
+constexpr std::string_view kMissingNotices[] = {
+    "the specified thread does not exist",  // MyBB
+    "the requested topic does not exist",   // phpBB
+    "invalid thread specified",             // vBulletin
 };
 
 }  // namespace
@@ -451,6 +460,9 @@ PageProblem pageProblem(const HtmlDocument& page, int status, bool cfMitigatedCh
     const std::string text = page.textOf(0);
     for (std::string_view notice : kLoginNotices) {
         if (containsIgnoringCase(text, notice)) return PageProblem::LoginRequired;
+    }
+    for (std::string_view notice : kMissingNotices) {
+        if (containsIgnoringCase(text, notice)) return PageProblem::Missing;
     }
     return PageProblem::None;
 }

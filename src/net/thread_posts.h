@@ -28,12 +28,14 @@ ThreadPosts readThreadPosts(const HtmlDocument& page);
 ThreadPosts readThreadPosts(std::string_view html);
 
 // Why a fetched page is not the thread it stands for; None when it may be the thread.
-enum class PageProblem { None, Challenge, LoginRequired };
+enum class PageProblem { None, Challenge, LoginRequired, Missing };
 
 // A bot challenge: the header "cf-mitigated: challenge", or a 403, 429 or 503 page with a
 // challenge's marks (the title "Just a moment...", Cloudflare's _cf_chl_opt or
 // challenge-form, DDoS-Guard's check). A login notice: a page without posts that shows an
-// engine's notice that the thread is for members who are logged in.
+// engine's notice that the thread is for members who are logged in. Missing: a page without
+// posts that shows an engine's notice that the thread does not exist, which some engines
+// send as a page like any other (200).
 PageProblem pageProblem(const HtmlDocument& page, int status, bool cfMitigatedChallenge,
                         bool postsRead);
 

@@ -1,6 +1,7 @@
 # Starts nginx on 127.0.0.1 serving a folder, with its config, pid and logs in a folder of
 # its own, on the first free port it finds; sets nginx_pid and nginx_port. /moved answers
 # 301 to /grows.html. Requests are logged to STATE-FOLDER/access.log. Returns 1 when nginx does not start.
+# Further server-block lines may be given in nginx_extra.
 # Usage: start_loopback_nginx STATE-FOLDER WWW-FOLDER
 start_loopback_nginx() {
     local state=$1 www=$2
@@ -26,6 +27,7 @@ http {
         listen 127.0.0.1:$nginx_port;
         root $www;
         location = /moved { return 301 /grows.html; }
+        ${nginx_extra:-}
     }
 }
 CONF

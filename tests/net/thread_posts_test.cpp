@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
+
+#include "core/watching/reply_check.h"
 
 #include "net/html_document.h"
 
@@ -93,6 +96,81 @@ TEST(ThreadPosts, CapturedEnginesFirstMiddleAndLastPages) {
            "http://127.0.0.1:8083/index.php?msg=68"}}},
     };
     for (const PageCase& c : cases) expectPosts(c);
+}
+
+// A second install of each: a reply that quotes the opening post (the quote is not the
+// reply's text, its author not the reply's), a guest's reply, and a board's page.
+TEST(ThreadPosts, CapturedQuotesGuestsAndPagesWithoutPosts) {
+    const char* quoting = "Quote test by member2.";
+    const char* guest = "Guest reply by Visitor.";
+    const PageCase cases[] = {
+        {"mybb/q-page1.html",
+         "mybb",
+         3,
+         {{1, "2", "member2", quoting, "showthread.php?tid=1&pid=2#pid2"}}},
+        {"mybb/g-page1.html",
+         "mybb",
+         2,
+         {{1, "6", "Visitor", guest, "showthread.php?tid=2&pid=6#pid6"}}},
+        {"fluxbb/q-page1.html",
+         "fluxbb",
+         3,
+         {{1, "3", "member2", quoting, "viewtopic.php?pid=3#p3"}}},
+        {"fluxbb/g-page1.html",
+         "fluxbb",
+         2,
+         {{1, "7", "Visitor", guest, "viewtopic.php?pid=7#p7"}}},
+        {"smf/q-page1.html",
+         "smf",
+         3,
+         {{1, "3", "member2", quoting, "http://127.0.0.1:8083/index.php?msg=3"}}},
+        {"smf/g-page1.html",
+         "smf",
+         2,
+         {{1, "7", "Visitor", guest, "http://127.0.0.1:8083/index.php?msg=7"}}},
+        {"mybb/board.html", "", 0, {}},
+        {"fluxbb/board.html", "", 0, {}},
+        {"smf/board.html", "", 0, {}},
+    };
+    for (const PageCase& c : cases) expectPosts(c);
+    // What each shows a guest in place of a thread for members, or of one that is gone.
+    const std::pair<const char*, PageProblem> notices[] = {
+        {"mybb/members-only.html", PageProblem::LoginRequired},
+        {"smf/members-only.html", PageProblem::LoginRequired},
+        {"mybb/missing.html", PageProblem::Missing},
+        {"mybb/board.html", PageProblem::None},
+    };
+    for (const auto& [file, problem] : notices)
+        EXPECT_EQ(pageProblem(HtmlDocument::parse(page(file)), 200, false, false), problem) << file;
+}
+
+// Twenty fetches of one thread ten minutes long with nothing posted: the bytes drift
+// (relative times, who is online, tokens), the posts do not, and no fetch shows a reply.
+TEST(ThreadPosts, DriftingPagesShowNoNewReplies) {
+    for (const char* engine : {"mybb", "fluxbb", "smf"}) {
+        SCOPED_TRACE(engine);
+        std::set<size_t> sizes;
+        CheckTarget target;
+        for (int i = 1; i <= 20; ++i) {
+            const std::string bytes = page(std::string(engine) + (i < 10 ? "/drift-0" : "/drift-") +
+                                           std::to_string(i) + ".html");
+            sizes.insert(bytes.size());
+            MeasuredPage fetched(static_cast<std::int64_t>(bytes.size()));
+            ThreadPosts read = readThreadPosts(bytes);
+            fetched.postsRead = !read.engine.empty();
+            fetched.posts = read.posts;
+            if (i == 1) {
+                target.seenPostId = newestPost(fetched.posts).id;
+                target.baseline = std::to_string(bytes.size());
+                ASSERT_FALSE(target.seenPostId.empty());
+                continue;
+            }
+            const ThreadNews news = threadNews(fetched, target);
+            EXPECT_TRUE(news.byPosts);
+            EXPECT_FALSE(news.any()) << i;
+        }
+        EXPECT_GE(sizes.size(), 2u);
+    }
 }
 
 // Stored real pages of engines that cannot be run here. Posts that quote another keep their

@@ -348,3 +348,93 @@ TEST(PostWatcher, FullListRefusesANewPostButReMeasuresAWatchedOne) {
 
 }  // namespace
 }  // namespace boardcast
+
+namespace boardcast {
+namespace {
+
+MeasuredPage pageWithPosts(std::vector<ForumPost> posts, std::int64_t bytes = 5000) {
+    MeasuredPage page(bytes);
+    page.postsRead = true;
+    page.posts = std::move(posts);
+    page.latestPostCount = static_cast<int>(page.posts.size());
+    return page;
+}
+
+// New replies are the posts after the newest seen whose author is not the user; where the
+// posts cannot be read, or the newest seen is unknown, the size decides as before.
+TEST(ReplyCheck, NewRepliesArePostsByOthersAfterTheNewestSeen) {
+    struct Row {
+        const char* name;
+        std::vector<ForumPost> posts;
+        const char* seen;
+        Strings ownNames;
+        bool byPosts;
+        Strings expected;  // ids of the new posts
+    };
+    const std::vector<ForumPost> thread = {{"9", "ann", "old", ""},    {"10", "bob", "seen", ""},
+                                           {"12", "Ann", "mine", ""},  {"13", "carol", "new", ""},
+                                           {"13", "carol", "new", ""}, {"15", "", "a guest", ""}};
+    const Row rows[] = {
+        {"others after the seen one, a repeated post once",
+         thread,
+         "10",
+         {"ann"},
+         true,
+         {"13", "15"}},
+        {"nobody is the user without a name", thread, "10", {}, true, {"12", "13", "15"}},
+        {"the seen post deleted: by number", thread, "11", {"ANN"}, true, {"13", "15"}},
+        {"nothing after the newest", thread, "15", {"ann"}, true, {}},
+        {"ids that are no numbers: by place",
+         {{"a", "x", "", ""}, {"b", "y", "", ""}},
+         "a",
+         {},
+         true,
+         {"b"}},
+        {"a seen id not on the page: by size", {{"a", "x", "", ""}}, "z", {}, false, {}},
+        {"nothing seen yet: by size", thread, "", {}, false, {}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        CheckTarget target{"http://f/t", "1000", "", false, r.seen, r.ownNames};
+        const ThreadNews news = threadNews(pageWithPosts(r.posts), target);
+        EXPECT_EQ(news.byPosts, r.byPosts);
+        Strings ids;
+        for (const ForumPost& p : news.posts) ids.push_back(p.id);
+        EXPECT_EQ(ids, r.expected);
+        if (!r.byPosts) EXPECT_TRUE(news.grown);  // 5000 bytes over 1000
+    }
+    // A page whose posts cannot be read keeps the size rule, as before.
+    MeasuredPage plain(1400);
+    EXPECT_FALSE(threadNews(plain, {"u", "1000", "", false, "10", {}}).any());
+    plain.bodyBytes = 1501;
+    EXPECT_TRUE(threadNews(plain, {"u", "1000", "", false, "10", {}}).any());
+}
+
+// Watching moves the newest seen post on, a post detection learns the user's name for the
+// forum, and opening the new replies marks them seen (never back to an older post).
+TEST(PostWatcher, WatchingAndOpeningMoveTheNewestSeenPost) {
+    WatchList list;
+    FakeProbe probe;
+    FakePanels panels;
+    PostWatcher watcher(list, probe, panels);
+    ASSERT_EQ(watcher.watchCurrentPage("http://F.example/t?id=1", true), 0);
+    probe.client->onMeasured(pageWithPosts({{"4", "bob", "hi", ""}, {"7", "Me", "my post", ""}}));
+    const PostDetails& d = list.detailsOf("http://F.example/t?id=1");
+    EXPECT_EQ(d.seenPostId, "7");
+    EXPECT_EQ(d.seenPostAuthor, "Me");
+    EXPECT_EQ(d.latestPostCount, 2);
+    EXPECT_EQ(list.ownNamesOn("f.example"), Strings{"Me"});
+
+    markSeen(list, "http://F.example/t?id=1", {"9", "carol", "", ""});
+    EXPECT_EQ(list.detailsOf("http://F.example/t?id=1").seenPostId, "9");
+    markSeen(list, "http://F.example/t?id=1", {"8", "dan", "", ""});
+    EXPECT_EQ(list.detailsOf("http://F.example/t?id=1").seenPostAuthor, "carol");
+
+    // Watching by hand learns no name.
+    ASSERT_EQ(watcher.watchCurrentPage("http://g.example/t"), 1);
+    probe.client->onMeasured(pageWithPosts({{"1", "someone", "", ""}}));
+    EXPECT_TRUE(list.ownNamesOn("g.example").empty());
+}
+
+}  // namespace
+}  // namespace boardcast
