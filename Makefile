@@ -60,7 +60,7 @@ package: build
 	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD_DIR)/boardcast_*.deb
 
 bench: build
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target bench_convert bench_desktop_check
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target bench_convert bench_desktop_check bench_thread_posts
 	./$(BUILD_DIR)/bench/bench_convert
 	bench/start_bench.sh $(BUILD_DIR)
 

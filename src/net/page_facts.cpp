@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "core/text/ascii.h"
 #include "core/text/code_pages.h"
 #include "core/text/html_escape.h"
+#include "net/html_document.h"
 
 namespace boardcast {
 
@@ -82,143 +84,48 @@ void BodyReader::feed(std::string_view bytes) {
 
 namespace {
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The first place of needle (lower case) in text, letter case ignored.
-size_t findCi(std::string_view text, std::string_view needle, size_t from = 0) {
-    if (needle.size() > text.size()) return std::string_view::npos;
-    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
-        size_t k = 0;
-        while (k < needle.size() && lower(text[i + k]) == needle[k]) ++k;
-        if (k == needle.size()) return i;
-    }
-    return std::string_view::npos;
-}
-
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
-
-// Whether a space-separated attribute value holds token (letter case ignored).
-bool hasToken(std::string_view value, std::string_view token) {
-    size_t i = 0;
-    while (i < value.size()) {
-        while (i < value.size() && isSpace(value[i])) ++i;
-        size_t end = i;
-        while (end < value.size() && !isSpace(value[end])) ++end;
-        if (end - i == token.size() && findCi(value.substr(i, end - i), token) == 0) return true;
-        i = end;
-    }
-    return false;
-}
-
-// One start tag's name (lower case) and the attributes the links need.
-struct Tag {
-    std::string name, rel, cls, href;
-};
-
-// Reads the tag that starts at html[at] == '<'; returns where it ends.
-size_t readTag(std::string_view html, size_t at, Tag& tag) {
-    size_t i = at + 1;
-    while (i < html.size() && !isSpace(html[i]) && html[i] != '>' && html[i] != '/')
-        tag.name += lower(html[i++]);
-    while (i < html.size() && html[i] != '>') {
-        if (isSpace(html[i]) || html[i] == '/') {
-            ++i;
-            continue;
-        }
-        std::string name;
-        while (i < html.size() && !isSpace(html[i]) && html[i] != '=' && html[i] != '>')
-            name += lower(html[i++]);
-        while (i < html.size() && isSpace(html[i])) ++i;
-        std::string_view value;
-        if (i < html.size() && html[i] == '=') {
-            ++i;
-            while (i < html.size() && isSpace(html[i])) ++i;
-            if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
-                const char quote = html[i++];
-                const size_t end = std::min(html.find(quote, i), html.size());
-                value = html.substr(i, end - i);
-                i = std::min(end + 1, html.size());
-            } else {
-                const size_t start = i;
-                while (i < html.size() && !isSpace(html[i]) && html[i] != '>') ++i;
-                value = html.substr(start, i - start);
-            }
-        }
-        if (name == "rel") tag.rel = value;
-        if (name == "class") tag.cls = value;
-        if (name == "href") tag.href = decodeHtmlReferences(value);
-    }
-    return i;
+// Whether an attribute holds token in its space-separated list, letter case ignored.
+bool hasToken(const std::string_view* value, std::string_view token) {
+    return value && listHoldsToken(*value, token, true);
 }
 
 }  // namespace
 
-PageLinks pageLinks(std::string_view html) {
+PageLinks pageLinks(const HtmlDocument& page) {
     PageLinks links;
-    size_t i = 0;
-    while ((i = html.find('<', i)) != std::string_view::npos) {
-        if (html.substr(i, 4) == "<!--") {
-            const size_t end = html.find("-->", i + 4);
-            if (end == std::string_view::npos) break;
-            i = end + 3;
-            continue;
+    for (const HtmlNode& n : page.nodes()) {
+        if (!n.is("a") && !n.is("link")) continue;
+        const std::string_view* href = n.attribute("href");
+        if (!href || href->empty()) continue;
+        const std::string_view* rel = n.attribute("rel");
+        if (links.next.empty() &&
+            (hasToken(rel, "next") ||
+             (n.is("a") && hasToken(n.attribute("class"), "pagination_next")))) {
+            links.next = std::string(*href);
         }
-        Tag tag;
-        i = readTag(html, i, tag);
-        if ((tag.name != "a" && tag.name != "link") || tag.href.empty()) continue;
-        if (links.next.empty() && (hasToken(tag.rel, "next") ||
-                                   (tag.name == "a" && hasToken(tag.cls, "pagination_next")))) {
-            links.next = tag.href;
-        }
-        if (links.canonical.empty() && tag.name == "link" && hasToken(tag.rel, "canonical")) {
-            links.canonical = tag.href;
+        if (links.canonical.empty() && n.is("link") && hasToken(rel, "canonical")) {
+            links.canonical = std::string(*href);
         }
     }
     return links;
 }
 
-std::string pageTitle(std::string_view html) {
-    size_t open = 0;
-    while (true) {
-        open = findCi(html, "<title", open);
-        if (open == std::string_view::npos) return {};
-        const size_t after = open + 6;
-        if (after < html.size() &&
-            (html[after] == '>' || html[after] == ' ' || html[after] == '\t' ||
-             html[after] == '\r' || html[after] == '\n'))
-            break;
-        open = after;
-    }
-    const size_t start = html.find('>', open);
-    if (start == std::string_view::npos) return {};
-    const size_t end = findCi(html, "</title", start);
-    const std::string text =
-        textFromBytes(html.substr(start + 1, end == std::string_view::npos ? 0 : end - start - 1));
+PageLinks pageLinks(std::string_view html) {
+    return pageLinks(HtmlDocument::parse(html));
+}
 
-    const std::string decoded = decodeHtmlReferences(text);
-    // Blanks collapsed, counted in characters so that a cut never splits one.
-    std::string title;
-    size_t chars = 0;
-    bool blank = false;
-    for (size_t i = 0; i < decoded.size(); ++i) {
-        const auto c = static_cast<unsigned char>(decoded[i]);
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
-            blank = !title.empty();
-            continue;
-        }
-        if ((c & 0xC0) != 0x80) {
-            if (chars + (blank ? 1 : 0) >= kMaxTitleChars) break;
-            if (blank) title += ' ', ++chars;
-            blank = false;
-            ++chars;
-        }
-        title += static_cast<char>(c);
+std::string pageTitle(const HtmlDocument& page) {
+    for (int i = 0; i < page.size(); ++i) {
+        if (!page.at(i).is("title")) continue;
+        // The title's text as the page writes it (its references are read below).
+        const std::string raw = i + 1 < page.at(i).end ? std::string(page.at(i + 1).name) : "";
+        return collapsedBlanks(decodeHtmlReferences(textFromBytes(raw)), kMaxTitleChars);
     }
-    return title;
+    return {};
+}
+
+std::string pageTitle(std::string_view html) {
+    return pageTitle(HtmlDocument::parse(html));
 }
 
 }  // namespace boardcast

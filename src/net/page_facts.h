@@ -18,6 +18,8 @@ public:
         : state_(chunked ? State::Size : State::Raw), maxKept_(maxKept) {}
     void feed(std::string_view bytes);
     const std::string& content() const { return content_; }
+    // What was kept, taken over by the caller; the reader holds nothing after.
+    std::string take() { return std::move(content_); }
 
 private:
     void keep(std::string_view bytes);
@@ -37,6 +39,8 @@ struct PageLinks {
     std::string canonical;  // <link rel="canonical">
 };
 PageLinks pageLinks(std::string_view html);
+class HtmlDocument;
+PageLinks pageLinks(const HtmlDocument& page);
 
 // The text of the first <title> element, with character references read (named ones of
 // HTML's common set, decimal and hexadecimal), blanks collapsed and trimmed, cut to
@@ -44,5 +48,6 @@ PageLinks pageLinks(std::string_view html);
 // the page has no title.
 inline constexpr size_t kMaxTitleChars = 300;
 std::string pageTitle(std::string_view html);
+std::string pageTitle(const HtmlDocument& page);
 
 }  // namespace boardcast

@@ -6,8 +6,7 @@
 #include <cmath>
 
 #include "core/storage/private_folder.h"
-#include "net/html_document.h"
-#include "net/thread_posts.h"
+#include "net/page_reader.h"
 
 namespace boardcast {
 
@@ -189,6 +188,8 @@ std::optional<std::string> progressText(std::int64_t bodyBytes, std::int32_t con
            " (" + std::to_string(static_cast<int>(percent)) + "%)";
 }
 
+ImmediatePageReader PageProbe::immediateReader_;
+
 PageProbe::PageProbe(Socket& socket, StatusPanels& status, ProbePorts ports, ProbeLimits limits,
                      ProbeClock clock)
     : socket_(socket), status_(status), ports_(ports), limits_(limits), clock_(std::move(clock)) {
@@ -211,11 +212,13 @@ PageProbe::~PageProbe() {
 void PageProbe::stopMeasuring() {
     socket_.stopIdleTimer();
     socket_.close();
-    if (active()) state_ = State::Idle;
+    ++*ticket_;  // a page being read reports nothing
+    if (active() || state_ == State::Reading) state_ = State::Idle;
     pendingFailure_.clear();
 }
 
 void PageProbe::start(const std::string& url) {
+    ++*ticket_;
     url_ = url;
     visited_.clear();
     redirects_ = 0;
@@ -439,15 +442,26 @@ void PageProbe::onClosedByServer() {
 
 void PageProbe::complete() {
     socket_.stopIdleTimer();
-    state_ = State::Done;
+    state_ = State::Reading;
     socket_.close();
-    const std::string& content = content_.content();
-    const HtmlDocument html = HtmlDocument::parse(content);
-    ThreadPosts read = readThreadPosts(html);
-    const bool postsRead = !read.engine.empty();
+    // The answer comes from the reader, perhaps later; a start or stop meanwhile drops it.
+    const std::weak_ptr<std::uint64_t> ticket = ticket_;
+    const std::uint64_t asked = *ticket_;
+    reader_->read(content_.take(), {statusCode_, cfChallenge_, redirects_ > 0},
+                  [this, ticket, asked](PageFacts facts) {
+                      const auto current = ticket.lock();
+                      if (!current || *current != asked || state_ != State::Reading) return;
+                      finish(std::move(facts));
+                  });
+    content_ = BodyReader(0, false);
+}
+
+void PageProbe::finish(PageFacts facts) {
+    state_ = State::Done;
+    const bool postsRead = !facts.posts.engine.empty();
     // A page that stands where the thread should is no measurement of it.
     std::string notThread;
-    switch (pageProblem(html, statusCode_, cfChallenge_, postsRead)) {
+    switch (facts.problem) {
         case PageProblem::Challenge:
             notThread = std::string(kChallenged);
             break;
@@ -461,24 +475,20 @@ void PageProbe::complete() {
             if (statusCode_ >= 400) notThread = "the forum answered " + statusText();
             break;
     }
-    if (!notThread.empty()) {
-        content_ = BodyReader(0, false);
-        return fail(notThread);
-    }
-    MeasuredPage page(bodyBytes_, pageTitle(content));
+    if (!notThread.empty()) return fail(notThread);
+    MeasuredPage page(bodyBytes_, std::move(facts.title));
     page.address = current_.substr(0, current_.find('#'));
-    const PageLinks links = pageLinks(content);
-    if (!links.next.empty()) page.nextPage = resolveLocation(current_, links.next);
-    if (!links.canonical.empty()) page.canonical = resolveLocation(current_, links.canonical);
+    if (!facts.links.next.empty()) page.nextPage = resolveLocation(current_, facts.links.next);
+    if (!facts.links.canonical.empty())
+        page.canonical = resolveLocation(current_, facts.links.canonical);
     page.postsRead = postsRead;
     if (postsRead) {
-        for (ForumPost& post : read.posts) {
+        for (ForumPost& post : facts.posts.posts) {
             if (!post.address.empty()) post.address = resolveLocation(current_, post.address);
         }
-        page.posts = std::move(read.posts);
+        page.posts = std::move(facts.posts.posts);
         page.latestPostCount = static_cast<int>(page.posts.size());
     }
-    content_ = BodyReader(0, false);
     if (client_) client_->onMeasured(page);
 }
 

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@
 
 #include "core/watching/measurement.h"
 #include "net/page_facts.h"
+#include "net/page_reader.h"
 #include "net/socket.h"
 
 namespace boardcast {
@@ -91,7 +93,21 @@ public:
     // address holding a line break fails (from the timer, never inside this call).
     void start(const std::string& url);
 
-    enum class State { Idle, Connecting, Sending, ReceivingHeader, ReceivingBody, Done, Failed };
+    // Reading: the whole answer is in and its body is being read (see PageReader).
+    enum class State {
+        Idle,
+        Connecting,
+        Sending,
+        ReceivingHeader,
+        ReceivingBody,
+        Reading,
+        Done,
+        Failed
+    };
+
+    // Where bodies are read: at once unless the program gives a reader of its own, which
+    // must outlive the probe.
+    void setReader(PageReader& reader) { reader_ = &reader; }
     State state() const { return state_; }
     bool headerSeen() const { return headerSeen_; }
     std::int32_t contentLength() const { return contentLength_; }
@@ -113,6 +129,7 @@ private:
     void connectTo(const std::string& url);
     void fail(const std::string& reason);
     void complete();
+    void finish(PageFacts facts);
     void headerEnded();
     void countBody(std::string_view body);
     size_t scanHeader(std::string_view bytes);
@@ -121,6 +138,11 @@ private:
 
     Socket& socket_;
     StatusPanels& status_;
+    static ImmediatePageReader immediateReader_;
+    PageReader* reader_ = &immediateReader_;
+    // Counts the exchanges; an answer of the reader for an earlier one is dropped. Shared so
+    // that an answer arriving after the probe is gone sees that.
+    std::shared_ptr<std::uint64_t> ticket_ = std::make_shared<std::uint64_t>(0);
     ProbePorts ports_;
     ProbeLimits limits_;
     ProbeClock clock_;

@@ -1,5 +1,6 @@
 #include "net/thread_posts.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -27,7 +28,7 @@ struct Sel {
         if (!tag.empty() && n.name != tag) return false;
         if (!cls.empty() && !n.hasClass(cls)) return false;
         if (attr.empty()) return true;
-        const std::string* v = n.attribute(attr);
+        const std::string_view* v = n.attribute(attr);
         if (!v) return false;
         switch (op) {
             case Has:
@@ -64,14 +65,14 @@ int findFirst(const HtmlDocument& doc, int within, const Path& path) {
 // How one engine marks its posts.
 struct PostRule {
     std::string_view engine;
-    Sel post;                     // the post's element
-    std::string_view idAttr;      // on it, the attribute holding the id
-    std::string_view idPrefix;    // written before the number ("post_22")
-    std::string_view authorAttr;  // on it, an attribute holding the author's name
-    Path author;                  // else: the element whose text is the name
-    Path content;                 // the post's own text
-    std::array<Sel, 3> quotes;    // within the text: quotes of other posts, left out
-    Sel permalink;                // an <a> whose href is the post's address
+    Sel post;                      // the post's element
+    std::string_view idAttr;       // on it, the attribute holding the id
+    std::string_view idPrefix;     // written before the number ("post_22")
+    std::string_view authorAttr;   // on it, an attribute holding the author's name
+    Path author;                   // else: the element whose text is the name
+    Path content;                  // the post's own text
+    std::array<Sel, 3> quotes;     // within the text: quotes of other posts, left out
+    std::array<Sel, 2> permalink;  // an <a> whose href is the post's address, the first found
 };
 
 // The rules, each read from the engine's own templates (tests/data/forums/*/README.md).
@@ -84,7 +85,7 @@ const PostRule kRules[] = {
      {{{"", "post_author"}, {"", "largetext"}}},
      {{{"div", "post_body"}}},
      {{{"blockquote", "mycode_quote"}}},
-     {"a", "", "href", "#pid", Sel::Contains}},
+     {{{"a", "", "href", "#pid", Sel::Contains}}}},
     {"fluxbb",
      {"div", "blockpost", "id", "p", Sel::Prefix},
      "id",
@@ -93,7 +94,7 @@ const PostRule kRules[] = {
      {{{"div", "postleft"}, {"dt"}}},
      {{{"div", "postmsg"}}},
      {{{"div", "quotebox"}}},
-     {"a", "", "href", "pid=", Sel::Contains}},
+     {{{"a", "", "href", "pid=", Sel::Contains}}}},
     {"smf",
      {"div", "", "id", "msg", Sel::Prefix},
      "id",
@@ -102,7 +103,7 @@ const PostRule kRules[] = {
      {{{"div", "poster"}, {"h4"}}},
      {{{"div", "inner", "data-msgid"}}},
      {{{"blockquote"}}},
-     {"a", "", "href", "msg=", Sel::Contains}},
+     {{{"a", "", "href", "msg=", Sel::Contains}}}},
     {"phpbb",
      {"div", "post", "id", "p", Sel::Prefix},
      "id",
@@ -111,7 +112,7 @@ const PostRule kRules[] = {
      {{{"", "author"}, {"strong"}}},
      {{{"div", "content"}}},
      {{{"blockquote"}}},
-     {"a", "", "href", "#p", Sel::Contains}},
+     {{{"a", "", "href", "#p", Sel::Contains}}}},
     {"xenforo",
      {"article", "message--post", "data-content", "post-", Sel::Prefix},
      "data-content",
@@ -120,7 +121,7 @@ const PostRule kRules[] = {
      {{{"", "message-name"}}},
      {{{"", "message-body"}, {"", "bbWrapper"}}},
      {{{"blockquote", "bbCodeBlock--quote"}}},
-     {"a", "", "href", "post-", Sel::Contains}},
+     {{{"a", "", "href", "post-", Sel::Contains}}}},
     {"vbulletin",
      {"li", "", "id", "post_", Sel::Prefix},
      "id",
@@ -129,7 +130,7 @@ const PostRule kRules[] = {
      {{{"", "username_container"}, {"", "username"}}},
      {{{"div", "", "id", "post_message_", Sel::Prefix}}},
      {{{"div", "bbcode_container"}}},
-     {"a", "postcounter"}},
+     {{{"a", "postcounter"}}}},
     {"nodebb",
      {"", "", "component", "post", Sel::Equals},
      "data-pid",
@@ -138,25 +139,16 @@ const PostRule kRules[] = {
      {{{"", "", "itemprop", "author", Sel::Equals}, {"", "", "itemprop", "name", Sel::Equals}}},
      {{{"", "", "component", "post/content", Sel::Equals}}},
      {{{"blockquote"}}},
-     {"a", "", "href", "/post/", Sel::Contains}},
+     {{{"a", "post-index", "href", "/post/", Sel::Contains}, {"a", "permalink"}}}},
     {"discourse",
      {"div", "crawler-post", "id", "post_", Sel::Prefix},
      "id",
      "post_",
      {},
      {{{"", "creator"}, {"", "", "itemprop", "name", Sel::Equals}}},
-     {{{"", "post", "itemprop", "text", Sel::Equals}}},
+     {{{"div", "post"}}},
      {{{"aside", "quote"}, {"blockquote"}}},
-     {"a", "post-count"}},
-    {"flarum",
-     {"article", "", "id", "post-", Sel::Prefix},
-     "id",
-     "post-",
-     {},
-     {{{"", "PostUser-name"}}},
-     {{{"", "Post-body"}}},
-     {{{"blockquote"}}},
-     {}},
+     {{{"a", "post-count"}}}},
 };
 
 bool isDigits(std::string_view s) {
@@ -170,25 +162,7 @@ bool isDigits(std::string_view s) {
 // Blanks collapsed and trimmed, bytes that are not UTF-8 read as Windows 1252, at most
 // maxChars characters.
 std::string cleanLine(std::string_view text, size_t maxChars) {
-    const std::string utf8 = textFromBytes(text);
-    std::string out;
-    size_t chars = 0;
-    bool blank = false;
-    for (char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == 0xA0) {
-            blank = !out.empty();
-            continue;
-        }
-        if ((c & 0xC0) != 0x80) {
-            if (chars + (blank ? 1 : 0) >= maxChars) break;
-            if (blank) out += ' ', ++chars;
-            blank = false;
-            ++chars;
-        }
-        out += ch;
-    }
-    return out;
+    return collapsedBlanks(textFromBytes(text), maxChars);
 }
 
 // The first line of a post's own text. Quotes stand as lines of the skipped mark; a line
@@ -215,18 +189,25 @@ std::string firstLineOf(std::string_view text) {
     return {};
 }
 
+// The post's number when the element is one of the rule's posts.
+std::optional<std::string_view> postIdOf(const PostRule& rule, const HtmlNode& n) {
+    if (!rule.post.matches(n)) return std::nullopt;
+    const std::string_view* idValue = n.attribute(rule.idAttr);
+    if (!idValue || !idValue->starts_with(rule.idPrefix)) return std::nullopt;
+    const std::string_view id = idValue->substr(rule.idPrefix.size());
+    if (!isDigits(id)) return std::nullopt;
+    return id;
+}
+
 std::vector<ForumPost> readWithRule(const HtmlDocument& doc, const PostRule& rule) {
     std::vector<ForumPost> posts;
     for (int i = 1; i < doc.size(); ++i) {
         const HtmlNode& n = doc.at(i);
-        if (!rule.post.matches(n)) continue;
-        const std::string* idValue = n.attribute(rule.idAttr);
-        if (!idValue || !idValue->starts_with(rule.idPrefix)) continue;
-        const std::string_view id = std::string_view(*idValue).substr(rule.idPrefix.size());
-        if (!isDigits(id)) continue;
+        const std::optional<std::string_view> id = postIdOf(rule, n);
+        if (!id) continue;
         ForumPost post;
-        post.id = std::string(id);
-        if (const std::string* name =
+        post.id = std::string(*id);
+        if (const std::string_view* name =
                 rule.authorAttr.empty() ? nullptr : n.attribute(rule.authorAttr)) {
             post.author = cleanLine(*name, kMaxFirstLineChars);
         }
@@ -245,9 +226,12 @@ std::vector<ForumPost> readWithRule(const HtmlDocument& doc, const PostRule& rul
                 },
                 true));
         }
-        if (const int p = findFirst(doc, i, Path{rule.permalink});
-            p >= 0 && !rule.permalink.empty()) {
-            if (const std::string* href = doc.at(p).attribute("href")) post.address = *href;
+        for (const Sel& link : rule.permalink) {
+            const int p = link.empty() ? -1 : findFirst(doc, i, Path{link});
+            const std::string_view* href = p >= 0 ? doc.at(p).attribute("href") : nullptr;
+            if (!href) continue;
+            post.address = std::string(*href);
+            break;
         }
         posts.push_back(std::move(post));
         i = n.end - 1;  // posts do not nest
@@ -259,7 +243,7 @@ std::vector<ForumPost> readWithRule(const HtmlDocument& doc, const PostRule& rul
 // properties are those of its own scope, not of items inside it.
 bool isPostItem(const HtmlNode& n) {
     if (!n.attribute("itemscope")) return false;
-    const std::string* type = n.attribute("itemtype");
+    const std::string_view* type = n.attribute("itemtype");
     if (!type) return false;
     return type->ends_with("/DiscussionForumPosting") || type->ends_with("/Comment") ||
            type->ends_with("/Answer");
@@ -271,7 +255,7 @@ int itemProperty(const HtmlDocument& doc, int item, std::string_view prop) {
     for (int i = item + 1; i < end; ++i) {
         const HtmlNode& n = doc.at(i);
         if (!n.isElement()) continue;
-        const std::string* p = n.attribute("itemprop");
+        const std::string_view* p = n.attribute("itemprop");
         if (p) {
             // itemprop may name several properties.
             std::string_view v = *p;
@@ -292,7 +276,7 @@ int itemProperty(const HtmlDocument& doc, int item, std::string_view prop) {
 std::string propertyValue(const HtmlDocument& doc, int node) {
     const HtmlNode& n = doc.at(node);
     for (std::string_view attr : {"content", "href", "src", "datetime"}) {
-        if (const std::string* v = n.attribute(attr)) return *v;
+        if (const std::string_view* v = n.attribute(attr)) return std::string(*v);
     }
     return doc.textOf(node);
 }
@@ -308,7 +292,8 @@ std::vector<ForumPost> readMicrodata(const HtmlDocument& doc) {
         }
         int text = itemProperty(doc, i, "text");
         if (text < 0) text = itemProperty(doc, i, "articleBody");
-        if (text >= 0) {
+        if (text < 0) continue;  // a topic that holds its posts as items of their own
+        {
             post.firstLine = firstLineOf(doc.textOf(
                 text,
                 [&](int k) {
@@ -322,10 +307,10 @@ std::vector<ForumPost> readMicrodata(const HtmlDocument& doc) {
         std::string id;
         if (const int k = itemProperty(doc, i, "identifier"); k >= 0) id = propertyValue(doc, k);
         if (id.empty()) {
-            if (const std::string* own = doc.at(i).attribute("id")) {
+            if (const std::string_view* own = doc.at(i).attribute("id")) {
                 const size_t digits = own->find_first_of("0123456789");
                 if (digits != std::string::npos && isDigits(own->substr(digits)))
-                    id = own->substr(digits);
+                    id = std::string(own->substr(digits));
             }
         }
         if (id.empty()) id = post.address;
@@ -365,12 +350,68 @@ void collectJsonPosts(const JsonValue& v, std::vector<ForumPost>& posts, int dep
         collectJsonPosts(v.member(list), posts, depth + 1);
 }
 
+// Flarum writes its posts without ids into a <noscript>, and whole into the JSON:API
+// document of script#flarum-json-payload: the "posts" among its included objects, with
+// their authors among the "users".
+std::vector<ForumPost> readFlarumPayload(const HtmlDocument& doc) {
+    std::vector<ForumPost> posts;
+    for (int i = 1; i < doc.size(); ++i) {
+        const HtmlNode& n = doc.at(i);
+        const std::string_view* id = n.is("script") ? n.attribute("id") : nullptr;
+        if (!id || *id != "flarum-json-payload" || n.end != i + 2) continue;
+        const std::optional<JsonValue> payload = parseJson(doc.at(i + 1).name);
+        if (!payload) return posts;
+        const JsonValue& api = payload->member("apiDocument");
+        const JsonValue& discussion = api.member("data");
+        std::string base = "/d/" + discussion.member("id").text();
+        if (const std::string& slug = discussion.member("attributes").member("slug").text();
+            !slug.empty())
+            base += "-" + slug;
+        const JsonValue& included = api.member("included");
+        auto userName = [&included](const std::string& userId) {
+            for (const JsonValue& item : included.items()) {
+                if (item.member("type").text() != "users" || item.member("id").text() != userId)
+                    continue;
+                const JsonValue& a = item.member("attributes");
+                return a.member("displayName").text().empty() ? a.member("username").text()
+                                                              : a.member("displayName").text();
+            }
+            return std::string();
+        };
+        std::vector<std::pair<long long, ForumPost>> numbered;
+        for (const JsonValue& item : included.items()) {
+            const JsonValue& a = item.member("attributes");
+            if (item.member("type").text() != "posts" ||
+                a.member("contentHtml").kind() != JsonValue::Kind::String)
+                continue;
+            ForumPost post;
+            post.id = item.member("id").text();
+            post.author = cleanLine(
+                userName(
+                    item.member("relationships").member("user").member("data").member("id").text()),
+                kMaxFirstLineChars);
+            const HtmlDocument body = HtmlDocument::parse(a.member("contentHtml").text());
+            post.firstLine = firstLineOf(body.textOf(
+                0, [&body](int k) { return body.at(k).is("blockquote"); }, true));
+            const std::string& number = a.member("number").text();
+            if (!number.empty()) post.address = base + "/" + number;
+            numbered.emplace_back(isDigits(number) && number.size() < 18 ? std::stoll(number) : 0,
+                                  std::move(post));
+        }
+        std::stable_sort(numbered.begin(), numbered.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [number, post] : numbered) posts.push_back(std::move(post));
+        return posts;
+    }
+    return posts;
+}
+
 std::vector<ForumPost> readJsonLd(const HtmlDocument& doc) {
     std::vector<ForumPost> posts;
     for (int i = 1; i < doc.size(); ++i) {
         const HtmlNode& n = doc.at(i);
         if (!n.is("script")) continue;
-        const std::string* type = n.attribute("type");
+        const std::string_view* type = n.attribute("type");
         if (!type || *type != "application/ld+json" || n.end != i + 2) continue;
         if (auto value = parseJson(doc.at(i + 1).name)) collectJsonPosts(*value, posts, 0);
     }
@@ -380,10 +421,27 @@ std::vector<ForumPost> readJsonLd(const HtmlDocument& doc) {
 }  // namespace
 
 ThreadPosts readThreadPosts(const HtmlDocument& page) {
-    for (const PostRule& rule : kRules) {
-        std::vector<ForumPost> posts = readWithRule(page, rule);
-        if (!posts.empty()) return {std::string(rule.engine), std::move(posts)};
+    // One walk finds the engines whose posts the page holds; the first of them in the
+    // table is read.
+    constexpr size_t kRuleCount = std::size(kRules);
+    std::array<bool, kRuleCount> found{};
+    size_t first = kRuleCount;
+    for (const HtmlNode& n : page.nodes()) {
+        if (!n.isElement()) continue;
+        for (size_t r = 0; r < first; ++r) {
+            if (!found[r] && postIdOf(kRules[r], n)) {
+                found[r] = true;
+                first = std::min(first, r);
+            }
+        }
+        if (first == 0) break;
     }
+    if (first < kRuleCount) {
+        std::vector<ForumPost> posts = readWithRule(page, kRules[first]);
+        if (!posts.empty()) return {std::string(kRules[first].engine), std::move(posts)};
+    }
+    if (std::vector<ForumPost> posts = readFlarumPayload(page); !posts.empty())
+        return {"flarum", std::move(posts)};
     if (std::vector<ForumPost> posts = readMicrodata(page); !posts.empty())
         return {"microdata", std::move(posts)};
     if (std::vector<ForumPost> posts = readJsonLd(page); !posts.empty())
@@ -409,15 +467,15 @@ bool showsChallenge(const HtmlDocument& page) {
     for (int i = 1; i < page.size(); ++i) {
         const HtmlNode& n = page.at(i);
         if (!n.isElement()) continue;
-        if (const std::string* id = n.attribute("id");
+        if (const std::string_view* id = n.attribute("id");
             id && (*id == "challenge-form" || *id == "cf-challenge-running"))
             return true;
         if (n.is("title") && cleanLine(page.textOf(i), 100) == "Just a moment...") return true;
         if (n.is("script")) {
-            const std::string* src = n.attribute("src");
+            const std::string_view* src = n.attribute("src");
             if (src && containsIgnoringCase(*src, "ddos-guard")) return true;
             if (n.end == i + 2) {
-                const std::string& code = page.at(i + 1).name;
+                const std::string_view code = page.at(i + 1).name;
                 if (code.find("_cf_chl_opt") != std::string::npos ||
                     containsIgnoringCase(code, "ddos-guard"))
                     return true;
@@ -440,6 +498,7 @@ constexpr std::string_view kLoginNotices[] = {
     "you do not have enough privileges for this action",                         // NodeBB
     // SMF says so of a missing topic too, but asks a guest to log in.
     "appears to be either missing or off limits to you",
+    "try again after logging in",  // Flarum
 };
 
 // What they show in place of a thread that does not exist (or no longer).
@@ -452,17 +511,26 @@ constexpr std::string_view kMissingNotices[] = {
 }  // namespace
 
 PageProblem pageProblem(const HtmlDocument& page, int status, bool cfMitigatedChallenge,
-                        bool postsRead) {
+                        bool postsRead, bool redirected) {
     if (cfMitigatedChallenge) return PageProblem::Challenge;
     if ((status == 403 || status == 429 || status == 503) && showsChallenge(page))
         return PageProblem::Challenge;
     if (postsRead) return PageProblem::None;
-    const std::string text = page.textOf(0);
+    if (redirected) {
+        for (const HtmlNode& n : page.nodes()) {
+            const std::string_view* type = n.is("input") ? n.attribute("type") : nullptr;
+            if (type && startsWithIgnoringCase(*type, "password") && type->size() == 8)
+                return PageProblem::LoginRequired;
+        }
+    }
+    // The page's text in lower case once, then each notice looked for in it.
+    std::string text = page.textOf(0);
+    std::transform(text.begin(), text.end(), text.begin(), asciiLower);
     for (std::string_view notice : kLoginNotices) {
-        if (containsIgnoringCase(text, notice)) return PageProblem::LoginRequired;
+        if (text.find(notice) != std::string::npos) return PageProblem::LoginRequired;
     }
     for (std::string_view notice : kMissingNotices) {
-        if (containsIgnoringCase(text, notice)) return PageProblem::Missing;
+        if (text.find(notice) != std::string::npos) return PageProblem::Missing;
     }
     return PageProblem::None;
 }

@@ -33,10 +33,12 @@ enum class PageProblem { None, Challenge, LoginRequired, Missing };
 // A bot challenge: the header "cf-mitigated: challenge", or a 403, 429 or 503 page with a
 // challenge's marks (the title "Just a moment...", Cloudflare's _cf_chl_opt or
 // challenge-form, DDoS-Guard's check). A login notice: a page without posts that shows an
-// engine's notice that the thread is for members who are logged in. Missing: a page without
+// engine's notice that the thread is for members who are logged in, or a page with a
+// password field that the thread's address redirected to (NodeBB sends guests to /login).
+// Missing: a page without
 // posts that shows an engine's notice that the thread does not exist, which some engines
 // send as a page like any other (200).
 PageProblem pageProblem(const HtmlDocument& page, int status, bool cfMitigatedChallenge,
-                        bool postsRead);
+                        bool postsRead, bool redirected = false);
 
 }  // namespace boardcast

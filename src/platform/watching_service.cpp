@@ -6,6 +6,7 @@ WatchingService::Fetcher WatchingService::makeFetcher(StatusPanels& phases) {
     Fetcher f;
     f.socket = std::make_unique<QtProbeSocket>();
     f.probe = std::make_unique<PageProbe>(*f.socket, phases);
+    f.probe->setReader(reader_);
     f.finder = std::make_unique<LatestPageFinder>(*f.probe);
     return f;
 }

@@ -3,7 +3,8 @@
 // headless commands: a size probe that measures a watched page and follows its thread to
 // its latest page, and the reply check, a ParallelCheck over as many probes (each following
 // next pages) as pages are fetched at once. Both report typed outcomes (MeasurementClient,
-// ParallelCheck's callbacks); the probes' phase texts go to the panels given.
+// ParallelCheck's callbacks); the probes' phase texts go to the panels given. Pages are read
+// on a worker thread.
 
 #include <memory>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "core/watching/parallel_check.h"
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
+#include "platform/threaded_page_reader.h"
 
 namespace boardcast {
 
@@ -36,8 +38,10 @@ private:
         std::unique_ptr<PageProbe> probe;
         std::unique_ptr<LatestPageFinder> finder;
     };
-    static Fetcher makeFetcher(StatusPanels& phases);
+    Fetcher makeFetcher(StatusPanels& phases);
 
+    // Declared first, so that it goes last: the probes must not outlive it.
+    ThreadedPageReader reader_;
     StatusPanels& checkPhases_;
     Fetcher size_;
     LatestPageFinder* sizeFinder_ = nullptr;

@@ -349,8 +349,10 @@ void MainWindow::openListEntry(QListWidget* list, int row) {
     std::string shown = address;
     if (list == newRepliesList) {
         // The first new post, and the thread's posts count as seen from now on.
+        // (A thread judged by its size whose posts could be read is judged by its posts
+        // from now on.)
         for (const ParallelCheck::Found& f : watching_->check().found()) {
-            if (f.address != address || !f.news.byPosts) continue;
+            if (f.address != address || f.news.newest.id.empty()) continue;
             if (!f.news.posts.empty() && !f.news.posts.front().address.empty())
                 shown = f.news.posts.front().address;
             markSeen(lists_.posts, address, f.news.newest);

@@ -460,3 +460,48 @@ TEST_F(Probe, TheClientMayStartTheNextExchangeFromItsCallback) {
 
 }  // namespace
 }  // namespace boardcast
+
+namespace boardcast {
+namespace {
+
+// A reader that answers when the test says, as a worker thread would.
+struct LaterReader : PageReader {
+    std::vector<std::pair<std::string, Done>> asked;
+    void read(std::string body, const PageContext& context, Done done) override {
+        (void)context;
+        asked.emplace_back(std::move(body), std::move(done));
+    }
+    void answer(size_t i) { asked.at(i).second(readPageFacts(asked.at(i).first, {})); }
+};
+
+// A page read after its exchange was stopped or followed by another reports nothing; the
+// page of the exchange running reports once it is read, also after the probe is gone.
+TEST_F(Probe, AnswersOfTheReaderForAnEarlierExchangeAreDropped) {
+    LaterReader reader;
+    probe.setReader(reader);
+    const std::string page = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n<b>x";
+    exchange({page});
+    EXPECT_EQ(probe.state(), PageProbe::State::Reading);
+    probe.stopMeasuring();
+    reader.answer(0);
+    exchange({page});
+    exchange({"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"});
+    reader.answer(1);  // the second exchange was followed by a third
+    EXPECT_TRUE(client.outcomes.empty());
+    reader.answer(2);
+    EXPECT_EQ(client.outcomes, std::vector<std::string>{"2"});
+    EXPECT_EQ(probe.state(), PageProbe::State::Done);
+
+    auto gone = std::make_unique<PageProbe>(socket, panels);
+    gone->setClient(&client);
+    gone->setReader(reader);
+    gone->start("http://h/");
+    gone->onConnected();
+    gone->onDataArrival(page);
+    gone.reset();
+    reader.answer(3);  // nothing to report to, and nothing breaks
+    EXPECT_EQ(client.outcomes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace boardcast

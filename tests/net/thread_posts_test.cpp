@@ -15,6 +15,11 @@
 #include "net/html_document.h"
 
 namespace boardcast {
+
+void PrintTo(const ForumPost& p, std::ostream* out) {
+    *out << "{" << p.id << " | " << p.author << " | " << p.firstLine << " | " << p.address << "}";
+}
+
 namespace {
 
 std::string page(const std::string& file) {
@@ -128,6 +133,11 @@ TEST(ThreadPosts, CapturedQuotesGuestsAndPagesWithoutPosts) {
          "smf",
          2,
          {{1, "7", "Visitor", guest, "http://127.0.0.1:8083/index.php?msg=7"}}},
+        {"nodebb/g-page1-guest-reply.html",
+         "nodebb",
+         2,
+         {{1, "27", "Visitor", "Post 2 of thread G. A reply by a guest.", "/post/27"}}},
+        {"nodebb/category-2.html", "", 0, {}},
         {"mybb/board.html", "", 0, {}},
         {"fluxbb/board.html", "", 0, {}},
         {"smf/board.html", "", 0, {}},
@@ -142,12 +152,17 @@ TEST(ThreadPosts, CapturedQuotesGuestsAndPagesWithoutPosts) {
     };
     for (const auto& [file, problem] : notices)
         EXPECT_EQ(pageProblem(HtmlDocument::parse(page(file)), 200, false, false), problem) << file;
+    // NodeBB sends a guest from a members-only topic to its login page.
+    const HtmlDocument login = HtmlDocument::parse(page("nodebb/p-login.html"));
+    EXPECT_EQ(pageProblem(login, 200, false, false, true), PageProblem::LoginRequired);
+    EXPECT_EQ(pageProblem(login, 200, false, false, false), PageProblem::None);
 }
 
 // Twenty fetches of one thread ten minutes long with nothing posted: the bytes drift
 // (relative times, who is online, tokens), the posts do not, and no fetch shows a reply.
 TEST(ThreadPosts, DriftingPagesShowNoNewReplies) {
-    for (const char* engine : {"mybb", "fluxbb", "smf"}) {
+    // NodeBB's drift (tokens, a view counter) keeps the size; the others' does not.
+    for (const char* engine : {"mybb", "fluxbb", "smf", "nodebb"}) {
         SCOPED_TRACE(engine);
         std::set<size_t> sizes;
         CheckTarget target;
@@ -169,7 +184,7 @@ TEST(ThreadPosts, DriftingPagesShowNoNewReplies) {
             EXPECT_TRUE(news.byPosts);
             EXPECT_FALSE(news.any()) << i;
         }
-        EXPECT_GE(sizes.size(), 2u);
+        EXPECT_GE(sizes.size(), std::string_view(engine) == "nodebb" ? 1u : 2u);
     }
 }
 
@@ -259,6 +274,57 @@ TEST(ThreadPosts, MicrodataJsonLdAndTokenizerCorners) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.html);
+        const ThreadPosts read = readThreadPosts(r.html);
+        EXPECT_EQ(read.engine, r.engine);
+        EXPECT_EQ(read.posts, r.posts);
+    }
+}
+
+// Discourse and Flarum, which cannot be run here and of which no stored page was found:
+// pages as their templates write them (tests/data/forums/discourse and flarum, README.md).
+TEST(ThreadPosts, DiscourseAndFlarumAsTheirTemplatesWriteThem) {
+    struct Row {
+        const char* html;
+        const char* engine;
+        std::vector<ForumPost> posts;
+    };
+    const Row rows[] = {
+        {R"(<div itemscope itemtype='http://schema.org/DiscussionForumPosting'>
+             <meta itemprop='headline' content='Garden tools'>
+             <div id='post_1'  class='topic-body crawler-post'>
+               <div class='crawler-post-meta'><span class="creator" itemprop="author" itemscope
+                 itemtype="http://schema.org/Person"><a itemprop="url" href='/u/ann'><span
+                 itemprop='name'>ann</span></a></span></div>
+               <div class='post' itemprop='text'><p>Which spade?</p></div></div>
+             <div id='post_2' itemprop='comment' itemscope itemtype='http://schema.org/Comment'
+                  class='topic-body crawler-post'>
+               <div class='crawler-post-meta'><span class="creator" itemprop="author" itemscope
+                 itemtype="http://schema.org/Person"><a itemprop="url" href='/u/bob'><span
+                 itemprop='name'>bob</span></a></span><span itemprop='position'>2</span></div>
+               <div class='post' itemprop='text'><aside class="quote" data-username="ann" data-post="1">
+                 <div class="title">ann:</div><blockquote><p>Which spade?</p></blockquote></aside>
+                 <p>The one with a &ldquo;D&rdquo; handle.</p></div></div></div>)",
+         "discourse",
+         {{"1", "ann", "Which spade?", ""},
+          {"2", "bob", "The one with a \u201cD\u201d handle.", ""}}},
+        {R"(<noscript id="flarum-content"><div class="container"><h1>Garden tools</h1><div>
+             <article><div class="PostUser"><h3 class="PostUser-name">Ann A.</h3></div>
+             <div class="Post-body"><p>Which spade?</p></div></article><hr></div></div></noscript>
+             <script id="flarum-json-payload" type="application/json">{"apiDocument":{
+               "data":{"type":"discussions","id":"7","attributes":{"slug":"garden-tools"}},
+               "included":[
+                 {"type":"posts","id":"31","attributes":{"number":2,"contentHtml":
+                   "<blockquote><p>Which spade?<\/p><\/blockquote><p>A \u00abD\u00bb handle.<\/p>"},
+                  "relationships":{"user":{"data":{"type":"users","id":"5"}}}},
+                 {"type":"users","id":"4","attributes":{"username":"ann","displayName":"Ann A."}},
+                 {"type":"users","id":"5","attributes":{"username":"bob","displayName":""}},
+                 {"type":"posts","id":"30","attributes":{"number":1,"contentHtml":"<p>Which spade?<\/p>"},
+                  "relationships":{"user":{"data":{"type":"users","id":"4"}}}}]}}</script>)",
+         "flarum",
+         {{"30", "Ann A.", "Which spade?", "/d/7-garden-tools/1"},
+          {"31", "bob", "A \u00abD\u00bb handle.", "/d/7-garden-tools/2"}}},
+    };
+    for (const Row& r : rows) {
         const ThreadPosts read = readThreadPosts(r.html);
         EXPECT_EQ(read.engine, r.engine);
         EXPECT_EQ(read.posts, r.posts);

@@ -513,6 +513,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!notified.empty(), 10000);  // more may follow, every 50 ms
         QCOMPARE(notified[0], std::vector<std::string>{"Thread & one"});
         QCOMPARE(child<QTabBar>(*form, "TabStrip1")->tabText(1), QStringLiteral("New Replies (1)"));
+        form->setCheckSettings({4, 2, 0});  // off again; a check under way ends with its finds
+        QVERIFY(!timer->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(child<QListWidget>(*form, "lstNew")->count(), 1, 10000);
         // Named by the thread's title, with the growth; the address in the tip.
         auto* found = child<QListWidget>(*form, "lstNew")->item(0);
         QCOMPARE(found->text(),
@@ -522,9 +525,6 @@ private Q_SLOTS:
         QVERIFY(found->toolTip().startsWith(host + u'\n' + toQString(address) +
                                             QStringLiteral("\nThe page grew by 1,997 bytes")));
         QVERIFY(found->toolTip().contains(QStringLiteral("\nFound: ")));
-
-        form->setCheckSettings({4, 2, 0});  // off again
-        QVERIFY(!timer->isActive());
         form->stopReplyCheck();
         // A click on the notification brings the window forward on New Replies.
         child<QTabBar>(*form, "TabStrip2Tabs")->setCurrentIndex(0);

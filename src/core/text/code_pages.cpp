@@ -203,4 +203,25 @@ std::string textFromBytes(std::string_view bytes) {
     return out;
 }
 
+std::string collapsedBlanks(std::string_view utf8, size_t maxChars) {
+    std::string out;
+    size_t chars = 0;
+    bool blank = false;
+    for (char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
+            blank = !out.empty();
+            continue;
+        }
+        if ((c & 0xC0) != 0x80) {  // a character begins
+            if (chars + (blank ? 1 : 0) >= maxChars) break;
+            if (blank) out += ' ', ++chars;
+            blank = false;
+            ++chars;
+        }
+        out += ch;
+    }
+    return out;
+}
+
 }  // namespace boardcast

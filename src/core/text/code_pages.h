@@ -18,4 +18,8 @@ std::string textFromBytes(std::string_view bytes);
 // Appends the character as UTF-8; a surrogate or a value past U+10FFFF as U+FFFD.
 void appendUtf8(std::string& out, char32_t c);
 
+// UTF-8 text on one line as it reads: runs of blanks (space, tab, CR, LF, form feed) one
+// space, none at either end, cut to at most maxChars characters, never inside one.
+std::string collapsedBlanks(std::string_view utf8, size_t maxChars);
+
 }  // namespace boardcast

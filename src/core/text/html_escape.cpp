@@ -15,12 +15,14 @@ struct NamedReference {
     std::string_view name;
     char32_t cp;
 };
-constexpr std::array<NamedReference, 19> kNamed{{
+constexpr std::array<NamedReference, 25> kNamed{{
     {"amp", '&'},       {"lt", '<'},        {"gt", '>'},       {"quot", '"'},
     {"apos", '\''},     {"nbsp", ' '},      {"raquo", 0xBB},   {"laquo", 0xAB},
     {"rsaquo", 0x203A}, {"lsaquo", 0x2039}, {"ndash", 0x2013}, {"mdash", 0x2014},
     {"hellip", 0x2026}, {"middot", 0xB7},   {"bull", 0x2022},  {"copy", 0xA9},
-    {"reg", 0xAE},      {"trade", 0x2122},  {"rarr", 0x2192},
+    {"reg", 0xAE},      {"trade", 0x2122},  {"rarr", 0x2192},  {"lsquo", 0x2018},
+    {"rsquo", 0x2019},  {"sbquo", 0x201A},  {"ldquo", 0x201C}, {"rdquo", 0x201D},
+    {"bdquo", 0x201E},
 }};
 
 // Reads the reference at text[i] == '&'; returns how many bytes it took (0: none).
