@@ -132,8 +132,7 @@ bool pageShowsSignature(const BodyHtml& body, std::string_view signature) {
     return containsCi(collapseWhiteSpace(body.visibleText), collapseWhiteSpace(signature));
 }
 
-AutoInsert::AutoInsert(Browser& browser, std::string scratchPath,
-                       std::function<void()> watchCurrentPage)
+AutoInsert::AutoInsert(Browser& browser, std::string scratchPath, WatchPage watchCurrentPage)
     : browser_(browser),
       scratchPath_(std::move(scratchPath)),
       watchCurrentPage_(std::move(watchCurrentPage)) {}
@@ -205,7 +204,7 @@ void AutoInsert::checkForPostedMessage() {
             if (!pageShowsSignature(*body, signature)) return;
             detected_ = true;
             postCheckCountdown_ = 0;  // found: the detection ends here
-            if (watchCurrentPage_) watchCurrentPage_();
+            if (watchCurrentPage_) watchCurrentPage_(!signature.empty());
         });
 }
 

@@ -41,8 +41,11 @@ class AutoInsert {
 public:
     static constexpr int kPostChecks = 4;
 
-    // watchCurrentPage runs when a watched-for page has loaded ("Watch This Post").
-    AutoInsert(Browser& browser, std::string scratchPath, std::function<void()> watchCurrentPage);
+    // watchCurrentPage runs when a watched-for page has loaded ("Watch This Post"); its
+    // argument says whether the page showed the message inserted (rather than being a
+    // watched post opened from a list with nothing inserted, which any page matches).
+    using WatchPage = std::function<void(bool messageShown)>;
+    AutoInsert(Browser& browser, std::string scratchPath, WatchPage watchCurrentPage);
 
     // Finds the posting form and its message field and writes the message there: the
     // converted text, or for a rich text editor the rendered message; done tells whether and
@@ -70,7 +73,7 @@ private:
 
     Browser& browser_;
     std::string scratchPath_;
-    std::function<void()> watchCurrentPage_;
+    WatchPage watchCurrentPage_;
     InsertRequest last_;
     int postCheckCountdown_ = 0;
     // Each arming starts a new detection; a page read for an older one, or after the post

@@ -31,7 +31,7 @@ public:
     struct Services {
         std::string scratchPath;                    // htmltemp.txt
         std::function<std::string(int)> pasteText;  // by paste index
-        std::function<void()> watchCurrentPage;     // "Watch This Post"
+        AutoInsert::WatchPage watchCurrentPage;     // "Watch This Post" after post detection
     };
 
     BrowserPanel(StatusPanels& status, Services services, QWidget* parent = nullptr);

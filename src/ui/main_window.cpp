@@ -144,7 +144,7 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
 
     BrowserPanel::Services services{joinPath(folder_, kScratchFile),
                                     [this](int index) { return pasteText(index); },
-                                    [this] { watchPostedPage(); }};
+                                    [this](bool messageShown) { watchPage(messageShown); }};
     browserPanel_ = new BrowserPanel(*this, std::move(services), area);
     browserPanel_->setGeometry(tw(3840, 900, 6375, 7395));
 

@@ -141,9 +141,8 @@ private:
     void refreshPosts();
     void connectReplyCheck();
     void rebuildReplyCheck();
-    // Post detection found the user's message on the page shown: it is watched, and the
-    // name the user posts under there is learnt.
-    void watchPostedPage();
+    // Watches the page shown. postedNow: post detection found the user's message on it, so
+    // the name the user posts under there is learnt.
     void watchPage(bool postedNow);
     void notePostOutcome(const std::string& address, const std::string& failure);
     void applyCheckTimer();

@@ -143,10 +143,6 @@ void MainWindow::watchThisPost() {
     watchPage(false);
 }
 
-void MainWindow::watchPostedPage() {
-    watchPage(true);
-}
-
 void MainWindow::watchPage(bool postedNow) {
     const std::string address = browserPanel_->currentAddress();
     if (watcher_->watchCurrentPage(address, postedNow) < 0) {

@@ -66,7 +66,11 @@ protected:
     FakeBrowser browser;
     TempFolder dir;
     int watched = 0;
-    AutoInsert insert{browser, dir.file("htmltemp.txt"), [this] { ++watched; }};
+    std::vector<bool> messageShown;  // by each watch: did the page show an inserted message
+    AutoInsert insert{browser, dir.file("htmltemp.txt"), [this](bool shown) {
+                          ++watched;
+                          messageShown.push_back(shown);
+                      }};
 
     std::optional<bool> insertNow(const std::string& text, const std::string& linkMarkup = "",
                                   const std::string& message = "") {
@@ -229,6 +233,7 @@ TEST_F(AutoInsertTest, DetectionWatchesOnceWithinFourDownloads) {
     EXPECT_EQ(insert.postCheckCountdown(), 2);
     loadPage("MY NEW POST");
     EXPECT_EQ(watched, 1);
+    EXPECT_EQ(messageShown, std::vector<bool>{true});
     EXPECT_EQ(insert.postCheckCountdown(), 0);
     loadPage("My new post");
     EXPECT_EQ(watched, 1);
@@ -257,6 +262,8 @@ TEST_F(AutoInsertTest, UnreadablePagesStillUseUpChecksAndOverlappingReadsWatchOn
     insert.checkForPostedMessage();
     browser.runAll();
     EXPECT_EQ(watched, 1);
+    // Nothing was inserted: the page is watched, but it says nothing of who the user is.
+    EXPECT_EQ(messageShown, std::vector<bool>{false});
 }
 
 }  // namespace

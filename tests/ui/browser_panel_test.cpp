@@ -244,7 +244,7 @@ void BrowserPanelTest::init() {
         const QList<std::string> texts{"Re: Welcome", "fred", "s3cret", "[b]Hello[/b] board"};
         return texts.value(index, "no text for this index");
     };
-    services.watchCurrentPage = [this] {
+    services.watchCurrentPage = [this](bool) {
         watchedAddresses_.append(toQString(panel_->currentAddress()));
     };
     panel_ = std::make_unique<BrowserPanel>(status_, std::move(services));

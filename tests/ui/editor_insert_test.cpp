@@ -189,7 +189,9 @@ void EditorInsertTest::init() {
     BrowserPanel::Services services;
     services.scratchPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
     services.pasteText = [](int) { return std::string(); };
-    services.watchCurrentPage = [this] { watched_.append(toQString(panel_->currentAddress())); };
+    services.watchCurrentPage = [this](bool) {
+        watched_.append(toQString(panel_->currentAddress()));
+    };
     panel_ = std::make_unique<BrowserPanel>(status_, std::move(services));
     panel_->resize(1000, 800);
     panel_->show();
