@@ -9,10 +9,13 @@ namespace {
 
 // 2771 as "2,771".
 std::string grouped(std::int64_t n) {
-    const bool negative = n < 0;
-    std::string digits = std::to_string(negative ? -n : n);
-    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return (negative ? "-" : "") + digits;
+    const std::string digits = std::to_string(n < 0 ? -n : n);
+    std::string out = n < 0 ? "-" : "";
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
 }
 
 std::string joined(const std::vector<std::string>& names, std::string_view separator) {

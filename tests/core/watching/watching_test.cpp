@@ -90,7 +90,7 @@ TEST(ReplyCheck, ANewPageOfTheThreadIsNews) {
     for (const Row& r : rows) {
         MeasuredPage page(r.bytes);
         page.nextPage = r.next;
-        EXPECT_EQ(showsNewReplies(page, {"http://h/t?page=3", "1000", r.knownNext, r.latest}),
+        EXPECT_EQ(showsNewReplies(page, {"http://h/t?page=3", "1000", r.knownNext, r.latest, {}, {}}),
                   r.news)
             << r.bytes << " " << r.next;
     }
@@ -401,7 +401,9 @@ TEST(ReplyCheck, NewRepliesArePostsByOthersAfterTheNewestSeen) {
         Strings ids;
         for (const ForumPost& p : news.posts) ids.push_back(p.id);
         EXPECT_EQ(ids, r.expected);
-        if (!r.byPosts) EXPECT_TRUE(news.grown);  // 5000 bytes over 1000
+        if (!r.byPosts) {
+            EXPECT_TRUE(news.grown);  // 5000 bytes over 1000
+        }
     }
     // A page whose posts cannot be read keeps the size rule, as before.
     MeasuredPage plain(1400);
