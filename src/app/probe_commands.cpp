@@ -159,7 +159,7 @@ int runWatch(const std::string& folder, const std::string& url) {
     struct Outcome final : MeasurementClient {
         explicit Outcome(QEventLoop& loop) : loop(loop) {}
         void onMeasured(const MeasuredPage& measured) override { page = measured, loop.quit(); }
-        void onMeasureFailed(const std::string& reason) override { failure = reason, loop.quit(); }
+        void onMeasureFailed(const MeasureFailure& f) override { failure = f.reason, loop.quit(); }
         QEventLoop& loop;
         std::optional<MeasuredPage> page;
         std::string failure;

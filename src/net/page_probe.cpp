@@ -460,22 +460,18 @@ void PageProbe::finish(PageFacts facts) {
     state_ = State::Done;
     const bool postsRead = !facts.posts.engine.empty();
     // A page that stands where the thread should is no measurement of it.
-    std::string notThread;
     switch (facts.problem) {
         case PageProblem::Challenge:
-            notThread = std::string(kChallenged);
-            break;
+            return fail({std::string(kChallenged), FailureKind::Challenge});
         case PageProblem::LoginRequired:
-            notThread = std::string(kMembersOnly);
-            break;
+            return fail({std::string(kMembersOnly), FailureKind::LoginRequired});
         case PageProblem::Missing:
-            notThread = std::string(kMissingThread);
-            break;
+            return fail({std::string(kMissingThread), FailureKind::Missing});
         case PageProblem::None:
-            if (statusCode_ >= 400) notThread = "the forum answered " + statusText();
+            if (statusCode_ >= 400)
+                return fail({"the forum answered " + statusText(), FailureKind::ErrorStatus});
             break;
     }
-    if (!notThread.empty()) return fail(notThread);
     MeasuredPage page(bodyBytes_, std::move(facts.title));
     page.address = current_.substr(0, current_.find('#'));
     if (!facts.links.next.empty()) page.nextPage = resolveLocation(current_, facts.links.next);
@@ -526,12 +522,12 @@ void PageProbe::onTimeout() {
     fail(timeoutText(limits_.silenceMs));
 }
 
-void PageProbe::fail(const std::string& reason) {
+void PageProbe::fail(const MeasureFailure& failure) {
     socket_.stopIdleTimer();
     state_ = State::Failed;
     socket_.close();
-    status_.setPanelText(2, "Could not reach " + withHiddenPassword(url_) + ": " + reason);
-    if (client_) client_->onMeasureFailed(reason);
+    status_.setPanelText(2, "Could not reach " + withHiddenPassword(url_) + ": " + failure.reason);
+    if (client_) client_->onMeasureFailed(failure);
 }
 
 }  // namespace boardcast

@@ -127,7 +127,7 @@ private:
     bool active() const;
     void touch();
     void connectTo(const std::string& url);
-    void fail(const std::string& reason);
+    void fail(const MeasureFailure& failure);
     void complete();
     void finish(PageFacts facts);
     void headerEnded();

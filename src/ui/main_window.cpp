@@ -161,9 +161,9 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     });
     applyCheckTimer();
     watcher_->setPostOutcomeCallback(
-        [this](const std::string& address, const std::string& failure) {
+        [this](const std::string& address, const MeasureFailure* failure) {
             notePostOutcome(address, failure);
-            if (!failure.empty()) return;
+            if (failure) return;
             refreshPosts();  // a thread watched already keeps one entry
             storePosts();    // the measured baseline
         });
@@ -251,7 +251,7 @@ void MainWindow::connectReplyCheck() {
     });
     check.setProgressCallback(
         [this](const CheckProgress& progress) { checkPanels_->setProgress(progress); });
-    check.setPostOutcomeCallback([this](const std::string& address, const std::string& failure) {
+    check.setPostOutcomeCallback([this](const std::string& address, const MeasureFailure* failure) {
         notePostOutcome(address, failure);
     });
     check.setFetchedCallback(
@@ -264,12 +264,13 @@ void MainWindow::rebuildReplyCheck() {
     checkRebuildPending_ = false;
 }
 
-// A post that could not be fetched is marked in the list until it is fetched again.
-void MainWindow::notePostOutcome(const std::string& address, const std::string& failure) {
-    if (failure.empty()) {
+// A post that could not be fetched, or was not the thread, is marked in the list until it is
+// fetched again.
+void MainWindow::notePostOutcome(const std::string& address, const MeasureFailure* failure) {
+    if (!failure) {
         unreachable_.erase(address);
     } else {
-        unreachable_[address] = failure;
+        unreachable_.insert_or_assign(address, *failure);
     }
     showPost(address);
 }

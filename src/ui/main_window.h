@@ -144,7 +144,7 @@ private:
     // Watches the page shown. postedNow: post detection found the user's message on it, so
     // the name the user posts under there is learnt.
     void watchPage(bool postedNow);
-    void notePostOutcome(const std::string& address, const std::string& failure);
+    void notePostOutcome(const std::string& address, const MeasureFailure* failure);
     void applyCheckTimer();
     void openCheckOptions();
     // The end of a check: the New Replies tab's count, and a notification when the window
@@ -193,7 +193,8 @@ private:
     std::unique_ptr<PasswordVault> vault_;
     bool passwordsInKeyring_ = false;
     QAction* keyringAction_ = nullptr;
-    std::map<std::string, std::string> unreachable_;  // address -> why it could not be fetched
+    // address -> why it could not be fetched, or was not the thread
+    std::map<std::string, MeasureFailure> unreachable_;
     std::set<std::string> fellBack_;
     std::map<std::string, std::int64_t>
         failureShownAt_;  // failure text -> when, in ms  // checked on their own page: the latest

@@ -412,7 +412,9 @@ void MainWindow::describePost(QListWidgetItem* entry, const std::string& address
         entry->setIcon(QIcon());
     } else {
         entry->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
-        tip += QStringLiteral("\nCould not be fetched: ") + toQString(it->second);
+        tip += (it->second.notTheThread() ? QStringLiteral("\nNot the thread: ")
+                                          : QStringLiteral("\nCould not be fetched: ")) +
+               toQString(it->second.reason);
     }
     entry->setToolTip(tip);
 }

@@ -39,8 +39,8 @@ struct Client : MeasurementClient {
         outcomes.push_back(std::to_string(page.bodyBytes));
         title = page.title;
     }
-    void onMeasureFailed(const std::string& reason) override {
-        outcomes.push_back("failed: " + reason);
+    void onMeasureFailed(const MeasureFailure& failure) override {
+        outcomes.push_back("failed: " + failure.reason);
     }
 };
 
@@ -443,7 +443,7 @@ TEST_F(Probe, TheClientMayStartTheNextExchangeFromItsCallback) {
             seen.push_back(std::to_string(page.bodyBytes));
             if (seen.size() < 2) probe->start("http://next/");
         }
-        void onMeasureFailed(const std::string&) override {}
+        void onMeasureFailed(const MeasureFailure&) override {}
     } chain;
     chain.probe = &probe;
     probe.setClient(&chain);
@@ -501,6 +501,38 @@ TEST_F(Probe, AnswersOfTheReaderForAnEarlierExchangeAreDropped) {
     gone.reset();
     reader.answer(3);  // nothing to report to, and nothing breaks
     EXPECT_EQ(client.outcomes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace boardcast
+
+namespace boardcast {
+namespace {
+
+// What kind of failure a page is: an answer that is not the thread, or none at all.
+TEST_F(Probe, FailuresSayWhatKindTheyAre) {
+    struct Kinds : MeasurementClient {
+        std::vector<FailureKind> kinds;
+        void onMeasured(const MeasuredPage&) override {}
+        void onMeasureFailed(const MeasureFailure& f) override { kinds.push_back(f.kind); }
+    } kinds;
+    probe.setClient(&kinds);
+    const std::pair<std::string, FailureKind> rows[] = {
+        {"HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno", FailureKind::ErrorStatus},
+        {"HTTP/1.1 403 Forbidden\r\ncf-mitigated: challenge\r\nContent-Length: 0\r\n\r\n",
+         FailureKind::Challenge},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 78\r\n\r\n"
+         "<p>You are not logged in or you do not have permission to access this page</p>",
+         FailureKind::LoginRequired},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 39\r\n\r\n<p>The specified thread does not exist.",
+         FailureKind::Missing},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 99\r\n\r\ncut short", FailureKind::Unreachable},
+    };
+    for (const auto& [answer, kind] : rows) {
+        kinds.kinds.clear();
+        exchange({answer});
+        EXPECT_EQ(kinds.kinds, std::vector<FailureKind>{kind}) << answer;
+    }
 }
 
 }  // namespace

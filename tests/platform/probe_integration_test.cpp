@@ -7,12 +7,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -36,7 +36,9 @@ using Exchange = ScriptedServer::Exchange;
 const std::vector<std::string> kPhases = {"Connecting to the web server", "Sending request",
                                           "Request completed", "Receiving response"};
 
-std::string local(const std::string& path) { return "http://127.0.0.1" + path; }
+std::string local(const std::string& path) {
+    return "http://127.0.0.1" + path;
+}
 
 class RecordingPanels final : public StatusPanels {
 public:
@@ -59,8 +61,8 @@ public:
         titles.push_back(page.title);
         if (next) next();
     }
-    void onMeasureFailed(const std::string& reason) override {
-        failures.push_back(reason);
+    void onMeasureFailed(const MeasureFailure& failure) override {
+        failures.push_back(failure.reason);
         if (next) next();
     }
     std::size_t outcomes() const { return measured.size() + failures.size(); }
@@ -163,8 +165,9 @@ TEST(QtProbeSocket, AClosedConnectionStaysSilentWhileTheTimerRunsOn) {
     socket.close();
     const std::int64_t receivedAtClose = events.received;
     ASSERT_TRUE(waitFor([&] { return events.timeouts == 1; }));
-    ASSERT_TRUE(waitFor(
-        [&] { return server.exchanges()[0]->socket->state() == QAbstractSocket::UnconnectedState; }));
+    ASSERT_TRUE(waitFor([&] {
+        return server.exchanges()[0]->socket->state() == QAbstractSocket::UnconnectedState;
+    }));
     runFor(150);
     EXPECT_EQ(events.timeouts, 1);  // single shot
     EXPECT_EQ(events.received, receivedAtClose);
@@ -206,17 +209,31 @@ TEST(ProbeOverQtSocket, CountsTheBodyHoweverTheResponseArrives) {
     constexpr std::int64_t kAllBytes = -1;
     const Case cases[] = {
         {"header split inside a line and inside the blank line",
-         {"HTTP/1.1 200 OK\r\nConte", "nt-Length: 10\r\n\r", "\n0123456789"}, 10, 10, ""},
+         {"HTTP/1.1 200 OK\r\nConte", "nt-Length: 10\r\n\r", "\n0123456789"},
+         10,
+         10,
+         ""},
         {"Content-Length reached while the server keeps the connection open",
-         {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n01234", "56789"}, 10, 10,
-         "", false},
+         {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n01234", "56789"},
+         10,
+         10,
+         "",
+         false},
         {"no Content-Length, body in a later piece",
-         {"HTTP/1.1 200 OK\r\nServer: t\r\n\r\n", body(300)}, 300, 0, "Downloaded 300 bytes"},
+         {"HTTP/1.1 200 OK\r\nServer: t\r\n\r\n", body(300)},
+         300,
+         0,
+         "Downloaded 300 bytes"},
         {"percentage of 3.5 rounds to even",
-         {"HTTP/1.1 200 OK\r\nX-Content-Length: 200\r\n\r\n", "12345", "67"}, 7, 200,
+         {"HTTP/1.1 200 OK\r\nX-Content-Length: 200\r\n\r\n", "12345", "67"},
+         7,
+         200,
          "Downloaded 7 from 200 (4%)"},
         {"closed before the header ends: every byte counts",
-         {"HTTP/1.1 200 OK\r\nX-Note: hal", "f a header\r\n"}, kAllBytes, 0, ""},
+         {"HTTP/1.1 200 OK\r\nX-Note: hal", "f a header\r\n"},
+         kAllBytes,
+         0,
+         ""},
         {"closed without a byte", {}, 0, 0, ""},
     };
     for (const Case& c : cases) {
@@ -252,9 +269,8 @@ TEST(ProbeOverQtSocket, GivesUpOnAServerThatFallsSilent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedServer server([&](ScriptedServer&, Exchange& e) {
-            ScriptedServer::play(e.socket, c.pieces, false);
-        });
+        ScriptedServer server(
+            [&](ScriptedServer&, Exchange& e) { ScriptedServer::play(e.socket, c.pieces, false); });
         ProbeRig rig({.http = server.port()}, {.silenceMs = kShortTimeoutMs});
         QElapsedTimer clock;
         clock.start();
@@ -263,8 +279,8 @@ TEST(ProbeOverQtSocket, GivesUpOnAServerThatFallsSilent) {
         EXPECT_GE(clock.elapsed(), kShortTimeoutMs * 9 / 10);
         EXPECT_TRUE(rig.client.measured.empty());
         ASSERT_EQ(rig.client.failures.size(), 1u);
-        EXPECT_EQ(rig.panels.text(2), "Could not reach " + local("/slow") + ": " +
-                                          rig.client.failures[0]);
+        EXPECT_EQ(rig.panels.text(2),
+                  "Could not reach " + local("/slow") + ": " + rig.client.failures[0]);
         // The probe dropped the connection it gave up on.
         EXPECT_TRUE(waitFor([&] {
             return server.exchanges()[0]->socket->state() == QAbstractSocket::UnconnectedState;
@@ -277,8 +293,7 @@ TEST(ProbeOverQtSocket, FailsOnARefusedConnection) {
     ASSERT_TRUE(rig.measure(local("/x")));
     EXPECT_TRUE(rig.client.measured.empty());
     ASSERT_EQ(rig.client.failures.size(), 1u);
-    EXPECT_NE(rig.client.failures[0].find("refused"), std::string::npos)
-        << rig.client.failures[0];
+    EXPECT_NE(rig.client.failures[0].find("refused"), std::string::npos) << rig.client.failures[0];
     EXPECT_EQ(rig.panels.text(2), "Could not reach " + local("/x") + ": " + rig.client.failures[0]);
     runFor(100);
     EXPECT_EQ(rig.client.outcomes(), 1u);
@@ -363,8 +378,8 @@ TEST(ProbeOverQtSocket, AnEndlessBodyStopsAtTheCapInFlatMemory) {
     EXPECT_GT(rig.probe.bodyBytes(), std::int64_t{64} << 20);
 #ifndef __SANITIZE_ADDRESS__
     // AddressSanitizer holds freed blocks back for a while, so resident memory says nothing.
-    EXPECT_LT(peak - before, 64 * 1024) << "resident memory grew from " << before << " kB to "
-                                        << peak << " kB";
+    EXPECT_LT(peak - before, 64 * 1024)
+        << "resident memory grew from " << before << " kB to " << peak << " kB";
 #endif
 }
 
@@ -379,7 +394,8 @@ TEST(ProbeOverQtSocket, ResetsAndDripsAreFailures) {
         }
         e.socket->write("HTTP/1.1 200 OK\r\n\r\n");
         auto* drip = new QTimer(e.socket);
-        QObject::connect(drip, &QTimer::timeout, e.socket, [socket = e.socket] { socket->write("x"); });
+        QObject::connect(drip, &QTimer::timeout, e.socket,
+                         [socket = e.socket] { socket->write("x"); });
         drip->start(100);
     });
     ProbeRig reset({.http = server.port()});
@@ -393,7 +409,8 @@ TEST(ProbeOverQtSocket, ResetsAndDripsAreFailures) {
     ASSERT_TRUE(drip.measure(local("/drip")));
     EXPECT_GE(clock.elapsed(), 1400);
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(drip.client.failures, std::vector<std::string>{"the page took longer than 1500 milliseconds"});
+    EXPECT_EQ(drip.client.failures,
+              std::vector<std::string>{"the page took longer than 1500 milliseconds"});
 }
 
 // The port in the address is where the probe connects; redirections are followed to the
@@ -402,7 +419,8 @@ TEST(ProbeOverQtSocket, PortsAndRedirections) {
     ScriptedServer target(ScriptedServer::answerWithSize);
     const std::string final = "http://127.0.0.1:" + std::to_string(target.port()) + "/n/1234";
     ScriptedServer mover([&](ScriptedServer&, Exchange& e) {
-        const QByteArray location = e.path() == "/old" ? "/older" : QByteArray::fromStdString(final);
+        const QByteArray location =
+            e.path() == "/old" ? "/older" : QByteArray::fromStdString(final);
         ScriptedServer::play(e.socket, {"HTTP/1.1 301 Moved Permanently\r\nLocation: " + location +
                                         "\r\nContent-Length: 3\r\n\r\nbye"});
     });

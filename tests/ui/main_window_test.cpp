@@ -341,10 +341,12 @@ private Q_SLOTS:
         QVERIFY(live.listen(QHostAddress::LocalHost, 0));
         const QString flaky = QStringLiteral("http://127.0.0.1:%1/t/1").arg(port);
         const QString other = QStringLiteral("http://127.0.0.1:%1/t/2").arg(live.serverPort());
-        connect(&live, &QTcpServer::newConnection, &live, [&live] {
+        bool gone = false;  // the second thread deleted: its forum answers 404
+        connect(&live, &QTcpServer::newConnection, &live, [&live, &gone] {
             QTcpSocket* socket = live.nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &gone] {
+                socket->write(gone ? "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nabc"
+                                   : "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc");
                 socket->disconnectFromHost();
             });
         });
@@ -376,6 +378,16 @@ private Q_SLOTS:
         QCOMPARE(panel(*form, 2), QString());
         QVERIFY(posts->item(0)->icon().isNull());
         QVERIFY(!posts->item(0)->toolTip().contains(QStringLiteral("Could not be fetched")));
+
+        // A page that answers, but not with the thread, is marked as such.
+        gone = true;
+        child<QPushButton>(*form, "cmdReplies")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            panel(*form, 1),
+            QStringLiteral("finished - 0 new replies found (1 could not be checked)"), 20000);
+        QVERIFY(!posts->item(1)->icon().isNull());
+        QVERIFY(posts->item(1)->toolTip().contains(
+            QStringLiteral("\nNot the thread: the forum answered 404 Not Found")));
     }
 
     // The check runs several pages at once, a few from one host, shows "checking N of M",

@@ -55,11 +55,11 @@ void LatestPageFinder::onMeasured(const MeasuredPage& page) {
     report();
 }
 
-void LatestPageFinder::onMeasureFailed(const std::string& reason) {
+void LatestPageFinder::onMeasureFailed(const MeasureFailure& failure) {
     if (!running_) return;
     if (fetched_ == 0) {
         running_ = false;
-        if (client_) client_->onMeasureFailed(reason);
+        if (client_) client_->onMeasureFailed(failure);
         return;
     }
     report();  // the last page reached stands as the latest

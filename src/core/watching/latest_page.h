@@ -29,7 +29,7 @@ public:
 
 private:
     void onMeasured(const MeasuredPage& page) override;
-    void onMeasureFailed(const std::string& reason) override;
+    void onMeasureFailed(const MeasureFailure& failure) override;
     void report();
 
     PageMeasurer& pages_;

@@ -54,13 +54,28 @@ struct MeasuredPage {
     std::string latestNext;
 };
 
+// Why a page could not be measured. Unreachable: no whole answer came (refused, timed out,
+// cut off, too large, too many redirections). The others: an answer came, but it is not
+// the thread (an error status, a bot challenge, a login notice, a missing-thread notice).
+enum class FailureKind { Unreachable, ErrorStatus, Challenge, LoginRequired, Missing };
+
+struct MeasureFailure {
+    MeasureFailure(std::string why, FailureKind failureKind = FailureKind::Unreachable)
+        : reason(std::move(why)), kind(failureKind) {}
+    MeasureFailure(const char* why) : MeasureFailure(std::string(why)) {}
+    std::string reason;  // readable: "Connection refused", "the forum answered 404 Not Found"
+    FailureKind kind;
+    // The page answered, but with something else than the thread.
+    bool notTheThread() const { return kind != FailureKind::Unreachable; }
+};
+
 // Told the outcome of a measurement, once per started measurement that was not dropped.
 class MeasurementClient {
 public:
     virtual ~MeasurementClient() = default;
     virtual void onMeasured(const MeasuredPage& page) = 0;
-    // reason is readable ("Connection refused"); the probe has already shown it.
-    virtual void onMeasureFailed(const std::string& reason) = 0;
+    // The probe has already shown the reason.
+    virtual void onMeasureFailed(const MeasureFailure& failure) = 0;
 };
 
 // Fetches a page and counts its body bytes. Starting a measurement drops the one still

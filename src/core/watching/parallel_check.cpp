@@ -11,8 +11,10 @@ struct ParallelCheck::Slot final : MeasurementClient {
     Slot(ParallelCheck& owner, PageMeasurer& measurer) : owner(owner), measurer(measurer) {
         measurer.setClient(this);
     }
-    void onMeasured(const MeasuredPage& page) override { owner.done(*this, &page, {}); }
-    void onMeasureFailed(const std::string& reason) override { owner.done(*this, nullptr, reason); }
+    void onMeasured(const MeasuredPage& page) override { owner.done(*this, &page, nullptr); }
+    void onMeasureFailed(const MeasureFailure& failure) override {
+        owner.done(*this, nullptr, &failure);
+    }
 
     ParallelCheck& owner;
     PageMeasurer& measurer;
@@ -168,7 +170,7 @@ void ParallelCheck::report(CheckProgress::Phase phase) {
     progress_(p);
 }
 
-void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string& failure) {
+void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const MeasureFailure* failure) {
     if (!running_ || !slot.post) return;
     const size_t index = *slot.post;
     Post& post = posts_[index];
@@ -193,7 +195,8 @@ void ParallelCheck::done(Slot& slot, const MeasuredPage* page, const std::string
         post.state = post.news.any() ? Post::State::NewReplies : Post::State::Unchanged;
     } else {
         post.state = Post::State::Failed;
-        post.failure = failure;
+        post.failure = failure->reason;
+        post.failureKind = failure->kind;
     }
     --remaining_;
     const std::string address = post.address;  // the callbacks may start another run
@@ -223,7 +226,7 @@ std::vector<ParallelCheck::Found> ParallelCheck::found() const {
 std::vector<CheckFailure> ParallelCheck::failures() const {
     std::vector<CheckFailure> failed;
     for (const Post& p : posts_) {
-        if (p.state == Post::State::Failed) failed.push_back({p.address, p.failure});
+        if (p.state == Post::State::Failed) failed.push_back({p.address, p.failure, p.failureKind});
     }
     return failed;
 }

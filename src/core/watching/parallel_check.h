@@ -104,6 +104,7 @@ private:
             Failed
         } state = State::Waiting;
         std::string failure{};
+        FailureKind failureKind = FailureKind::Unreachable;
         ThreadNews news{};
     };
     struct Host {
@@ -115,7 +116,8 @@ private:
     };
     void fill();
     void report(CheckProgress::Phase phase);
-    void done(Slot& slot, const MeasuredPage* page, const std::string& failure);
+    // Either the page or the failure.
+    void done(Slot& slot, const MeasuredPage* page, const MeasureFailure* failure);
     void makeReady(size_t host);            // into the heap, when it has waiting posts and room
     size_t hostOf(const std::string& url);  // its host's index in hosts_, added when new
 

@@ -62,16 +62,17 @@ void PostWatcher::onMeasured(const MeasuredPage& page) {
     } else {
         status_.setPanelText(2, "Response completed");
     }
-    if (outcome_) outcome_(address_, {});
+    if (outcome_) outcome_(address_, nullptr);
 }
 
-void PostWatcher::onMeasureFailed(const std::string& reason) {
+void PostWatcher::onMeasureFailed(const MeasureFailure& failure) {
+    const std::string& reason = failure.reason;
     if (!measuring_) return;
     measuring_ = false;
     // The post keeps what it had: "not measured", or the baseline of an earlier measurement.
     // The probe has shown the reason in the status bar already.
     lastFailure_ = reason;
-    if (outcome_) outcome_(address_, reason);
+    if (outcome_) outcome_(address_, &failure);
 }
 
 }  // namespace boardcast

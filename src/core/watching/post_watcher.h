@@ -50,7 +50,7 @@ public:
     // already watched under another address takes it instead, and the new entry goes);
     // panel 2 then reads "Response completed", or names the entry that took it.
     void onMeasured(const MeasuredPage& page) override;
-    void onMeasureFailed(const std::string& reason) override;
+    void onMeasureFailed(const MeasureFailure& failure) override;
 
 private:
     WatchList& posts_;

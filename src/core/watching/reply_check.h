@@ -76,10 +76,11 @@ void noteFetchedPage(WatchList& posts, const std::string& address, const Measure
 int recordMeasurement(WatchList& posts, const std::string& address, const MeasuredPage& page,
                       bool addedNow, std::int64_t now);
 
-// A post whose page could not be fetched, and why.
+// A post whose page could not be fetched or was not the thread, and why.
 struct CheckFailure {
     std::string address;
     std::string reason;
+    FailureKind kind = FailureKind::Unreachable;
 };
 
 // Panel 1 at the end of a run: "finished - N new replies found", and how many posts could
@@ -89,9 +90,9 @@ std::string checkSummary(int newReplies, int failed);
 // Panel 2 at the end of a run: the last failure's text, or nothing.
 std::string lastFailureText(const std::vector<CheckFailure>& failures);
 
-// Told of each post a check or a measurement has dealt with: failure is empty when the page
-// was fetched, else the reason it could not be.
-using PostOutcome = std::function<void(const std::string& address, const std::string& failure)>;
+// Told of each post a check or a measurement has dealt with: failure is null when the page
+// was fetched, else why it could not be, or why it was not the thread.
+using PostOutcome = std::function<void(const std::string& address, const MeasureFailure* failure)>;
 // Told of each page a check fetched, which, and what it found there.
 using FetchedPage = std::function<void(const std::string& address, const MeasuredPage& page,
                                        const CheckTarget& target, const ThreadNews& news)>;

@@ -27,7 +27,7 @@ struct Pages final : PageMeasurer {
 
 struct Result final : MeasurementClient {
     void onMeasured(const MeasuredPage& p) override { page = p, failed.clear(); }
-    void onMeasureFailed(const std::string& reason) override { failed = reason; }
+    void onMeasureFailed(const MeasureFailure& failure) override { failed = failure.reason; }
     MeasuredPage page;
     std::string failed;
 };

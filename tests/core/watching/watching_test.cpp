@@ -90,8 +90,9 @@ TEST(ReplyCheck, ANewPageOfTheThreadIsNews) {
     for (const Row& r : rows) {
         MeasuredPage page(r.bytes);
         page.nextPage = r.next;
-        EXPECT_EQ(showsNewReplies(page, {"http://h/t?page=3", "1000", r.knownNext, r.latest, {}, {}}),
-                  r.news)
+        EXPECT_EQ(
+            showsNewReplies(page, {"http://h/t?page=3", "1000", r.knownNext, r.latest, {}, {}}),
+            r.news)
             << r.bytes << " " << r.next;
     }
 }
@@ -184,8 +185,8 @@ TEST(ReplyCheck, OutcomesArePerPost) {
     check.setProgressCallback(
         [&](const CheckProgress& p) { panels.setPanelText(1, progressText(p)); });
     Strings seen;
-    check.setPostOutcomeCallback([&](const std::string& address, const std::string& failure) {
-        seen.push_back(address + "=" + failure);
+    check.setPostOutcomeCallback([&](const std::string& address, const MeasureFailure* failure) {
+        seen.push_back(address + "=" + (failure ? failure->reason : ""));
     });
     check.start(list, {});
     probe.client->onMeasureFailed("refused");
