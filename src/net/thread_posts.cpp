@@ -73,6 +73,9 @@ struct PostRule {
     Path content;                  // the post's own text
     std::array<Sel, 3> quotes;     // within the text: quotes of other posts, left out
     std::array<Sel, 2> permalink;  // an <a> whose href is the post's address, the first found
+    // Else: the address is the topic's (its <link itemprop="url">), "/" and the post's
+    // number (Discourse's crawler view links no post).
+    bool numberedAfterTopic = false;
 };
 
 // The rules, each read from the engine's own templates (tests/data/forums/*/README.md).
@@ -148,7 +151,8 @@ const PostRule kRules[] = {
      {{{"", "creator"}, {"", "", "itemprop", "name", Sel::Equals}}},
      {{{"div", "post"}}},
      {{{"aside", "quote"}, {"blockquote"}}},
-     {{{"a", "post-count"}}}},
+     {},
+     true},
 };
 
 bool isDigits(std::string_view s) {
@@ -199,8 +203,19 @@ std::optional<std::string_view> postIdOf(const PostRule& rule, const HtmlNode& n
     return id;
 }
 
+// The topic's own address in its microdata: the first <link itemprop="url">.
+std::string topicUrl(const HtmlDocument& doc) {
+    for (const HtmlNode& n : doc.nodes()) {
+        const std::string_view* prop = n.is("link") ? n.attribute("itemprop") : nullptr;
+        const std::string_view* href = prop && *prop == "url" ? n.attribute("href") : nullptr;
+        if (href && !href->empty()) return std::string(*href);
+    }
+    return {};
+}
+
 std::vector<ForumPost> readWithRule(const HtmlDocument& doc, const PostRule& rule) {
     std::vector<ForumPost> posts;
+    const std::string topic = rule.numberedAfterTopic ? topicUrl(doc) : std::string();
     for (int i = 1; i < doc.size(); ++i) {
         const HtmlNode& n = doc.at(i);
         const std::optional<std::string_view> id = postIdOf(rule, n);
@@ -232,6 +247,9 @@ std::vector<ForumPost> readWithRule(const HtmlDocument& doc, const PostRule& rul
             if (!href) continue;
             post.address = std::string(*href);
             break;
+        }
+        if (post.address.empty() && !topic.empty()) {
+            post.address = topic + (topic.ends_with('/') ? "" : "/") + post.id;
         }
         posts.push_back(std::move(post));
         i = n.end - 1;  // posts do not nest

@@ -291,6 +291,7 @@ TEST(ThreadPosts, DiscourseAndFlarumAsTheirTemplatesWriteThem) {
     const Row rows[] = {
         {R"(<div itemscope itemtype='http://schema.org/DiscussionForumPosting'>
              <meta itemprop='headline' content='Garden tools'>
+             <link itemprop='url' href='https://f.example/t/garden-tools/12'>
              <div id='post_1'  class='topic-body crawler-post'>
                <div class='crawler-post-meta'><span class="creator" itemprop="author" itemscope
                  itemtype="http://schema.org/Person"><a itemprop="url" href='/u/ann'><span
@@ -305,8 +306,9 @@ TEST(ThreadPosts, DiscourseAndFlarumAsTheirTemplatesWriteThem) {
                  <div class="title">ann:</div><blockquote><p>Which spade?</p></blockquote></aside>
                  <p>The one with a &ldquo;D&rdquo; handle.</p></div></div></div>)",
          "discourse",
-         {{"1", "ann", "Which spade?", ""},
-          {"2", "bob", "The one with a \u201cD\u201d handle.", ""}}},
+         {{"1", "ann", "Which spade?", "https://f.example/t/garden-tools/12/1"},
+          {"2", "bob", "The one with a \u201cD\u201d handle.",
+           "https://f.example/t/garden-tools/12/2"}}},
         {R"(<noscript id="flarum-content"><div class="container"><h1>Garden tools</h1><div>
              <article><div class="PostUser"><h3 class="PostUser-name">Ann A.</h3></div>
              <div class="Post-body"><p>Which spade?</p></div></article><hr></div></div></noscript>
