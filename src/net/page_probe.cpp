@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/storage/private_folder.h"
+#include "core/text/ascii.h"
 #include "net/page_reader.h"
 
 namespace boardcast {
@@ -25,18 +26,6 @@ constexpr std::string_view kChallenged =
 constexpr std::string_view kMembersOnly =
     "the forum shows this thread only to members who are logged in";
 constexpr std::string_view kMissingThread = "the forum says this thread does not exist";
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool startsWithCi(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    }
-    return true;
-}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -153,8 +142,9 @@ std::string requestText(const ProbeTarget& target) {
 
 std::string resolveLocation(std::string_view base, std::string_view location) {
     location = trimmed(location);
-    if (startsWithCi(location, kHttp)) return std::string(kHttp) + std::string(location.substr(7));
-    if (startsWithCi(location, kHttps)) {
+    if (startsWithIgnoringCase(location, kHttp))
+        return std::string(kHttp) + std::string(location.substr(7));
+    if (startsWithIgnoringCase(location, kHttps)) {
         return std::string(kHttps) + std::string(location.substr(8));
     }
     const size_t colon = location.find(':');
@@ -407,17 +397,17 @@ void PageProbe::headerLineEnded() {
         const std::string_view name = trimmed(std::string_view(line_).substr(0, colon));
         const std::string_view value = trimmed(std::string_view(line_).substr(colon + 1));
         auto is = [name](std::string_view wanted) {
-            return name.size() == wanted.size() && startsWithCi(name, wanted);
+            return name.size() == wanted.size() && startsWithIgnoringCase(name, wanted);
         };
         if (is("location") && location_.empty()) location_ = std::string(value);
-        if (is("cf-mitigated") && startsWithCi(value, "challenge")) cfChallenge_ = true;
+        if (is("cf-mitigated") && startsWithIgnoringCase(value, "challenge")) cfChallenge_ = true;
         if (is("content-length") && !declaredLength_) {
             auto length = parseNumber<std::int64_t>(value);
             if (length && *length >= 0) declaredLength_ = length;
         }
         if (is("transfer-encoding")) {
             std::string codings(value);
-            std::transform(codings.begin(), codings.end(), codings.begin(), lower);
+            std::transform(codings.begin(), codings.end(), codings.begin(), asciiLower);
             chunked_ = codings.find("chunked") != std::string::npos;
         }
     }

@@ -155,14 +155,6 @@ const PostRule kRules[] = {
      true},
 };
 
-bool isDigits(std::string_view s) {
-    if (s.empty()) return false;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 // Blanks collapsed and trimmed, bytes that are not UTF-8 read as Windows 1252, at most
 // maxChars characters.
 std::string cleanLine(std::string_view text, size_t maxChars) {
@@ -199,7 +191,7 @@ std::optional<std::string_view> postIdOf(const PostRule& rule, const HtmlNode& n
     const std::string_view* idValue = n.attribute(rule.idAttr);
     if (!idValue || !idValue->starts_with(rule.idPrefix)) return std::nullopt;
     const std::string_view id = idValue->substr(rule.idPrefix.size());
-    if (!isDigits(id)) return std::nullopt;
+    if (!isAsciiDigits(id)) return std::nullopt;
     return id;
 }
 
@@ -327,7 +319,7 @@ std::vector<ForumPost> readMicrodata(const HtmlDocument& doc) {
         if (id.empty()) {
             if (const std::string_view* own = doc.at(i).attribute("id")) {
                 const size_t digits = own->find_first_of("0123456789");
-                if (digits != std::string::npos && isDigits(own->substr(digits)))
+                if (digits != std::string::npos && isAsciiDigits(own->substr(digits)))
                     id = std::string(own->substr(digits));
             }
         }
@@ -413,8 +405,9 @@ std::vector<ForumPost> readFlarumPayload(const HtmlDocument& doc) {
                 0, [&body](int k) { return body.at(k).is("blockquote"); }, true));
             const std::string& number = a.member("number").text();
             if (!number.empty()) post.address = base + "/" + number;
-            numbered.emplace_back(isDigits(number) && number.size() < 18 ? std::stoll(number) : 0,
-                                  std::move(post));
+            numbered.emplace_back(
+                isAsciiDigits(number) && number.size() < 18 ? std::stoll(number) : 0,
+                std::move(post));
         }
         std::stable_sort(numbered.begin(), numbered.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -472,14 +465,6 @@ ThreadPosts readThreadPosts(std::string_view html) {
 }
 
 namespace {
-
-bool containsIgnoringCase(std::string_view text, std::string_view lowerNeedle) {
-    if (lowerNeedle.size() > text.size()) return false;
-    for (size_t i = 0; i + lowerNeedle.size() <= text.size(); ++i) {
-        if (startsWithIgnoringCase(text.substr(i), lowerNeedle)) return true;
-    }
-    return false;
-}
 
 bool showsChallenge(const HtmlDocument& page) {
     for (int i = 1; i < page.size(); ++i) {

@@ -20,4 +20,21 @@ constexpr bool startsWithIgnoringCase(std::string_view text, std::string_view pr
     return true;
 }
 
+// Whether text is one or more of the digits 0 to 9 and nothing else.
+constexpr bool isAsciiDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// Whether text holds needle anywhere, ASCII letter case ignored.
+constexpr bool containsIgnoringCase(std::string_view text, std::string_view needle) {
+    for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
+        if (startsWithIgnoringCase(text.substr(i), needle)) return true;
+    }
+    return false;
+}
+
 }  // namespace boardcast

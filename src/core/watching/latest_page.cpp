@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/text/ascii.h"
 #include "core/watching/parallel_check.h"
 
 namespace boardcast {
@@ -82,11 +83,6 @@ bool isPageOrPostParameter(std::string_view name) {
     return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
-bool isDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 }  // namespace
 
 std::string threadKey(const std::string& address) {
@@ -100,7 +96,7 @@ std::string threadKey(const std::string& address) {
         const size_t slash = trimmed.rfind('/');
         const std::string_view last =
             trimmed.substr(slash == std::string_view::npos ? 0 : slash + 1);
-        if (last.starts_with("page-") && isDigits(last.substr(5)))
+        if (last.starts_with("page-") && isAsciiDigits(last.substr(5)))
             path = std::string(trimmed.substr(0, slash + 1));
     }
     if (question == std::string_view::npos) return path;

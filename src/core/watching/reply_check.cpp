@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "core/text/ascii.h"
 #include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
 
@@ -35,9 +36,9 @@ CheckTarget ownTargetOf(const WatchedPost& post) {
 
 namespace {
 
+// Post numbers that fit a 64-bit integer.
 bool isNumber(std::string_view id) {
-    return !id.empty() && id.size() < 19 &&
-           std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return id.size() < 19 && isAsciiDigits(id);
 }
 
 // Post numbers compared as numbers (no leading zeros are assumed away).
