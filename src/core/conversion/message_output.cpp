@@ -1,5 +1,6 @@
 #include "core/conversion/message_output.h"
 
+#include <cctype>
 #include <string>
 
 #include "core/conversion/url_encode.h"
@@ -23,6 +24,16 @@ bool templateWritesHtml(std::string_view chooserText, const TemplateTable& table
 std::string linkMarkupOf(std::string_view chooserText, const TemplateTable& table) {
     const LinkTemplate* t = templateForChooserText(table, chooserText);
     return t == nullptr ? std::string() : t->LinkOpen01;
+}
+
+std::string linkTagOf(std::string_view chooserText, const TemplateTable& table) {
+    const std::string link = linkMarkupOf(chooserText, table);
+    const size_t open = link.find_first_of("[<");
+    if (open == std::string::npos) return {};
+    size_t end = open + 1;
+    while (end < link.size() && std::isalpha(static_cast<unsigned char>(link[end]))) ++end;
+    if (end == open + 1) return {};  // "[" before a bare address: no tag
+    return link.substr(open, end - open) + (link[open] == '[' ? "]" : ">");
 }
 
 std::string outgoingText(std::string_view message, std::string_view chooserText,

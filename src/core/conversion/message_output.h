@@ -47,6 +47,10 @@ bool templateWritesHtml(std::string_view chooserText, const TemplateTable& table
 // How the chosen template opens a link; empty for "text" or no such template.
 std::string linkMarkupOf(std::string_view chooserText, const TemplateTable& table);
 
+// The tag the chosen template writes links with, as a user names it ("[url]", "<a>"); empty
+// when its links are no tags ("text", or a template that writes bare addresses).
+std::string linkTagOf(std::string_view chooserText, const TemplateTable& table);
+
 // The message converted as it stands, without the two line breaks (Paste Message).
 std::string bareMessageText(std::string_view message, std::string_view chooserText,
                             const TemplateTable& table);

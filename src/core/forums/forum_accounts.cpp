@@ -7,6 +7,48 @@ namespace boardcast {
 namespace {
 
 constexpr std::string_view kNamesFile = "forum-names.txt";
+constexpr std::string_view kFormatsFile = "forum-formats.txt";
+
+const std::string& valueOf(const std::unordered_map<std::string, std::string>& map,
+                           const std::string& address) {
+    static const std::string kNone;
+    const auto it = map.find(address);
+    return it == map.end() ? kNone : it->second;
+}
+
+// A name or format is one line of text; an empty one is none.
+void setValue(std::unordered_map<std::string, std::string>& map, const std::string& address,
+              std::string value) {
+    for (char& c : value) {
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    }
+    if (value.empty()) {
+        map.erase(address);
+    } else {
+        map[address] = std::move(value);
+    }
+}
+
+// The lines of a by-address file: escaped address, tab, escaped value.
+template <class Set>
+void readByAddress(const std::string& text, Set set) {
+    for (const std::string& line : splitLines(text)) {
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        set(unescapedField(std::string_view(line).substr(0, tab)),
+            unescapedField(std::string_view(line).substr(tab + 1)));
+    }
+}
+
+template <class Get>
+std::string writtenByAddress(const ForumAccounts& accounts, Get get) {
+    std::string text;
+    for (const Forum& f : accounts.forums()) {
+        const std::string& value = get(f.address);
+        if (!value.empty()) text += escapedField(f.address) + '\t' + escapedField(value) + "\r\n";
+    }
+    return text;
+}
 
 // The login entry of a file line: what follows the address's "|". A username holds no "|",
 // so the entry's first "|" ends it and everything after it, further "|" included, is the
@@ -79,21 +121,19 @@ void ForumAccounts::setPasswordOf(int index, const std::string& password) {
 }
 
 const std::string& ForumAccounts::nameOf(const std::string& address) const {
-    static const std::string kNone;
-    const auto it = names_.find(address);
-    return it == names_.end() ? kNone : it->second;
+    return valueOf(names_, address);
 }
 
 void ForumAccounts::setName(const std::string& address, std::string name) {
-    // A name is one line of text.
-    for (char& c : name) {
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-    }
-    if (name.empty()) {
-        names_.erase(address);
-    } else {
-        names_[address] = std::move(name);
-    }
+    setValue(names_, address, std::move(name));
+}
+
+const std::string& ForumAccounts::formatOf(const std::string& address) const {
+    return valueOf(formats_, address);
+}
+
+void ForumAccounts::setFormat(const std::string& address, std::string format) {
+    setValue(formats_, address, std::move(format));
 }
 
 bool ForumAccounts::append(Forum forum) {
@@ -109,8 +149,9 @@ void ForumAccounts::storeLogin() {
 
 Result<LoadedForums> loadForums(const std::string& folder) {
     std::string path = joinPath(folder, kForumsFile);
-    auto files = readFilesTogether(folder, {std::string(kForumsFile), std::string(kNamesFile)},
-                                   kMaxDataFileBytes, {std::string(kNamesFile)});
+    auto files = readFilesTogether(
+        folder, {std::string(kForumsFile), std::string(kNamesFile), std::string(kFormatsFile)},
+        kMaxDataFileBytes, {std::string(kNamesFile), std::string(kFormatsFile)});
     if (!files) return files.error();
 
     LoadedForums loaded;
@@ -128,12 +169,13 @@ Result<LoadedForums> loadForums(const std::string& folder) {
                                  " forums; the last " + std::to_string(dropped) +
                                  " were not loaded.");
     }
-    for (const std::string& line : splitLines(files.value()[1])) {
-        const size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        loaded.accounts.setName(unescapedField(std::string_view(line).substr(0, tab)),
-                                unescapedField(std::string_view(line).substr(tab + 1)));
-    }
+    ForumAccounts& accounts = loaded.accounts;
+    readByAddress(files.value()[1], [&accounts](const std::string& address, std::string name) {
+        accounts.setName(address, std::move(name));
+    });
+    readByAddress(files.value()[2], [&accounts](const std::string& address, std::string format) {
+        accounts.setFormat(address, std::move(format));
+    });
     return loaded;
 }
 
@@ -147,14 +189,16 @@ Status saveForums(const std::string& folder, const ForumAccounts& accounts,
         bytes += kCrLf;
         bytes += kCrLf;
     }
-    std::string names;
-    for (const Forum& f : accounts.forums()) {
-        const std::string& name = accounts.nameOf(f.address);
-        if (!name.empty()) names += escapedField(f.address) + '\t' + escapedField(name) + "\r\n";
-    }
+    const std::string names = writtenByAddress(
+        accounts,
+        [&accounts](const std::string& a) -> const std::string& { return accounts.nameOf(a); });
+    const std::string formats = writtenByAddress(
+        accounts,
+        [&accounts](const std::string& a) -> const std::string& { return accounts.formatOf(a); });
     // The forums file holds passwords in plain text: readable by the owner only.
-    return writeFilesTogether(
-        folder, {{std::string(kForumsFile), bytes, 0600}, {std::string(kNamesFile), names, 0600}});
+    return writeFilesTogether(folder, {{std::string(kForumsFile), bytes, 0600},
+                                       {std::string(kNamesFile), names, 0600},
+                                       {std::string(kFormatsFile), formats, 0600}});
 }
 
 }  // namespace boardcast

@@ -73,11 +73,17 @@ public:
     const std::string& nameOf(const std::string& address) const;
     void setName(const std::string& address, std::string name);
 
+    // The format (a chooser entry) last used on a forum's pages, kept by address in
+    // forum-formats.txt; empty when none.
+    const std::string& formatOf(const std::string& address) const;
+    void setFormat(const std::string& address, std::string format);
+
 private:
     void storeLogin();
 
     std::vector<Forum> forums_;
     std::unordered_map<std::string, std::string> names_;
+    std::unordered_map<std::string, std::string> formats_;
     int selected_ = -1;
     bool fieldsEnabled_ = false;
     std::string username_;
@@ -95,10 +101,11 @@ struct LoadedForums {
 // fields still gets a login entry from what it has.
 Result<LoadedForums> loadForums(const std::string& folder);
 
-// (forum-names.txt, when it exists, gives names: a line of the escaped address, a tab and
-// the escaped name.)
+// (forum-names.txt and forum-formats.txt, when they exist, give names and formats: a line of
+// the escaped address, a tab and the escaped name or format.)
 // Writes posts2.txt, owner-only (0600) since it holds passwords: for each forum its address,
-// "|", its login entry, CR LF, CR LF; and beside it, in the same change, forum-names.txt.
+// "|", its login entry, CR LF, CR LF; and beside it, in the same change, forum-names.txt and
+// forum-formats.txt.
 // passwordsElsewhere: the passwords are kept in the keyring, and the entries end after the
 // username's "|".
 Status saveForums(const std::string& folder, const ForumAccounts& accounts,

@@ -23,6 +23,17 @@ TEST(MessageOutput, ConversionFollowsTheChooserText) {
     EXPECT_EQ(convertMessage(msg, "bare", table), "W http://a.comhttp://a.com W");
 }
 
+TEST(MessageOutput, LinkTagNamesTheTemplatesTag) {
+    TemplateTable table = defaultTemplates();
+    table[5] = {"markdown", "[", "](", ")", "mailto:"};  // "[" before an address is no tag
+    table[6] = {"spaced", " <A HREF=", ">", "</A>", ""};
+    const std::pair<const char*, const char*> rows[] = {
+        {"ubb", "[url]"}, {"html", "<a>"},   {"ezboard", "[link]"}, {"text", ""},
+        {"markdown", ""}, {"spaced", "<A>"}, {"unknown", ""},
+    };
+    for (const auto& [chooser, tag] : rows) EXPECT_EQ(linkTagOf(chooser, table), tag) << chooser;
+}
+
 TEST(MessageOutput, OutgoingTextEndsInTwoLineBreaks) {
     const TemplateTable table = defaultTemplates();
     EXPECT_EQ(outgoingText("Hi there", "text", table), "Hi there\r\n\r\n");

@@ -121,12 +121,15 @@ TEST_F(ForumFiles, SaveAndReloadGiveTheSameForums) {
     accounts.setName("http://a/", "A\\B\tforum\r\n");
     accounts.setName("c", "See");
     accounts.setName("c", "");
+    accounts.setFormat("b", "ubb");
     ASSERT_TRUE(saveForums(dir_, accounts));
     auto loaded = loadForums(dir_);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded.value().accounts.forums(), forums);
     EXPECT_EQ(loaded.value().accounts.nameOf("http://a/"), "A\\B forum  ");
     EXPECT_EQ(loaded.value().accounts.nameOf("c"), "");
+    EXPECT_EQ(loaded.value().accounts.formatOf("b"), "ubb");
+    EXPECT_EQ(loaded.value().accounts.formatOf("http://a/"), "");
 }
 
 TEST_F(ForumFiles, SavedFileIsOwnerOnly) {

@@ -1,5 +1,7 @@
 #include "core/shell/program_lists.h"
 
+#include "core/shell/forum_formats.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -95,6 +97,36 @@ TEST(ProgramLists, WriteFailuresAreNamedInOneMessage) {
     EXPECT_NE(message.find("sizes.txt"), std::string::npos);
     EXPECT_NE(message.find("posts2.txt"), std::string::npos);
     EXPECT_EQ(message.find("posts.txt:"), std::string::npos);
+}
+
+// A listed forum keeps its format with it; other sites in the settings, by host and port.
+TEST(ForumFormats, KeptByHost) {
+    ForumAccounts forums;
+    forums.append({"http://Listed.example/forum/", "u|p"});
+    MemorySettingsStore settings;
+    struct Step {
+        std::string page, format;
+        bool forumsChanged;
+    } steps[] = {
+        {"http://listed.example/t/1", "ubb", true},
+        {"https://LISTED.example/t/2?page=3", "ubb", false},  // the same again: nothing to store
+        {"http://other.example/t/1", "html", false},
+        {"http://other.example:8080/t/1", "ezboard", false},
+        {"file:///home/me/page.html", "html", false},
+    };
+    for (const Step& s : steps) {
+        const Result<bool> kept = rememberFormat(forums, settings, s.page, s.format);
+        ASSERT_TRUE(kept) << s.page;
+        EXPECT_EQ(kept.value(), s.forumsChanged) << s.page;
+    }
+    EXPECT_EQ(forums.formatOf("http://Listed.example/forum/"), "ubb");
+    EXPECT_EQ(rememberedFormat(forums, settings, "http://listed.example/other"), "ubb");
+    EXPECT_EQ(rememberedFormat(forums, settings, "https://other.example/x"), "html");
+    EXPECT_EQ(rememberedFormat(forums, settings, "http://other.example:8080/"), "ezboard");
+    EXPECT_EQ(rememberedFormat(forums, settings, "http://new.example/"), "");
+    EXPECT_EQ(rememberedFormat(forums, settings, "file:///home/me/page.html"), "");
+    EXPECT_EQ(followedFormatText("ubb", "http://Forum.example/t/1"),
+              "ubb, as last used on forum.example");
 }
 
 }  // namespace
