@@ -11,9 +11,9 @@ bool& recordingFlag() {
     return recording;
 }
 
-bool& nextAnswer() {
-    static bool yes = true;
-    return yes;
+MessageBox::Answer& nextAnswer() {
+    static MessageBox::Answer answer = MessageBox::Answer::Yes;
+    return answer;
 }
 
 QList<MessageBox::Shown>& shownBoxes() {
@@ -40,7 +40,7 @@ void MessageBox::show(QWidget* parent, const QString& title, const QString& text
 bool MessageBox::ask(QWidget* parent, const QString& title, const QString& text) {
     if (recordingFlag()) {
         shownBoxes().append({title, text, Icon::None});
-        return nextAnswer();
+        return nextAnswer() == Answer::Yes;
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
@@ -48,12 +48,37 @@ bool MessageBox::ask(QWidget* parent, const QString& title, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+MessageBox::Answer MessageBox::askOrCancel(QWidget* parent, const QString& title,
+                                           const QString& text) {
+    if (recordingFlag()) {
+        shownBoxes().append({title, text, Icon::None});
+        return nextAnswer();
+    }
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.setTextFormat(Qt::PlainText);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
 void MessageBox::setRecording(bool recording) {
     recordingFlag() = recording;
 }
 
 void MessageBox::setNextAnswer(bool yes) {
-    nextAnswer() = yes;
+    nextAnswer() = yes ? Answer::Yes : Answer::No;
+}
+
+void MessageBox::setNextAnswer(Answer answer) {
+    nextAnswer() = answer;
 }
 
 const QList<MessageBox::Shown>& MessageBox::recorded() {

@@ -1,7 +1,7 @@
 #pragma once
 // Every message box of the program goes through here: modal, an OK button only (or Yes and
-// No for a question), its text shown as plain text, exactly. Tests switch to recording, so
-// a box never blocks them and its texts can be read back.
+// No, or Yes, No and Cancel, for a question), its text shown as plain text, exactly. Tests switch
+// to recording, so a box never blocks them and its texts can be read back.
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +18,9 @@ public:
                      Icon icon = Icon::None);
     // A question with Yes and No; true for Yes. No is the default button.
     static bool ask(QWidget* parent, const QString& title, const QString& text);
+    // A question with Yes, No and Cancel; Yes is the default button, Escape cancels.
+    enum class Answer { Yes, No, Cancel };
+    static Answer askOrCancel(QWidget* parent, const QString& title, const QString& text);
 
     // For tests: record instead of showing.
     static void setRecording(bool recording);
@@ -30,6 +33,7 @@ public:
     static void clearRecorded();
     // While recording: what the next questions are answered (Yes unless told otherwise).
     static void setNextAnswer(bool yes);
+    static void setNextAnswer(Answer answer);
 };
 
 }  // namespace boardcast
