@@ -7,6 +7,7 @@
 
 #include "browser/page_scan.h"
 #include "browser/rendered_message.h"
+#include "core/text/ascii.h"
 #include "core/text/html_escape.h"
 
 namespace boardcast {
@@ -82,7 +83,33 @@ std::string firstWords(std::string_view message) {
     return longest->empty() ? firstWord : *longest;
 }
 
+// The host (and port) of a web address, lower case; "" for anything but http and https.
+std::string webHostOf(std::string_view address) {
+    size_t start;
+    if (startsWithIgnoringCase(address, "http://")) {
+        start = 7;
+    } else if (startsWithIgnoringCase(address, "https://")) {
+        start = 8;
+    } else {
+        return {};
+    }
+    std::string_view authority = address.substr(start);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    if (size_t at = authority.rfind('@'); at != std::string_view::npos) {
+        authority.remove_prefix(at + 1);
+    }
+    std::string host(authority);
+    for (char& c : host) c = asciiLower(c);
+    return host;
+}
+
 }  // namespace
+
+std::string watchedAddressOf(std::string_view shownAddress, std::string_view canonical) {
+    const std::string host = webHostOf(canonical);
+    if (host.empty() || host != webHostOf(shownAddress)) return {};
+    return std::string(canonical);
+}
 
 std::string collapseWhiteSpace(std::string_view text) {
     std::string out;
@@ -143,38 +170,74 @@ void AutoInsert::autoInsertMessage(InsertRequest request, std::function<void(Ins
                        done = std::move(done)](std::optional<BodyHtml> body) mutable {
         // No readable body, or a scratch file that cannot be written or read, fails like a
         // page without a posting form.
+        if (id != insertId_) return;
         if (!body) return done({});
         auto form = findPostingForm(scratchPath_, *body);
         if (!form) return done({});
-        MessageText message{request.convertedText,
-                            renderMessage(request.messageText, request.markup == Markup::Html)};
-        // A write overtaken by a newer one before its editor was read back reports nothing.
-        if (form.value() < 0) {
-            // No form holds a text area: a composer that posts by script may still take it.
-            browser_.insertIntoComposer(message,
-                                        [this, id, request = std::move(request),
-                                         done = std::move(done)](InsertResult result) mutable {
-                                            if (id != insertId_) return;
-                                            if (result.written && !result.differs())
-                                                armFor(std::move(request));
-                                            done(std::move(result));
-                                        });
-            return;
+        FieldTarget target;  // form -1: no form holds a text area; a composer may take it
+        if (form.value() >= 0) {
+            auto field = findMessageField(scratchPath_, form.value());
+            if (!field || field.value().index < 0) return done({});
+            target = {form.value(), field.value().index, field.value().textArea};
         }
-        auto field = findMessageField(scratchPath_, form.value());
-        if (!field || field.value().index < 0) return done({});
-        // Once the field is found the detection is armed, even when the write then fails; an
-        // editor that does not hold the message as written disarms it: the user is told, and
-        // has to mend the message first.
-        armFor(std::move(request));
-        browser_.setFormFieldValue({form.value(), field.value().index, field.value().textArea},
-                                   message,
-                                   [this, id, done = std::move(done)](InsertResult result) {
-                                       if (id != insertId_) return;
-                                       if (result.differs()) disarm();
-                                       done(std::move(result));
-                                   });
+        browser_.inspectMessageBox(target, [this, id, target, request = std::move(request),
+                                            done = std::move(done)](MessageBoxFacts facts) mutable {
+            if (id != insertId_) return;
+            if (!facts.found) return done({});
+            if (!facts.markdown || request.asText.empty() || !askMarkdown_) {
+                return write(id, std::move(request), target, std::move(done));
+            }
+            askMarkdown_([this, id, target, request = std::move(request),
+                          done = std::move(done)](MarkdownAnswer answer) mutable {
+                if (id != insertId_) return;
+                if (answer == MarkdownAnswer::Cancel) {
+                    InsertResult nothing;
+                    nothing.cancelled = true;
+                    return done(std::move(nothing));
+                }
+                if (answer == MarkdownAnswer::InsertAsText) {
+                    request.convertedText = std::move(request.asText);
+                    request.markup = Markup::Plain;
+                    request.linkMarkup.clear();
+                    request.asText.clear();
+                }
+                write(id, std::move(request), target, std::move(done));
+            });
+        });
     });
+}
+
+void AutoInsert::write(int id, InsertRequest request, const FieldTarget& target,
+                       std::function<void(InsertResult)> done) {
+    MessageText message{request.convertedText,
+                        renderMessage(request.messageText, request.markup == Markup::Html)};
+    // A write overtaken by a newer one before its editor was read back reports nothing.
+    if (target.form < 0) {
+        browser_.insertIntoComposer(message, [this, id, request = std::move(request),
+                                              done = std::move(done)](InsertResult result) mutable {
+            if (id != insertId_) return;
+            if (result.written && !result.differs()) {
+                armFor(std::move(request));
+                watchThisPage();
+            }
+            done(std::move(result));
+        });
+        return;
+    }
+    // Once the field is found the detection is armed, even when the write then fails; an
+    // editor that does not hold the message as written disarms it: the user is told, and
+    // has to mend the message first.
+    armFor(std::move(request));
+    browser_.setFormFieldValue(target, message,
+                               [this, id, done = std::move(done)](InsertResult result) {
+                                   if (id != insertId_) return;
+                                   if (result.differs()) {
+                                       disarm();
+                                   } else if (result.written) {
+                                       watchThisPage();
+                                   }
+                                   done(std::move(result));
+                               });
 }
 
 void AutoInsert::armFor(InsertRequest request) {
@@ -184,13 +247,36 @@ void AutoInsert::armFor(InsertRequest request) {
 
 void AutoInsert::armPostCheck() {
     postCheckCountdown_ = kPostChecks;
+    armedAt_ = std::chrono::steady_clock::now();
     ++armId_;
     detected_ = false;
+    browser_.stopWatchingForText();
 }
 
 void AutoInsert::disarm() {
     postCheckCountdown_ = 0;
     ++armId_;
+    browser_.stopWatchingForText();
+}
+
+void AutoInsert::watchThisPage() {
+    const std::string signature = postSignature(last_);
+    const auto left = std::chrono::duration_cast<std::chrono::seconds>(
+        kPageWatch - (std::chrono::steady_clock::now() - armedAt_));
+    // Nothing inserted (a watched post opened from a list) gives nothing to look for.
+    if (signature.empty() || left.count() <= 0 || detected_) return;
+    browser_.watchForText(signature, static_cast<int>(left.count()),
+                          [this, id = armId_](std::string canonical) {
+                              if (id != armId_ || detected_) return;
+                              found({true, watchedAddressOf(browser_.locationUrl(), canonical)});
+                          });
+}
+
+void AutoInsert::found(SeenPost seen) {
+    detected_ = true;
+    postCheckCountdown_ = 0;  // found: the detection ends here
+    browser_.stopWatchingForText();
+    if (watchCurrentPage_) watchCurrentPage_(seen);
 }
 
 void AutoInsert::checkForPostedMessage() {
@@ -201,10 +287,12 @@ void AutoInsert::checkForPostedMessage() {
     browser_.readBody(
         [this, id = armId_, signature = postSignature(last_)](std::optional<BodyHtml> body) {
             if (!body || id != armId_ || detected_) return;
-            if (!pageShowsSignature(*body, signature)) return;
-            detected_ = true;
-            postCheckCountdown_ = 0;  // found: the detection ends here
-            if (watchCurrentPage_) watchCurrentPage_(!signature.empty());
+            if (pageShowsSignature(*body, signature)) {
+                return found({!signature.empty(),
+                              watchedAddressOf(browser_.locationUrl(), body->canonical)});
+            }
+            // Not shown yet: this page may still show it once it sends the post by script.
+            if (postCheckCountdown_ > 0) watchThisPage();
         });
 }
 

@@ -11,11 +11,13 @@
 namespace boardcast {
 
 // The page's body element as HTML text: outer with the body tag itself, inner without it;
-// and the body's text as a reader sees it (rendered text only, entities decoded).
+// the body's text as a reader sees it (rendered text only, entities decoded); and the
+// address the page names as its canonical one (<link rel="canonical">), "" when none.
 struct BodyHtml {
     std::string outer;
     std::string inner;
     std::string visibleText{};
+    std::string canonical{};
 };
 
 // The message for editors of rendered text: HTML whose links are links, and what a reader
@@ -43,15 +45,25 @@ struct FieldTarget {
     bool textArea = true;
 };
 
-// What an insertion did: written or not, and how (the field itself, or which editor). An
-// editor is read back after the write: what it did not keep of the message is listed, and
-// the words it holds beyond the message (an earlier draft it did not give up) are counted.
+// Where a write would go: found when the page has a box for it; markdown when that box
+// belongs to a composer of a forum that renders Markdown (NodeBB's, Discourse's, Flarum's,
+// a Markdown editor's), where BBCode and HTML tags show as text.
+struct MessageBoxFacts {
+    bool found = false;
+    bool markdown = false;
+};
+
+// What an insertion did: written or not (cancelled: the user chose to write nothing), and how (the
+// field itself, or which editor). An editor is read back after the write: what it did not keep of
+// the message is listed, and the words it holds beyond the message (an earlier draft it did not
+// give up) are counted.
 struct InsertResult {
     bool written = false;
     std::string how;
     std::vector<std::string> missingWords{};
     std::vector<std::string> missingLinks{};
     size_t extraWords = 0;
+    bool cancelled = false;
     // The editor does not hold the message as it was written.
     bool differs() const {
         return !missingWords.empty() || !missingLinks.empty() || extraWords > 0;
@@ -130,6 +142,22 @@ public:
     // there is none, or more than one candidate.
     virtual void insertIntoComposer(const MessageText& message,
                                     std::function<void(InsertResult)> done) = 0;
+
+    // Either write goes first into the box the user works in: the message box that has the
+    // focus, else the one shown last after the page came (a composer opened over the page);
+    // only without one into the field the scans found, or the composer. This tells, without
+    // writing, what the write would go into (target.form < 0: insertIntoComposer's).
+    virtual void inspectMessageBox(const FieldTarget& target,
+                                   std::function<void(MessageBoxFacts)> done) = 0;
+
+    // Watches the page shown for the text to appear in what the page adds or changes from now
+    // on, outside every editable field and editor preview: a post that the page sent by
+    // script and then showed without loading. seen runs at most once, with the address the
+    // page names as canonical ("" when none); the watch ends then, after seconds, when the
+    // page is left, and with a new watch or stopWatchingForText.
+    virtual void watchForText(const std::string& text, int seconds,
+                              std::function<void(std::string canonical)> seen) = 0;
+    virtual void stopWatchingForText() = 0;
 
     // Inserts the text at the caret of the page element that has the keyboard focus, as a
     // paste would, without touching the clipboard. false when no editable element has it.

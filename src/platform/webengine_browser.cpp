@@ -12,8 +12,10 @@
 #include <QUrl>
 #include <QUuid>
 #include <QVariant>
+#include <QWebChannel>
 #include <QWebEngineHistory>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include <iterator>
@@ -37,6 +39,8 @@ namespace boardcast {
 namespace {
 
 constexpr QSize kPopupSize(1024, 768);
+// Windows that pages may have open at once; further ones are refused.
+constexpr size_t kMostPopups = 20;
 
 // Our page scripts, built in as resources: each is a function expression that is called
 // with one array of arguments.
@@ -84,7 +88,33 @@ bool isTrue(const QVariant& result) {
     return result.typeId() == QMetaType::Bool && result.toBool();
 }
 
+// The web channel's own script, which our script world needs to reach the channel.
+const QString& webChannelScript() {
+    static const QString script = [] {
+        QFile file(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            qFatal("The web engine has no qwebchannel.js (%s).", qPrintable(file.errorString()));
+        }
+        return QString::fromUtf8(file.readAll());
+    }();
+    return script;
+}
+
 }  // namespace
+
+// The one object our script world sees through the web channel. The page's own scripts run in
+// another world and cannot reach it; a report also carries the nonce of the watch it answers.
+class PageReports final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PageReports(WebEngineBrowser* browser) : QObject(browser), browser_(browser) {}
+
+    Q_INVOKABLE void postSeen(const QString& nonce, const QString& canonical);
+
+private:
+    WebEngineBrowser* browser_;
+};
 
 struct WebEngineBrowser::Private {
     explicit Private(WebEngineBrowser* owner) : q(owner) {}
@@ -122,7 +152,19 @@ struct WebEngineBrowser::Private {
     std::vector<QPointer<QWidget>> popups;  // their windows, which go with us
     int writeSerial = 0;                    // counts the writes into pages
     PopupFactory popupFactory;
+    // The page watch of watchForText: its nonce and what to call once.
+    QString watchNonce;
+    std::function<void(std::string)> watchSeen;
 };
+
+void PageReports::postSeen(const QString& nonce, const QString& canonical) {
+    auto& d = *browser_->d_;
+    if (nonce.isEmpty() || nonce != d.watchNonce || !d.watchSeen) return;
+    d.watchNonce.clear();
+    auto seen = std::move(d.watchSeen);
+    d.watchSeen = nullptr;
+    seen(toStdString(canonical));
+}
 
 WebEngineBrowser::WebEngineBrowser(QWidget* viewParent, QWebEngineProfile* profile)
     : d_(std::make_unique<Private>(this)) {
@@ -153,6 +195,19 @@ WebEngineBrowser::WebEngineBrowser(QWidget* viewParent, QWebEngineProfile* profi
         if (d_->events) d_->events->onStatusTextChange(toStdString(url));
     });
     page->setWindowFactory([this] { return d_->openPopup(); });
+
+    // Every page keeps, in our script world, which message box was shown or focused last.
+    QWebEngineScript tracker;
+    tracker.setName(QStringLiteral("boardcast-box-tracker"));
+    tracker.setSourceCode(pageScript(QStringLiteral("box_tracker.js")));
+    tracker.setInjectionPoint(QWebEngineScript::DocumentReady);
+    tracker.setWorldId(QWebEngineScript::ApplicationWorld);
+    tracker.setRunsOnSubFrames(false);
+    page->scripts().insert(tracker);
+
+    auto* channel = new QWebChannel(page);
+    channel->registerObject(QStringLiteral("boardcast"), new PageReports(this));
+    page->setWebChannel(channel, QWebEngineScript::ApplicationWorld);
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -227,12 +282,12 @@ void WebEngineBrowser::readBody(std::function<void(std::optional<BodyHtml>)> don
         scriptCall(pageScript(QStringLiteral("read_body.js")), {}),
         [done = std::move(done)](const QVariant& result) {
             const QVariantList parts = result.toList();
-            if (result.typeId() != QMetaType::QVariantList || parts.size() != 3) {
+            if (result.typeId() != QMetaType::QVariantList || parts.size() != 4) {
                 done(std::nullopt);
                 return;
             }
             done(BodyHtml{toStdString(parts[0].toString()), toStdString(parts[1].toString()),
-                          toStdString(parts[2].toString())});
+                          toStdString(parts[2].toString()), toStdString(parts[3].toString())});
         });
 }
 
@@ -248,6 +303,52 @@ void WebEngineBrowser::setFormFieldValue(const FieldTarget& target, const Messag
 void WebEngineBrowser::insertIntoComposer(const MessageText& message,
                                           std::function<void(InsertResult)> done) {
     d_->insertMessage(QStringLiteral("composer"), {}, message, std::move(done));
+}
+
+void WebEngineBrowser::inspectMessageBox(const FieldTarget& target,
+                                         std::function<void(MessageBoxFacts)> done) {
+    if (!d_->page) {
+        d_->later([done = std::move(done)] { done({}); });
+        return;
+    }
+    const bool composer = target.form < 0;
+    const QJsonArray arguments{composer ? QStringLiteral("composer") : QStringLiteral("field"),
+                               target.form,
+                               target.field,
+                               target.textArea,
+                               QString(),
+                               QString(),
+                               QString(),
+                               true};
+    d_->runScript(scriptCall(pageScript(QStringLiteral("insert_message.js")), arguments),
+                  [done = std::move(done)](const QVariant& value) {
+                      const QVariantMap facts = value.toMap();
+                      done({isTrue(facts.value(QStringLiteral("found"))),
+                            isTrue(facts.value(QStringLiteral("markdown")))});
+                  });
+}
+
+void WebEngineBrowser::watchForText(const std::string& text, int seconds,
+                                    std::function<void(std::string canonical)> seen) {
+    stopWatchingForText();
+    if (!d_->page || text.empty() || seconds <= 0) return;
+    d_->watchNonce = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    d_->watchSeen = std::move(seen);
+    const QJsonArray arguments{toQString(text), d_->watchNonce, seconds * 1000};
+    d_->runScript(webChannelScript() + QLatin1Char(';') +
+                      scriptCall(pageScript(QStringLiteral("watch_text.js")), arguments),
+                  [](const QVariant&) {});
+}
+
+void WebEngineBrowser::stopWatchingForText() {
+    if (d_->watchNonce.isEmpty()) return;
+    d_->watchNonce.clear();
+    d_->watchSeen = nullptr;
+    if (d_->page) {
+        d_->runScript(
+            scriptCall(pageScript(QStringLiteral("watch_text.js")), {QString(), QString(), 0}),
+            [](const QVariant&) {});
+    }
 }
 
 void WebEngineBrowser::pasteText(const std::string& text, std::function<void(bool pasted)> done) {
@@ -386,13 +487,23 @@ void WebEngineBrowser::Private::later(std::function<void()> work) {
 }
 
 QWebEnginePage* WebEngineBrowser::Private::openPopup() {
-    if (events && events->onNewWindow()) return nullptr;
+    // Every page's windows count, those that windows opened too: a page that opens windows in a
+    // loop, or from each window it opened, stops at the limit.
+    static std::vector<QPointer<QWidget>> allPopups;
+    std::erase_if(allPopups, [](const QPointer<QWidget>& p) { return p.isNull(); });
+    auto refuse = [this](const char* why) -> QWebEnginePage* {
+        if (events) events->onStatusTextChange(std::string("Pop-up window refused: ") + why);
+        return nullptr;
+    };
+    if (events && events->onNewWindow()) return refuse("No Popups is ticked.");
+    if (allPopups.size() >= kMostPopups) return refuse("too many windows are open.");
     QWebEngineProfile* profile = page ? page->profile() : nullptr;
     if (popupFactory) {
         WebEngineBrowser* shown = popupFactory(profile);
-        if (!shown) return nullptr;
+        if (!shown || !shown->d_->page) return refuse("it could not be shown.");
         std::erase_if(popups, [](const QPointer<QWidget>& p) { return p.isNull(); });
         popups.emplace_back(shown->view()->window());
+        allPopups.emplace_back(shown->view()->window());
         Q_EMIT q->popupOpened(shown->view());
         return shown->d_->page;
     }
@@ -411,8 +522,11 @@ QWebEnginePage* WebEngineBrowser::Private::openPopup() {
 
     std::erase_if(popups, [](const QPointer<QWidget>& p) { return p.isNull(); });
     popups.emplace_back(popup);
+    allPopups.emplace_back(popup);
     Q_EMIT q->popupOpened(popup);
     return popupPage;
 }
 
 }  // namespace boardcast
+
+#include "webengine_browser.moc"

@@ -51,6 +51,11 @@ public:
                            std::function<void(InsertResult)> done) override;
     void insertIntoComposer(const MessageText& message,
                             std::function<void(InsertResult)> done) override;
+    void inspectMessageBox(const FieldTarget& target,
+                           std::function<void(MessageBoxFacts)> done) override;
+    void watchForText(const std::string& text, int seconds,
+                      std::function<void(std::string canonical)> seen) override;
+    void stopWatchingForText() override;
     void pasteText(const std::string& text, std::function<void(bool pasted)> done) override;
 
 Q_SIGNALS:
@@ -58,6 +63,8 @@ Q_SIGNALS:
     void popupOpened(QWebEngineView* popup);
 
 private:
+    // What our scripts report from the page, through the web channel of our script world.
+    friend class PageReports;
     struct Private;
     std::unique_ptr<Private> d_;
 };

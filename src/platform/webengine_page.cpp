@@ -35,7 +35,13 @@ void WebEnginePage::setWindowFactory(WindowFactory factory) {
 
 QWebEnginePage* WebEnginePage::createWindow(WebWindowType) {
     // Tabs, windows and dialogs all become one kind of window.
-    return windowFactory_ ? windowFactory_() : nullptr;
+    QWebEnginePage* page = windowFactory_ ? windowFactory_() : nullptr;
+    // The engine (Qt 6.4) hands the window's own contents to the page without web preferences;
+    // they come from the page's settings, which have them only once the page has started. A
+    // document that the opener writes into the window would otherwise crash the engine when it
+    // is first painted.
+    if (page) page->runJavaScript(QStringLiteral("0"));
+    return page;
 }
 
 }  // namespace boardcast

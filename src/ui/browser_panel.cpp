@@ -85,6 +85,7 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
         addressBar_->showAddress(*browser_);
         status_.setPanelText(kDownloadPanel, "Complete");
         autoInsert_->checkForPostedMessage();
+        if (services_.pageLoaded) services_.pageLoaded();
     };
     events_.titleChange = [this](const std::string&) { addressBar_->showAddress(*browser_); };
     events_.refuseNewWindow = popupRule();
@@ -120,18 +121,22 @@ AutoInsert& BrowserPanel::autoInsert() {
     return *autoInsert_;
 }
 
-void BrowserPanel::autoInsertMessage(InsertRequest request) {
-    autoInsert_->autoInsertMessage(std::move(request), [this](const InsertResult& result) {
-        if (!result.written) {
-            MessageBox::show(
-                window(), QStringLiteral("Auto-Insert Error"),
-                QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
-                MessageBox::Icon::None);
-        } else if (result.differs()) {
-            MessageBox::show(window(), QStringLiteral("Auto-Insert Error"),
-                             toQString(lossReport(result)), MessageBox::Icon::Warning);
-        }
-    });
+void BrowserPanel::autoInsertMessage(InsertRequest request,
+                                     std::function<void(const InsertResult&)> then) {
+    autoInsert_->autoInsertMessage(
+        std::move(request), [this, then = std::move(then)](const InsertResult& result) {
+            if (then) then(result);
+            if (result.cancelled) return;
+            if (!result.written) {
+                MessageBox::show(
+                    window(), QStringLiteral("Auto-Insert Error"),
+                    QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
+                    MessageBox::Icon::None);
+            } else if (result.differs()) {
+                MessageBox::show(window(), QStringLiteral("Auto-Insert Error"),
+                                 toQString(lossReport(result)), MessageBox::Icon::Warning);
+            }
+        });
 }
 
 void BrowserPanel::pasteIntoPage(int index) {

@@ -32,6 +32,7 @@ public:
         std::string scratchPath;                    // htmltemp.txt
         std::function<std::string(int)> pasteText;  // by paste index
         AutoInsert::WatchPage watchCurrentPage;     // "Watch This Post" after post detection
+        std::function<void()> pageLoaded{};         // after each completed download
     };
 
     BrowserPanel(StatusPanels& status, Services services, QWidget* parent = nullptr);
@@ -45,8 +46,10 @@ public:
     // button's place and the browser's size; the rest keeps its design place.
     void applyLayout(const MainWindowLayout& layout);
 
-    // Auto-insert of the outgoing text; a failure shows "Auto-Insert Error".
-    void autoInsertMessage(InsertRequest request);
+    // Auto-insert of the outgoing text; a failure shows "Auto-Insert Error". then hears the
+    // outcome.
+    void autoInsertMessage(InsertRequest request,
+                           std::function<void(const InsertResult&)> then = {});
     // Paste index 0 to 3; any other index does nothing.
     void pasteIntoPage(int index);
     void navigate(const std::string& address);

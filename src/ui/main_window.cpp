@@ -142,10 +142,13 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     buildForumsPanel(area);
     buildPostsPanel(area);
 
-    BrowserPanel::Services services{joinPath(folder_, kScratchFile),
-                                    [this](int index) { return pasteText(index); },
-                                    [this](bool messageShown) { watchPage(messageShown); }};
+    BrowserPanel::Services services{
+        joinPath(folder_, kScratchFile), [this](int index) { return pasteText(index); },
+        [this](const SeenPost& seen) { watchPage(seen.messageShown, seen.address); },
+        [this] { followRememberedFormat(); }};
     browserPanel_ = new BrowserPanel(*this, std::move(services), area);
+    browserPanel_->autoInsert().setMarkdownQuestion(
+        [this](std::function<void(MarkdownAnswer)> answer) { askAboutMarkdown(answer); });
     browserPanel_->setGeometry(tw(3840, 900, 6375, 7395));
 
     checkPanels_ = std::make_unique<ThrottledPanels>(*this);

@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "browser/auto_insert.h"
 #include "core/conversion/link_templates.h"
 #include "core/shell/program_lists.h"
 #include "core/storage/settings_store.h"
@@ -141,9 +142,17 @@ private:
     void refreshPosts();
     void connectReplyCheck();
     void rebuildReplyCheck();
-    // Watches the page shown. postedNow: post detection found the user's message on it, so
-    // the name the user posts under there is learnt.
-    void watchPage(bool postedNow);
+    // Watches the page shown, under address when given. postedNow: post detection found the
+    // user's message on it, so the name the user posts under there is learnt.
+    void watchPage(bool postedNow, const std::string& address = {});
+    // The format of an Auto-Insert, Paste Message or Copy is kept for the page's forum; a
+    // page of a forum with a kept format switches the chooser to it.
+    void rememberFormatHere(const std::string& format);
+    void followRememberedFormat();
+    // Selects the chooser's entry called name, when it is listed, and stores the choice.
+    bool selectFormat(const std::string& name);
+    // Before the chosen format's tags go into a Markdown composer.
+    void askAboutMarkdown(const std::function<void(MarkdownAnswer)>& answer);
     void notePostOutcome(const std::string& address, const MeasureFailure* failure);
     void applyCheckTimer();
     void openCheckOptions();

@@ -22,6 +22,7 @@
 #include "core/conversion/message_output.h"
 #include "core/forums/password_vault.h"
 #include "core/library/message_library.h"
+#include "core/shell/forum_formats.h"
 #include "core/shell/main_window_layout.h"
 #include "core/shell/product_identity.h"
 #include "core/shell/program_lists.h"
@@ -90,10 +91,55 @@ bool confirmRemoval(QWidget* parent, size_t count, const QString& what) {
 
 void MainWindow::autoInsert() {
     const std::string chooser = chooserText();
+    const bool writesTags = !linkTagOf(chooser, templates_).empty();
     browserPanel_->autoInsertMessage(
         {outgoingText(messageText(), chooser, templates_),
          templateWritesHtml(chooser, templates_) ? Markup::Html : Markup::Plain,
-         linkMarkupOf(chooser, templates_), messageText()});
+         linkMarkupOf(chooser, templates_), messageText(),
+         writesTags ? outgoingText(messageText(), kPlainTextEntry, templates_) : std::string()},
+        [this](const InsertResult& result) {
+            // The chooser shows what went in: "text" when the user took it instead.
+            if (result.written) rememberFormatHere(chooserText());
+        });
+}
+
+void MainWindow::askAboutMarkdown(const std::function<void(MarkdownAnswer)>& answer) {
+    const QString text = QStringLiteral(
+                             "This forum writes Markdown: %1 tags would show as text. Insert the "
+                             "message as text instead?")
+                             .arg(toQString(linkTagOf(chooserText(), templates_)));
+    switch (MessageBox::askOrCancel(this, toQString(productIdentity().productName), text)) {
+        case MessageBox::Answer::Yes:
+            selectFormat(std::string(kPlainTextEntry));
+            return answer(MarkdownAnswer::InsertAsText);
+        case MessageBox::Answer::No:
+            return answer(MarkdownAnswer::InsertAsChosen);
+        case MessageBox::Answer::Cancel:
+            return answer(MarkdownAnswer::Cancel);
+    }
+}
+
+void MainWindow::rememberFormatHere(const std::string& format) {
+    const Result<bool> kept =
+        rememberFormat(lists_.forums, settings_, browserPanel_->currentAddress(), format);
+    if (!kept) return reportWriteFailure(kept.error());
+    if (kept.value()) storeForums();
+}
+
+void MainWindow::followRememberedFormat() {
+    const std::string address = browserPanel_->currentAddress();
+    const std::string format = rememberedFormat(lists_.forums, settings_, address);
+    if (format.empty() || format == chooserText()) return;
+    if (selectFormat(format)) setPanelText(2, followedFormatText(format, address));
+}
+
+bool MainWindow::selectFormat(const std::string& name) {
+    const std::optional<int> index =
+        chooserIndexOfName(formatChooserEntries(templates_), name, formatChooser->currentIndex());
+    if (!index) return false;
+    formatChooser->setCurrentIndex(*index);
+    if (Status s = rememberChooserChoice(); !s) reportWriteFailure(s.error());
+    return true;
 }
 
 void MainWindow::preview() {
@@ -104,6 +150,7 @@ void MainWindow::preview() {
 void MainWindow::copyMessage() {
     QGuiApplication::clipboard()->setText(
         toQString(outgoingText(messageText(), chooserText(), templates_)));
+    rememberFormatHere(chooserText());
 }
 
 void MainWindow::saveCurrentMessage() {
@@ -137,14 +184,16 @@ void MainWindow::pasteIntoPage(int index) {
         return;
     }
     browserPanel_->pasteIntoPage(index);
+    if (index == 3) rememberFormatHere(chooserText());
 }
 
 void MainWindow::watchThisPost() {
     watchPage(false);
 }
 
-void MainWindow::watchPage(bool postedNow) {
-    const std::string address = browserPanel_->currentAddress();
+void MainWindow::watchPage(bool postedNow, const std::string& watchedAddress) {
+    const std::string address =
+        watchedAddress.empty() ? browserPanel_->currentAddress() : watchedAddress;
     if (watcher_->watchCurrentPage(address, postedNow) < 0) {
         // A page that cannot be watched says so in the status bar; a full list, which the
         // user must act on, in a box as well.

@@ -47,6 +47,22 @@ struct FakeBrowser : Browser {
         pending.push_back([this, done] { done({composerTakes, "composer", {}, lostLinks}); });
     }
     void pasteText(const std::string&, std::function<void(bool)>) override {}
+    MessageBoxFacts box{true, false};
+    void inspectMessageBox(const FieldTarget&, std::function<void(MessageBoxFacts)> done) override {
+        pending.push_back([this, done] { done(box); });
+    }
+    // The page watch running, if any: what it looks for and whom it tells.
+    std::string watchedFor;
+    std::function<void(std::string)> seen;
+    void watchForText(const std::string& text, int seconds,
+                      std::function<void(std::string)> report) override {
+        watchedFor = seconds > 0 ? text : "";
+        seen = std::move(report);
+    }
+    void stopWatchingForText() override {
+        watchedFor.clear();
+        seen = nullptr;
+    }
 
     void runAll() {
         while (!pending.empty()) {
@@ -66,10 +82,12 @@ protected:
     FakeBrowser browser;
     TempFolder dir;
     int watched = 0;
-    std::vector<bool> messageShown;  // by each watch: did the page show an inserted message
-    AutoInsert insert{browser, dir.file("htmltemp.txt"), [this](bool shown) {
+    std::vector<bool> messageShown;      // by each watch: did the page show an inserted message
+    std::vector<std::string> addresses;  // by each watch: the address it is watched under
+    AutoInsert insert{browser, dir.file("htmltemp.txt"), [this](const SeenPost& seen) {
                           ++watched;
-                          messageShown.push_back(shown);
+                          messageShown.push_back(seen.messageShown);
+                          addresses.push_back(seen.address);
                       }};
 
     std::optional<bool> insertNow(const std::string& text, const std::string& linkMarkup = "",
@@ -81,8 +99,8 @@ protected:
         return result;
     }
     // A page whose reader sees visibleText; its HTML holds something else.
-    void loadPage(const std::string& visibleText) {
-        browser.page = BodyHtml{"<body>markup</body>", "markup", visibleText};
+    void loadPage(const std::string& visibleText, const std::string& canonical = "") {
+        browser.page = BodyHtml{"<body>markup</body>", "markup", visibleText, canonical};
         insert.checkForPostedMessage();
         browser.runAll();
     }
@@ -264,6 +282,86 @@ TEST_F(AutoInsertTest, UnreadablePagesStillUseUpChecksAndOverlappingReadsWatchOn
     EXPECT_EQ(watched, 1);
     // Nothing was inserted: the page is watched, but it says nothing of who the user is.
     EXPECT_EQ(messageShown, std::vector<bool>{false});
+}
+
+TEST(WatchedAddress, CanonicalOnlyOnThePagesOwnHost) {
+    const std::string shown = "https://Forum.example/topic/3/tools/2";
+    struct Row {
+        std::string canonical, watched;
+    } rows[] = {
+        {"https://forum.example/topic/3/tools", "https://forum.example/topic/3/tools"},
+        {"http://forum.example/topic/3/tools", "http://forum.example/topic/3/tools"},
+        {"", ""},
+        {"https://elsewhere.example/topic/3", ""},
+        {"https://forum.example:8443/topic/3", ""},
+        {"javascript:alert(1)", ""},
+    };
+    for (const Row& r : rows) EXPECT_EQ(watchedAddressOf(shown, r.canonical), r.watched);
+}
+
+// A post sent by script shows on the page without a load: the page's own changes tell.
+TEST_F(AutoInsertTest, PageWatchFindsAPostSentWithoutLoading) {
+    browser.page = BodyHtml{kForm, ""};
+    ASSERT_EQ(insertNow("Thanks for the tip\r\nmore\r\n\r\n"), true);
+    EXPECT_EQ(browser.watchedFor, "Thanks for the tip");
+    auto seen = browser.seen;
+    seen("http://forum/topic/1/slug");
+    seen("http://forum/topic/1/slug");  // a late second report watches nothing more
+    EXPECT_EQ(addresses, std::vector<std::string>{"http://forum/topic/1/slug"});
+    EXPECT_EQ(insert.postCheckCountdown(), 0);
+    EXPECT_EQ(browser.watchedFor, "");
+
+    // A page that loads without the post is watched in its turn; the last of the four loads
+    // ends the watching.
+    watched = 0;
+    browser.page = BodyHtml{kForm, ""};
+    ASSERT_EQ(insertNow("Second message here\r\n\r\n"), true);
+    for (int load = 1; load <= AutoInsert::kPostChecks; ++load) {
+        browser.watchedFor.clear();
+        loadPage("nothing yet");
+        EXPECT_EQ(browser.watchedFor.empty(), load == AutoInsert::kPostChecks) << load;
+    }
+    // Found on a load, under the page's canonical address.
+    browser.page = BodyHtml{kForm, ""};
+    ASSERT_EQ(insertNow("Third message here\r\n\r\n"), true);
+    loadPage("Third message here", "http://forum/t/1");
+    EXPECT_EQ(addresses.back(), "http://forum/t/1");
+    EXPECT_EQ(watched, 1);
+}
+
+TEST_F(AutoInsertTest, MarkdownComposerAsksFirst) {
+    struct Row {
+        bool markdown;
+        std::string asText;
+        std::optional<MarkdownAnswer> answer;  // none: no question may be asked
+        std::string written;                   // "" nothing
+    } rows[] = {
+        {true, "See http://a.com", MarkdownAnswer::InsertAsText, "composer: See http://a.com"},
+        {true, "See http://a.com", MarkdownAnswer::InsertAsChosen, "composer: See [url]"},
+        {true, "See http://a.com", MarkdownAnswer::Cancel, ""},
+        {true, "", std::nullopt, "composer: See [url]"},  // "text" chosen: nothing to ask
+        {false, "See http://a.com", std::nullopt, "composer: See [url]"},
+    };
+    for (const Row& r : rows) {
+        browser.writes.clear();
+        browser.box = {true, r.markdown};
+        browser.composerTakes = true;
+        browser.page = BodyHtml{"<body><textarea></textarea></body>", ""};
+        int asked = 0;
+        insert.setMarkdownQuestion([&](std::function<void(MarkdownAnswer)> answer) {
+            ++asked;
+            answer(r.answer.value_or(MarkdownAnswer::Cancel));
+        });
+        std::optional<InsertResult> result;
+        insert.autoInsertMessage({"See [url]", Markup::Plain, "[url", "See http://a.com", r.asText},
+                                 [&result](InsertResult done) { result = std::move(done); });
+        browser.runAll();
+        ASSERT_TRUE(result);
+        EXPECT_EQ(asked, r.answer ? 1 : 0);
+        EXPECT_EQ(browser.writes, r.written.empty() ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{r.written});
+        EXPECT_EQ(result->cancelled, r.written.empty());
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <QCheckBox>
 #include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -17,6 +19,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -166,6 +169,8 @@ private Q_SLOTS:
     void pasteGoesToTheFocusedField();
     void otherPasteIndicesAskForNothing();
     void noPopupsDecidesNewWindows();
+    void hostilePopupsLeaveTheBrowserWorking_data();
+    void hostilePopupsLeaveTheBrowserWorking();
     void enteredAddressOpensAndAddressBoxFollows();
     void navigationButtons();
     void linkHoverReachesStatusPanel2();
@@ -216,6 +221,12 @@ PageServer::Reply BrowserPanelTest::answer(const PageServer::Request& r) {
             "<html><body style=margin:0><div style='height:300px' "
             "onclick='window.opened = window.open(window.next)'>open</div></body></html>");
     }
+    if (r.path == "/hostile") {
+        // One click anywhere runs the script the test left in window.act.
+        return page(
+            "<html><body style=margin:0><div style='height:300px' "
+            "onclick='new Function(window.act)()'>act</div></body></html>");
+    }
     if (r.path.startsWith("/posting.php?") && r.method == "POST") {
         QByteArray form = r.body;
         lastPosted_ = QUrlQuery(QString::fromUtf8(form.replace('+', "%20")))
@@ -244,8 +255,9 @@ void BrowserPanelTest::init() {
         const QList<std::string> texts{"Re: Welcome", "fred", "s3cret", "[b]Hello[/b] board"};
         return texts.value(index, "no text for this index");
     };
-    services.watchCurrentPage = [this](bool) {
-        watchedAddresses_.append(toQString(panel_->currentAddress()));
+    services.watchCurrentPage = [this](const SeenPost& seen) {
+        watchedAddresses_.append(
+            toQString(seen.address.empty() ? panel_->currentAddress() : seen.address));
     };
     panel_ = std::make_unique<BrowserPanel>(status_, std::move(services));
     connect(&panel_->webEngine(), &WebEngineBrowser::popupOpened, this,
@@ -437,6 +449,61 @@ void BrowserPanelTest::noPopupsDecidesNewWindows() {
     QPointer<QWidget> closing = window;
     js(u"window.opened.close()"_s);
     QTRY_VERIFY_WITH_TIMEOUT(closing.isNull(), kTimeoutMs);
+}
+
+void BrowserPanelTest::hostilePopupsLeaveTheBrowserWorking_data() {
+    QTest::addColumn<bool>("noPopups");
+    QTest::addColumn<QString>("script");  // run by each click on the page
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<int>("windowsLeft");
+    QTest::addColumn<bool>("refused");  // a line in status panel 2 says so
+    const QString write =
+        u"w => { w.document.write('<p>hi</p>'); w.document.close(); return w; }"_s;
+    auto row = [&](const char* name, const QString& body, int windowsLeft, int clicks = 1,
+                   bool refused = false, bool noPopups = false) {
+        QTest::newRow(name) << noPopups << u"const write = %1; %2"_s.arg(write, body) << clicks
+                            << windowsLeft << refused;
+    };
+    row("open and write", u"write(open(''))"_s, 1);
+    row("write before its address loads", u"write(open('/popup0'))"_s, 1);
+    row("write then navigate", u"write(open('')).location = '/popup1'"_s, 1);
+    row("open, write, close, twenty times",
+        u"for (let i = 0; i < 20; ++i) write(open('')).close()"_s, 0);
+    row("opener closes it at once", u"open('').close()"_s, 0);
+    row("it closes itself", u"write(open('')).document.write('<script>close()</scr' + 'ipt>')"_s,
+        0);
+    row("it closes its opener", u"write(open('')).opener.close()"_s, 1);
+    row("one name twice", u"write(open('', 'n')); write(open('', 'n'))"_s, 1);
+    row("from a timeout", u"setTimeout(() => write(open('')), 100)"_s, 1);
+    row("from beforeunload", u"onbeforeunload = () => { write(open('')) }; location = '/faq.php'"_s,
+        0);
+    row("more than may be open", u"write(open(''))"_s, 20, 21, true);
+    row("No Popups ticked", u"write(open(''))"_s, 0, 1, true, true);
+}
+
+void BrowserPanelTest::hostilePopupsLeaveTheBrowserWorking() {
+    QFETCH(bool, noPopups);
+    QFETCH(QString, script);
+    QFETCH(int, clicks);
+    QFETCH(int, windowsLeft);
+    QFETCH(bool, refused);
+    control<QCheckBox>("Check1")->setChecked(noPopups);
+    QVERIFY(open(u"/hostile"_s));
+    const QByteArray quoted = QJsonDocument(QJsonArray{script}).toJson(QJsonDocument::Compact);
+    js(u"window.act = %1[0]"_s.arg(QString::fromUtf8(quoted)));
+    for (int i = 0; i < clicks; ++i) {
+        QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {}, QPoint(50, 50));
+        settle();
+    }
+    QTest::qWait(1000);  // the windows' pages are painted, close and navigate
+    auto shown = [this] {
+        return int(std::count_if(popups_.begin(), popups_.end(),
+                                 [](const QPointer<QWebEngineView>& v) { return !v.isNull(); }));
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), windowsLeft, kTimeoutMs);
+    QCOMPARE(!status_.texts[2].filter(u"Pop-up window refused"_s).isEmpty(), refused);
+    QVERIFY(open(u"/faq.php"_s));
+    QCOMPARE(js(u"document.body.textContent"_s).toString(), u"Frequently asked"_s);
 }
 
 void BrowserPanelTest::enteredAddressOpensAndAddressBoxFollows() {

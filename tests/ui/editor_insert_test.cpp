@@ -126,7 +126,11 @@ private Q_SLOTS:
     void insertSubmitAndWatch_data();
     void insertSubmitAndWatch();
     void threadWithoutThePostIsNotWatched();
-    void composerNeedsExactlyOneCandidate();
+    void messageGoesToTheBoxShownLast();
+    void postSentByScriptIsWatchedOnce_data();
+    void postSentByScriptIsWatchedOnce();
+    void previewOfTheComposerWatchesNothing();
+    void markdownComposerAsksBeforeTags();
     void editorThatDropsLinksIsReported();
     void linkWithinTheForumIsKept();
 
@@ -136,6 +140,11 @@ private:
     bool openForum(const QString& page);
     std::optional<InsertResult> insert(const QString& format,
                                        const std::string& message = kMessage);
+    // A captured page of a forum on 127.0.0.1:capturedPort, as if this server were that forum.
+    ForumServer::Reply captured(const QString& file, const QByteArray& capturedPort,
+                                const QByteArray& contentType = "text/html; charset=utf-8");
+    // The captured NodeBB topic with its composer opened over it, as composer.js opens it.
+    bool openNodeBBComposer(bool focus);
 
     std::unique_ptr<ForumServer> server_;
     QString postField_ = u"message"_s;  // the field the forum reads the post from
@@ -160,8 +169,33 @@ void EditorInsertTest::initTestCase() {
     server_->setHandler([this](const ForumServer::Request& r) { return answer(r); });
 }
 
+ForumServer::Reply EditorInsertTest::captured(const QString& file, const QByteArray& capturedPort,
+                                              const QByteArray& contentType) {
+    QFile page(QStringLiteral(BOARDCAST_FORUM_PAGES_DIR) + u'/' + file);
+    if (!page.open(QIODevice::ReadOnly)) return {"404 Not Found", "text/plain", file.toUtf8(), {}};
+    QByteArray body = page.readAll();
+    body.replace("http://127.0.0.1:" + capturedPort, server_->url(QString()).toUtf8());
+    body.replace("http:\\/\\/127.0.0.1:" + capturedPort,
+                 server_->url(QString()).toUtf8().replace("/", "\\/"));
+    return {"200 OK", contentType, body, {}};
+}
+
 std::optional<ForumServer::Reply> EditorInsertTest::answer(const ForumServer::Request& r) {
     const QByteArray path = r.path();
+    // The pages captured from MyBB 1.8 and NodeBB 4.11, their scripts and their answers.
+    if (path == "/showthread.php") return captured(u"mybb_showthread.html"_s, "8081");
+    if (path.startsWith("/jscripts/")) {
+        return captured(u"mybb_jscripts/"_s + QString::fromUtf8(path.mid(10)), "8081",
+                        "application/javascript");
+    }
+    if (path == "/newreply.php") {
+        return captured(u"mybb_quick_reply_response.html"_s, "8081",
+                        "application/json; charset=UTF-8");
+    }
+    if (path == "/topic/7/thread-d") return captured(u"nodebb_topic.html"_s, "4567");
+    if (path == "/api/v3/topics/7") {
+        return captured(u"nodebb_reply_response.json"_s, "4567", "application/json; charset=utf-8");
+    }
     if (r.method == "POST") {
         lastPost_ = r.field(postField_);
         if (path == "/posts.json") {
@@ -189,8 +223,8 @@ void EditorInsertTest::init() {
     BrowserPanel::Services services;
     services.scratchPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
     services.pasteText = [](int) { return std::string(); };
-    services.watchCurrentPage = [this](bool) {
-        watched_.append(toQString(panel_->currentAddress()));
+    services.watchCurrentPage = [this](const SeenPost& seen) {
+        watched_.append(toQString(seen.address.empty() ? panel_->currentAddress() : seen.address));
     };
     panel_ = std::make_unique<BrowserPanel>(status_, std::move(services));
     panel_->resize(1000, 800);
@@ -379,16 +413,163 @@ void EditorInsertTest::threadWithoutThePostIsNotWatched() {
     QVERIFY(panel_->autoInsert().postCheckCountdown() < AutoInsert::kPostChecks);
 }
 
-// Without a form text area, the message goes into the page's one message box or nowhere.
-void EditorInsertTest::composerNeedsExactlyOneCandidate() {
+// A message box that a script shows after the page came (a composer opened over it) is the
+// one the user works in: the message goes there, not into the page's own box.
+void EditorInsertTest::messageGoesToTheBoxShownLast() {
     QVERIFY(openForum(u"discourse.html"_s));
-    js(u"var second = document.createElement('div'); second.contentEditable = 'true';"
-       "second.textContent = 'x'; document.getElementById('main-outlet').append(second); 0"_s);
-    panel_->autoInsertMessage({outgoingText(kMessage, "text", defaultTemplates())});
-    QTRY_COMPARE_WITH_TIMEOUT(MessageBox::recorded().size(), 1, kTimeoutMs);
-    QCOMPARE(MessageBox::recorded().front().title, u"Auto-Insert Error"_s);
+    js(u"document.activeElement.blur();"
+       "var second = document.createElement('div'); second.contentEditable = 'true';"
+       "second.id = 'opened'; second.style.minHeight = '40px';"
+       "document.getElementById('main-outlet').append(second); 0"_s);
+    std::optional<InsertResult> result;
+    panel_->autoInsertMessage(
+        {outgoingText(kMessage, "text", defaultTemplates()), Markup::Plain, "", kMessage},
+        [&result](const InsertResult& r) { result = r; });
+    QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), kTimeoutMs);
+    QVERIFY(result->written);
+    QVERIFY(
+        js(u"document.getElementById('opened').innerText"_s).toString().contains(u"Fresh deals"_s));
     QCOMPARE(js(u"document.querySelector('.d-editor-input').value"_s).toString(), QString());
-    QCOMPARE(panel_->autoInsert().postCheckCountdown(), 0);
+}
+
+// The message the captured posts hold.
+const std::string kThanks = "Thanks, the rake from the second link works well.";
+
+QString jsonString(const QString& text) {
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+
+QString fixture(const QString& file) {
+    QFile f(QStringLiteral(BOARDCAST_FORUM_PAGES_DIR) + u'/' + file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+bool EditorInsertTest::openNodeBBComposer(bool focus) {
+    QSignalSpy loaded(panel_->webEngine().view(), &QWebEngineView::loadFinished);
+    panel_->navigate(toStdString(server_->url(u"/topic/7/thread-d"_s)));
+    if (!loaded.wait(kTimeoutMs)) return false;
+    // composer.js appends the composer to the body, and focuses its text area 20 ms later.
+    js(u"document.body.insertAdjacentHTML('beforeend', %1);"
+       "if (%2) setTimeout(function () {"
+       "  document.querySelector('[component=composer] textarea.write').focus(); }, 20); 0"_s.arg(
+           jsonString(fixture(u"nodebb_composer.html"_s)), focus ? u"true"_s : u"false"_s));
+    return QTest::qWaitFor(
+        [&] {
+            return js(u"!!document.querySelector('[component=composer]') && (!%1 || "
+                      "document.activeElement.classList.contains('write'))"_s.arg(
+                          focus ? u"true"_s : u"false"_s))
+                .toBool();
+        },
+        kTimeoutMs);
+}
+
+// A post that the page sends by script and then shows without loading: MyBB's Quick Reply
+// (its own thread.js, and MyBB's answer) and NodeBB's composer (its request and the post as
+// its client inserts it). The thread is watched once, under its canonical address.
+void EditorInsertTest::postSentByScriptIsWatchedOnce_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("focus");  // the user clicked into the box; else it opened last
+    QTest::newRow("MyBB quick reply, clicked into") << u"mybb"_s << true;
+    QTest::newRow("NodeBB composer, focused") << u"nodebb"_s << true;
+    QTest::newRow("NodeBB composer, opened last") << u"nodebb"_s << false;
+}
+
+void EditorInsertTest::postSentByScriptIsWatchedOnce() {
+    QFETCH(QString, engine);
+    QFETCH(bool, focus);
+    const bool mybb = engine == u"mybb";
+    if (mybb) {
+        QSignalSpy loaded(panel_->webEngine().view(), &QWebEngineView::loadFinished);
+        panel_->navigate(toStdString(server_->url(u"/showthread.php?tid=1"_s)));
+        QVERIFY(loaded.wait(kTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(js(u"typeof Thread === 'object'"_s).toBool(), kTimeoutMs);
+        js(u"document.getElementById('message').focus(); 0"_s);
+    } else {
+        QVERIFY(openNodeBBComposer(focus));
+    }
+    const std::optional<InsertResult> result = insert(u"text"_s, kThanks);
+    QVERIFY(result && result->written);
+    const QString box = mybb ? u"#message"_s : u"[component=composer] textarea.write"_s;
+    QVERIFY(js(u"document.querySelector('%1').value"_s.arg(box))
+                .toString()
+                .startsWith(toQString(kThanks)));
+    if (!mybb) {
+        // The quick-reply box beneath the composer was left alone.
+        QCOMPARE(js(u"document.querySelector('[component=\"topic/quickreply/text\"]').value"_s)
+                     .toString(),
+                 QString());
+    }
+    const qsizetype postsBefore = server_->posts().size();
+    if (mybb) {
+        js(u"document.getElementById('quick_reply_submit').click(); 0"_s);
+    } else {
+        // The composer's submit: the post goes as JSON; the server sends it back over
+        // socket.io, and the client appends it, removes the composer and writes the post's
+        // index into the address.
+        js(uR"((function () {
+            var c = document.querySelector('[component=composer]');
+            fetch('/api/v3/topics/7', {method: 'POST',
+                headers: {'content-type': 'application/json; charset=utf-8'},
+                body: JSON.stringify({uuid: c.dataset.uuid, tid: '7', handle: '',
+                    content: c.querySelector('textarea.write').value, toPid: null})})
+            .then(function (r) { return r.json(); }).then(function () {
+                c.remove();
+                document.querySelector('ul[component=topic]').insertAdjacentHTML('beforeend', %1);
+                history.replaceState(null, '', '/topic/7/thread-d/4');
+            });
+        })(); 0)"_s.arg(jsonString(fixture(u"nodebb_new_post.html"_s))));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(server_->posts().size(), postsBefore + 1, kTimeoutMs);
+    const ForumServer::Request posted = server_->posts().last();
+    QVERIFY2(posted.body.contains(mybb ? "rake+from" : "rake from"), posted.body.constData());
+
+    QTRY_COMPARE_WITH_TIMEOUT(watched_.size(), 1, kTimeoutMs);
+    QCOMPARE(watched_.front(), mybb ? server_->url(u"/showthread.php?tid=1"_s)
+                                    : server_->url(u"/topic/7/thread-d"_s));
+    QTest::qWait(500);
+    QCOMPARE(watched_.size(), 1);
+    QVERIFY(MessageBox::recorded().isEmpty());
+}
+
+// The composer's preview shows the message as the forum will; nothing was posted.
+void EditorInsertTest::previewOfTheComposerWatchesNothing() {
+    QVERIFY(openNodeBBComposer(true));
+    const std::optional<InsertResult> result = insert(u"text"_s, kThanks);
+    QVERIFY(result && result->written);
+    js(u"document.querySelector('[component=composer] .preview').innerHTML ="
+       "  '<p dir=\"auto\">' + %1 + '</p>'; 0"_s.arg(jsonString(toQString(kThanks))));
+    QTest::qWait(1000);
+    QVERIFY(watched_.isEmpty());
+    QCOMPARE(panel_->autoInsert().postCheckCountdown(), AutoInsert::kPostChecks);
+}
+
+// NodeBB's composer writes Markdown: BBCode tags would show as text, so the user is asked.
+void EditorInsertTest::markdownComposerAsksBeforeTags() {
+    QVERIFY(openNodeBBComposer(true));
+    int asked = 0;
+    panel_->autoInsert().setMarkdownQuestion([&asked](std::function<void(MarkdownAnswer)> answer) {
+        ++asked;
+        answer(MarkdownAnswer::InsertAsText);
+    });
+    const TemplateTable templates = defaultTemplates();
+    for (const char* format : {"ubb", "text"}) {
+        auto result = std::make_shared<std::optional<InsertResult>>();
+        panel_->autoInsert().autoInsertMessage(
+            {outgoingText(kMessage, format, templates), Markup::Plain,
+             linkMarkupOf(format, templates), kMessage,
+             linkTagOf(format, templates).empty() ? std::string()
+                                                  : outgoingText(kMessage, "text", templates)},
+            [result](InsertResult r) { *result = std::move(r); });
+        QTRY_VERIFY_WITH_TIMEOUT(result->has_value(), kTimeoutMs);
+        QVERIFY(result->value().written);
+        const QString held =
+            js(u"document.querySelector('[component=composer] textarea.write').value"_s).toString();
+        QVERIFY2(!held.contains(u"[url"_s) && held.contains(u"https://shop.example"_s),
+                 qPrintable(held));
+    }
+    QCOMPARE(asked, 1);  // "text" went in without asking
 }
 
 // An editor that turns links into text: the read-back finds them gone, says which, and the

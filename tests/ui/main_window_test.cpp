@@ -794,6 +794,65 @@ private Q_SLOTS:
         QVERIFY(view->mapTo(form.get(), QPoint(0, view->height())).y() <= statusTop);
     }
 
+    // Each forum keeps the format last used on it, and the chooser follows the browser; a
+    // format with tags asks before it goes into a Markdown composer (NodeBB's, captured).
+    void formatFollowsTheForum() {
+        writeFile("posts2.txt", "http://forum-b.example/|bob|pw\r\n\r\n");
+        auto form = start();
+        auto* chooser = child<QComboBox>(*form, "cmbConvert");
+        const QString page =
+            QStringLiteral("<html><body><form><textarea></textarea></form></body></html>");
+        loadPage(*form, page, QStringLiteral("http://forum-a.example/t/1"));
+        chooser->setCurrentText(QStringLiteral("ubb"));
+        child<QToolButton>(*form, "cmdCopy")->click();
+        QCOMPARE(settings_->read("formats", "forum-a.example", ""), "ubb");
+        loadPage(*form, page, QStringLiteral("http://forum-b.example/t/2"));
+        QCOMPARE(chooser->currentText(), QStringLiteral("ubb"));  // nothing kept there yet
+        chooser->setCurrentText(QStringLiteral("html"));
+        form->pasteIntoPage(3);
+        // A listed forum keeps it with the forum.
+        QCOMPARE(readFile("forum-formats.txt"), "http://forum-b.example/\thtml\r\n");
+        QCOMPARE(settings_->read("formats", "forum-b.example", ""), "");
+        for (const char* host : {"forum-a.example", "forum-b.example", "forum-a.example"}) {
+            loadPage(*form, page, QStringLiteral("http://%1/t/3").arg(QLatin1String(host)));
+            const QString format = host[6] == 'a' ? QStringLiteral("ubb") : QStringLiteral("html");
+            QCOMPARE(chooser->currentText(), format);
+            QCOMPARE(panel(*form, 2),
+                     format + QStringLiteral(", as last used on ") + QLatin1String(host));
+        }
+
+        QFile composer(QStringLiteral(BOARDCAST_FORUM_PAGES_DIR "/nodebb_composer.html"));
+        QVERIFY(composer.open(QIODevice::ReadOnly));
+        loadPage(*form,
+                 QStringLiteral("<html><body>%1</body></html>")
+                     .arg(QString::fromUtf8(composer.readAll())),
+                 QStringLiteral("http://forum-a.example/topic/7/thread-d"));
+        form->setMessageText("See https://shop.example/deals now\r\n");
+        auto composerText = [&form] {
+            auto held = std::make_shared<QString>();
+            form->browserPanel().webEngine().view()->page()->runJavaScript(
+                QStringLiteral("document.querySelector('textarea.write').value"),
+                [held](const QVariant& v) { *held = v.toString() + QLatin1Char('.'); });
+            (void)QTest::qWaitFor([&] { return !held->isEmpty(); }, 10000);
+            return held->chopped(1);
+        };
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        form->autoInsert();
+        QTRY_COMPARE_WITH_TIMEOUT(composerText().trimmed(),
+                                  QStringLiteral("See https://shop.example/deals now"), 10000);
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QCOMPARE(MessageBox::recorded().front().text,
+                 QStringLiteral("This forum writes Markdown: [url] tags would show as text. Insert "
+                                "the message as text instead?"));
+        QCOMPARE(chooser->currentText(), QStringLiteral("text"));
+        QCOMPARE(settings_->read("formats", "forum-a.example", ""), "text");
+        // "text" goes in without asking.
+        form->setMessageText("Second try\r\n");
+        form->autoInsert();
+        QTRY_COMPARE_WITH_TIMEOUT(composerText().trimmed(), QStringLiteral("Second try"), 10000);
+        QCOMPARE(MessageBox::recorded().size(), 1);
+    }
+
     void saveFailureIsShown() {
         auto form = start();
         QFile::remove(dir_->filePath(QStringLiteral("messages.txt")));

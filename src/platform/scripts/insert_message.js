@@ -1,8 +1,12 @@
 // Writes a message into a page, in our own script world. Called with one array:
-//   [mode, form, field, textArea, text, html, nonce]
+//   [mode, form, field, textArea, text, html, nonce, look]
+// The box the user works in comes first: the focused message box, else the one shown last
+// (a composer opened over the page), when it was shown after the page came. Without one:
 // mode "field": document.forms[form] and there the field-th of its input and textarea
 // elements in document order; textArea says the scans found a text area there.
 // mode "composer": the page's one visible message box, when there is exactly one.
+// look: nothing is written; the answer is {found, markdown}, whether there is a box to
+// write into and whether it belongs to a composer that writes Markdown.
 // text is the message as the chosen format converted it (for plain fields and editors that
 // keep markup as text), html the message rendered with its links as links (for editors of
 // rendered text); both are data, never code.
@@ -12,7 +16,7 @@
 // field and the editor marked by nonce for the main-world call.
 (function (a) {
   var mode = a[0], formIndex = a[1], fieldIndex = a[2], wantTextArea = a[3];
-  var text = a[4], nonce = a[6];
+  var text = a[4], nonce = a[6], look = a[7] === true;
   var html = sanitized(a[5]);
   var MARKS = ['data-boardcast-field', 'data-boardcast-editor', 'data-boardcast-read'];
 
@@ -107,7 +111,8 @@
   }
 
   // A text area of the editor's own (SCEditor keeps one for its source view, ahead of the
-  // form's field) stands for the editor; the form's field is the one beside its container.
+  // form's field), or any part of its surface, stands for the editor; the form's field is
+  // the one beside its container.
   function editorAround(field) {
     for (var k = 0; k < KNOWN.length; ++k) {
       var container = field.parentElement && field.parentElement.closest(KNOWN[k][1]);
@@ -189,22 +194,82 @@
     return {editor: editor.kind, html: html};
   }
 
-  function intoField() {
-    var form = document.forms.item(formIndex);
-    if (!form) return failed();
-    // The same controls the scans count: input and textarea tags, in document order.
-    var field = form.querySelectorAll('input, textarea').item(fieldIndex);
-    if (!field || field.tagName !== (wantTextArea ? 'TEXTAREA' : 'INPUT')) return failed();
-    var owner = editorAround(field);
-    if (owner) return insertThroughEditor(owner, owner.field);
-    if (field.tagName === 'TEXTAREA' && !rendered(field)) {
-      var editor = editorFor(field);
-      if (editor) return insertThroughEditor(editor, field);
-    }
-    return setFieldValue(field, text) ? written('field', 'text') : failed();
+  // A write into one box, done only when called: the box is what look reports on.
+  function plan(box, write) { return {box: box, write: write}; }
+
+  function fieldPlan(field, how) {
+    return plan(field, function () {
+      return setFieldValue(field, text) ? written(how, 'text') : failed();
+    });
   }
 
-  function intoComposer() {
+  // A message box as the user sees one: a text area that takes typing, the root of an
+  // editable box, or the frame of an editor's design-mode document.
+  function messageBox(el) {
+    if (!el || !el.tagName || !rendered(el)) return false;
+    if (el.tagName === 'TEXTAREA') return !el.disabled && !el.readOnly;
+    if (el.tagName === 'IFRAME') return !!designModeBody(el);
+    return editableRoot(el);
+  }
+
+  // The box the user works in: the focused one; else whichever came last of the box focused
+  // last and a box shown after the page came (box_tracker.js keeps both).
+  function userBox() {
+    if (messageBox(document.activeElement)) return document.activeElement;
+    var boxes = window.boardcastBoxes;
+    if (!boxes) return null;
+    boxes.scan();  // a composer that opened a moment ago counts
+    var best = messageBox(boxes.focused) ? boxes.focused : null;
+    var bestAt = best ? boxes.focusedAt : boxes.loaded;
+    var all = document.querySelectorAll('textarea, [contenteditable], iframe');
+    for (var i = 0; i < all.length; ++i) {
+      var at = boxes.shown.get(all[i]) || 0;
+      if (at > bestAt && messageBox(all[i])) {
+        best = all[i];
+        bestAt = at;
+      }
+    }
+    return best;
+  }
+
+  function boxPlan(box) {
+    var owner = editorAround(box);
+    if (owner) return plan(box, function () { return insertThroughEditor(owner, owner.field); });
+    if (box.tagName === 'TEXTAREA') return fieldPlan(box, 'field');
+    if (box.tagName === 'IFRAME') {
+      return plan(box, function () { return writeBox(designModeBody(box), 'designmode'); });
+    }
+    var container = box.closest('.ql-container');
+    if (container) {
+      return plan(box, function () {
+        return insertThroughEditor({kind: 'quill', surface: container}, null);
+      });
+    }
+    return plan(box, function () { return writeBox(box, 'contenteditable'); });
+  }
+
+  function fieldTarget() {
+    var form = document.forms.item(formIndex);
+    if (!form) return null;
+    // The same controls the scans count: input and textarea tags, in document order.
+    var field = form.querySelectorAll('input, textarea').item(fieldIndex);
+    if (!field || field.tagName !== (wantTextArea ? 'TEXTAREA' : 'INPUT')) return null;
+    var owner = editorAround(field);
+    if (owner) {
+      return plan(field, function () { return insertThroughEditor(owner, owner.field); });
+    }
+    if (field.tagName === 'TEXTAREA' && !rendered(field)) {
+      var editor = editorFor(field);
+      if (editor) {
+        return plan(editor.editable || editor.surface, function () {
+          return insertThroughEditor(editor, field);
+        });
+      }
+    }
+    return fieldPlan(field, 'field');
+  }
+
+  function composerTarget() {
     var candidates = [];
     var areas = document.querySelectorAll('textarea');
     for (var i = 0; i < areas.length; ++i) {
@@ -215,14 +280,24 @@
     for (var j = 0; j < boxes.length; ++j) {
       if (editableRoot(boxes[j]) && rendered(boxes[j])) candidates.push(boxes[j]);
     }
-    if (candidates.length !== 1) return failed();
-    var only = candidates[0];
-    if (only.tagName === 'TEXTAREA') {
-      return setFieldValue(only, text) ? written('composer', 'text') : failed();
-    }
-    var container = only.closest('.ql-container');
-    if (container) return insertThroughEditor({kind: 'quill', surface: container}, null);
-    return writeBox(only, 'contenteditable');
+    if (candidates.length !== 1) return null;
+    return candidates[0].tagName === 'TEXTAREA' ? fieldPlan(candidates[0], 'composer')
+                                                : boxPlan(candidates[0]);
+  }
+
+  // Composers whose forum renders Markdown, each known by what its engine's own templates
+  // put around the box: NodeBB's composer and quick reply (the markdown plugin is its
+  // default), Discourse's editor, Flarum's composer, and the Markdown editors EasyMDE,
+  // SimpleMDE and Toast UI.
+  var MARKDOWN = [
+    '[component="composer"]', '[component="topic/quickreply/container"]', '.d-editor',
+    '#reply-control', '.Composer', '.EasyMDEContainer', '.editor-toolbar + .CodeMirror',
+    '.toastui-editor-defaultUI'
+  ].join(', ');
+
+  function writesMarkdown(box) {
+    var el = box.ownerDocument === document ? box : box.ownerDocument.defaultView.frameElement;
+    return !!(el && el.closest(MARKDOWN));
   }
 
   try {
@@ -231,8 +306,11 @@
       var marked = document.querySelectorAll('[' + MARKS[m] + ']');
       for (var n = 0; n < marked.length; ++n) marked[n].removeAttribute(MARKS[m]);
     }
-    return mode === 'composer' ? intoComposer() : intoField();
+    var chosen = userBox();
+    var target = chosen ? boxPlan(chosen) : mode === 'composer' ? composerTarget() : fieldTarget();
+    if (look) return {found: !!target, markdown: !!target && writesMarkdown(target.box)};
+    return target ? target.write() : failed();
   } catch (e) {
-    return failed();
+    return look ? {found: false, markdown: false} : failed();
   }
 })
