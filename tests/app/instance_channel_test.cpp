@@ -33,6 +33,7 @@ private Q_SLOTS:
     void rawRequestsAreHeldToTheirLimits();
     void onlyTheOwnerCanConnectAndSpellingsAgree();
     void theSocketFolderIsNeverShared();
+    void aFreshAccountListens();
     void anotherUserIsRefusedAtBothEnds();
 
 private:
@@ -187,6 +188,31 @@ void InstanceChannelTest::theSocketFolderIsNeverShared() {
     QVERIFY(QString::fromStdString(listening.error().text)
                 .contains(QStringLiteral("open to other users")));
     QVERIFY(!InstanceChannel::handOver(folder, {}));
+}
+
+// A new account has no ~/.cache yet, or a cache folder set to one whose parents are missing:
+// the socket folder is made with them, and a second start hands its address over.
+void InstanceChannelTest::aFreshAccountListens() {
+    QTemporaryDir home;
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    for (const QString& cache : {QString(), home.path() + QStringLiteral("/x/y/cache")}) {
+        if (cache.isEmpty()) {
+            qunsetenv("XDG_CACHE_HOME");
+        } else {
+            qputenv("XDG_CACHE_HOME", cache.toLocal8Bit());
+        }
+        InstanceChannel channel(data_.path().toStdString());
+        const Status listening = channel.listen();
+        QVERIFY2(listening.ok(), listening ? "" : listening.error().text.c_str());
+        QSignalSpy opened(&channel, &InstanceChannel::openRequested);
+        QVERIFY(handOverWhileServing({"http://a.example/"}));
+        QTRY_COMPARE(opened.size(), 1);
+    }
+    QVERIFY(QFileInfo(home.path() + QStringLiteral("/.cache/boardcast")).isDir());
+    qputenv("HOME", savedHome);
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 // As root, a child that runs as "nobody" plays the other user: the program refuses its

@@ -55,7 +55,12 @@ std::string privateSocketFolder(std::string* why) {
         if (why) *why = reasons + "There is no home folder to keep the program's socket in.";
         return {};
     }
-    ::mkdir(cache.c_str(), 0700);  // the usual cache folder; its mode is the user's business
+    // The usual cache folder and its missing parents (a fresh account has no ~/.cache yet);
+    // the modes of folders that exist are the user's business.
+    for (size_t slash = cache.find('/', 1);; slash = cache.find('/', slash + 1)) {
+        ::mkdir(cache.substr(0, slash).c_str(), 0700);
+        if (slash == std::string::npos) break;
+    }
     const std::string folder = joinPath(cache, "boardcast");
     if (Status s = ensurePrivateFolder(folder); !s) {
         if (why) *why = reasons + s.error().text;
