@@ -15,12 +15,14 @@
 #include "core/shell/program_lists.h"
 #include "core/storage/folder_lock.h"
 #include "core/storage/private_folder.h"
+#include "core/storage/settings_keys.h"
 #include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
 #include "core/watching/reply_check.h"
 #include "core/watching/reply_notice.h"
 #include "platform/desktop_notification.h"
+#include "platform/qt_settings_store.h"
 #include "platform/watching_service.h"
 
 namespace boardcast {
@@ -119,6 +121,21 @@ void keepCheckDetails(const std::string& folder, const std::vector<FetchedResult
     }
 }
 
+// The commands ask as the desktop program's browser does: with the User-Agent it last
+// stored, and the cookies of the user's logins it keeps in the data folder, unless the user
+// turned that off. Cookies the forums set during the run last as long as the run.
+void askAsTheBrowser(WatchingService& service, const std::string& folder) {
+    QtSettingsStore settings;
+    RequestIdentity identity;
+    if (std::string agent = readSetting(settings, keys::browserUserAgent); !agent.empty()) {
+        identity.userAgent = std::move(agent);
+    }
+    service.setIdentity(std::move(identity));
+    const bool loggedIn = readSetting(settings, keys::checkAsLoggedIn) != "0";
+    if (loggedIn) service.loadCookies(folder);
+    service.setLoggedIn(loggedIn);
+}
+
 }  // namespace
 
 int runWatch(const std::string& folder, const std::string& url) {
@@ -154,6 +171,7 @@ int runWatch(const std::string& folder, const std::string& url) {
     StderrLines lines;
     StderrPhases phases(&lines);
     WatchingService service(phases, phases, 0, 1);
+    askAsTheBrowser(service, folder);
     PageMeasurer& probe = service.measurer();
     QEventLoop loop;
     struct Outcome final : MeasurementClient {
@@ -196,6 +214,7 @@ int runCheck(const std::string& folder, int jobs, int perHost, bool notify) {
     // Failures are listed at the end, in list order, rather than as they happen.
     StderrPhases quiet(nullptr);
     WatchingService service(quiet, quiet, jobs, perHost);
+    askAsTheBrowser(service, folder);
     ParallelCheck& check = service.check();
     check.setAccountNames(accountNamesByHost(startup.lists.forums));
     StderrLines lines;

@@ -11,6 +11,16 @@
 namespace boardcast {
 
 void BodyReader::keep(std::string_view bytes) {
+    if (decoder_) {
+        // Once as much is kept as may be, the rest is only counted. What does not decode
+        // stops here; the probe reads the decoder's error.
+        decoded_.clear();
+        const bool room = content_.size() < maxKept_;
+        if (!decoder_->feed(bytes, room ? &decoded_ : nullptr) || !room) {
+            if (decoded_.empty()) return;
+        }
+        bytes = decoded_;
+    }
     const size_t room = maxKept_ - std::min(maxKept_, content_.size());
     content_.append(bytes.substr(0, std::min(room, bytes.size())));
 }
@@ -76,7 +86,16 @@ void BodyReader::feed(std::string_view bytes) {
                 sizeDigits_ = false;
                 break;
             case State::Trailer:
-                return;  // the body has ended; trailer fields are no content
+                // Trailer fields are no content; an empty line ends them and the message.
+                if (c == '\n') {
+                    if (lineStart_) state_ = State::Ended;
+                    lineStart_ = true;
+                } else if (c != '\r') {
+                    lineStart_ = false;
+                }
+                break;
+            case State::Ended:
+                return;
         }
         ++i;
     }

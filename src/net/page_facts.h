@@ -4,30 +4,42 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "net/content_decoder.h"
 
 namespace boardcast {
 
 // Keeps the first maxKept bytes of a body's content as it arrives in pieces, taking the
-// framing off a chunked one. A body whose framing cannot be read is kept as it came from
-// then on.
+// framing off a chunked one and, with a decoder, its compression. A body whose framing
+// cannot be read is kept as it came from then on.
 class BodyReader {
 public:
     BodyReader(size_t maxKept, bool chunked)
         : state_(chunked ? State::Size : State::Raw), maxKept_(maxKept) {}
     void feed(std::string_view bytes);
+    // Content from now on is decoded before it is kept (and counted by the decoder).
+    void decodeWith(ContentDecoder decoder) { decoder_ = std::move(decoder); }
+    const std::optional<ContentDecoder>& decoder() const { return decoder_; }
+    std::optional<ContentDecoder>& decoder() { return decoder_; }
     const std::string& content() const { return content_; }
     // What was kept, taken over by the caller; the reader holds nothing after.
     std::string take() { return std::move(content_); }
+    // A chunked body's last chunk and its trailer have arrived: the message is complete.
+    bool ended() const { return state_ == State::Ended; }
 
 private:
     void keep(std::string_view bytes);
-    enum class State { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer, Raw } state_;
+    enum class State { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer, Ended, Raw } state_;
+    bool lineStart_ = true;   // in the trailer: nothing but CR yet on this line
     std::uint64_t left_ = 0;  // of the current chunk
     bool sizeDigits_ = false;
     size_t maxKept_;
     std::string content_;
+    std::optional<ContentDecoder> decoder_;
+    std::string decoded_;  // one piece's decoded bytes
 };
 
 // The links of a page that tell where its thread goes on, as written (character references

@@ -7,6 +7,7 @@
 
 #include "core/storage/private_folder.h"
 #include "core/text/ascii.h"
+#include "net/cookie_jar.h"
 #include "net/page_reader.h"
 
 namespace boardcast {
@@ -135,10 +136,26 @@ ProbeTarget parseProbeUrl(std::string_view url) {
     return target;
 }
 
-std::string requestText(const ProbeTarget& target) {
-    return "GET " + target.path + " HTTP/1.1\r\nHost: " + target.host +
-           "\r\nConnection: close\r\nAccept: */*\r\n\r\n";
+std::string requestText(const ProbeTarget& target, const RequestIdentity& identity,
+                        std::string_view cookies) {
+    std::string request = "GET " + target.path + " HTTP/1.1\r\nHost: " + target.host +
+                          "\r\nConnection: keep-alive\r\nUser-Agent: " + identity.userAgent +
+                          "\r\nAccept: " + identity.accept +
+                          "\r\nAccept-Language: " + identity.acceptLanguage +
+                          "\r\nAccept-Encoding: gzip, deflate\r\n";
+    if (!cookies.empty()) request += "Cookie: " + std::string(cookies) + "\r\n";
+    return request + "\r\n";
 }
+
+namespace {
+
+std::int64_t secondsNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 std::string resolveLocation(std::string_view base, std::string_view location) {
     location = trimmed(location);
@@ -179,6 +196,7 @@ std::optional<std::string> progressText(std::int64_t bodyBytes, std::int32_t con
 }
 
 ImmediatePageReader PageProbe::immediateReader_;
+const RequestIdentity PageProbe::defaultIdentity_;
 
 PageProbe::PageProbe(Socket& socket, StatusPanels& status, ProbePorts ports, ProbeLimits limits,
                      ProbeClock clock)
@@ -202,6 +220,7 @@ PageProbe::~PageProbe() {
 void PageProbe::stopMeasuring() {
     socket_.stopIdleTimer();
     socket_.close();
+    kept_.reset();
     ++*ticket_;  // a page being read reports nothing
     if (active() || state_ == State::Reading) state_ = State::Idle;
     pendingFailure_.clear();
@@ -218,6 +237,7 @@ void PageProbe::start(const std::string& url) {
     if (url.find_first_of("\r\n") != std::string::npos) {
         // Such an address would split the request; it fails as soon as the timer fires.
         socket_.close();
+        kept_.reset();
         state_ = State::Connecting;
         pendingFailure_ = "the address holds a line break";
         socket_.startIdleTimer(0);
@@ -247,14 +267,47 @@ void PageProbe::connectTo(const std::string& url) {
     chunked_ = false;
     bodyTail_.clear();
     content_ = BodyReader(0, false);
-    socket_.close();  // an exchange still running is dropped and reports nothing
-    status_.setPanelText(2, "Connecting to the web server");
-    state_ = State::Connecting;
-    touch();
+    serverCloses_ = false;
+    answered_ = false;
+    contentEncoding_.clear();
     const std::uint16_t port = target_.port  ? *target_.port
                                : target_.tls ? ports_.https
                                              : ports_.http;
-    socket_.connect(target_.connectHost, port, target_.tls);
+    endpoint_ = {target_.connectHost, port, target_.tls};
+    touch();
+    // The connection that served the last page of this server serves this one too.
+    if (kept_ && *kept_ == endpoint_) {
+        kept_.reset();
+        reused_ = true;
+        sendRequest();
+        return;
+    }
+    openConnection();
+}
+
+void PageProbe::openConnection() {
+    kept_.reset();
+    reused_ = false;
+    answered_ = false;
+    socket_.close();  // an exchange still running is dropped and reports nothing
+    status_.setPanelText(2, "Connecting to the web server");
+    state_ = State::Connecting;
+    ++connectionsOpened_;
+    socket_.connect(endpoint_.host, endpoint_.port, endpoint_.tls);
+}
+
+void PageProbe::sendRequest() {
+    state_ = State::Sending;
+    const std::string cookies =
+        cookies_ ? cookies_->headerFor(target_.host, target_.path, target_.tls, secondsNow())
+                 : std::string();
+    socket_.send(requestText(target_, *identity_, cookies));
+}
+
+bool PageProbe::retriedOnNewConnection() {
+    if (!reused_ || answered_) return false;
+    openConnection();
+    return true;
 }
 
 bool PageProbe::active() const {
@@ -273,8 +326,7 @@ void PageProbe::touch() {
 void PageProbe::onConnected() {
     if (state_ != State::Connecting || !pendingFailure_.empty()) return;
     touch();
-    state_ = State::Sending;
-    socket_.send(requestText(target_));
+    sendRequest();
 }
 
 void PageProbe::onSendProgress() {
@@ -293,6 +345,7 @@ void PageProbe::onDataArrival(std::string_view bytes) {
     if (!active() || state_ == State::Connecting) return;
     if (clock_() - startedMs_ >= limits_.pageMs) return fail(deadlineText(limits_.pageMs));
     touch();
+    answered_ = true;
     status_.setPanelText(2, "Receiving response");
     if (headerSeen_) {
         bodyBytes_ += static_cast<std::int64_t>(bytes.size());
@@ -318,6 +371,13 @@ void PageProbe::onDataArrival(std::string_view bytes) {
     line_.shrink_to_fit();
     bodyBytes_ = static_cast<std::int64_t>(bytes.size() - headerEnd);
     content_ = BodyReader(kKeptBodyBytes, chunked_);
+    if (!contentEncoding_.empty()) {
+        auto decoder = ContentDecoder::forEncoding(contentEncoding_, limits_.maxBodyBytes);
+        if (!decoder)
+            return fail("the page came in an encoding that cannot be read (" + contentEncoding_ +
+                        ")");
+        content_.decodeWith(std::move(*decoder));
+    }
     headerEnded();
     if (state_ == State::ReceivingBody) countBody(bytes.substr(headerEnd));
 }
@@ -342,17 +402,27 @@ void PageProbe::headerEnded() {
 void PageProbe::countBody(std::string_view body) {
     if (bodyBytes_ > limits_.maxBodyBytes) return fail(std::string(kTooLarge));
     content_.feed(body);
+    if (const auto& decoder = content_.decoder()) {
+        // The cap holds for what the page is once decoded.
+        if (decoder->error() == ContentDecoder::Error::TooLarge) {
+            return fail(std::string(kTooLarge));
+        }
+        if (decoder->error() != ContentDecoder::Error::None) {
+            return fail("the page's compressed content is damaged");
+        }
+    }
     if (chunked_) {
         bodyTail_ += body.substr(body.size() - std::min(body.size(), kChunkedEnd.size()));
         if (bodyTail_.size() > kChunkedEnd.size()) {
             bodyTail_.erase(0, bodyTail_.size() - kChunkedEnd.size());
         }
+        if (content_.ended()) complete(true);
         return;
     }
     if (declaredLength_ && bodyBytes_ >= *declaredLength_) {
         // The whole body is in; the server may keep the connection open.
         bodyBytes_ = *declaredLength_;
-        complete();
+        complete(true);
     }
 }
 
@@ -382,7 +452,8 @@ size_t PageProbe::scanHeader(std::string_view bytes) {
 
 void PageProbe::headerLineEnded() {
     if (lineIndex_++ == 0) {
-        // "HTTP/1.1 301 Moved Permanently"
+        // "HTTP/1.1 301 Moved Permanently"; an HTTP/1.0 server closes unless it says otherwise.
+        serverCloses_ = !line_.starts_with("HTTP/1.1");
         const size_t space = line_.find(' ');
         if (line_.starts_with("HTTP/") && space != std::string::npos) {
             statusCode_ =
@@ -400,6 +471,17 @@ void PageProbe::headerLineEnded() {
             return name.size() == wanted.size() && startsWithIgnoringCase(name, wanted);
         };
         if (is("location") && location_.empty()) location_ = std::string(value);
+        if (is("connection")) {
+            serverCloses_ = containsIgnoringCase(value, "close") ||
+                            (serverCloses_ && !containsIgnoringCase(value, "keep-alive"));
+        }
+        if (is("content-encoding")) {
+            contentEncoding_ = std::string(value);
+            if (startsWithIgnoringCase(contentEncoding_, "identity")) contentEncoding_.clear();
+        }
+        if (is("set-cookie") && cookies_) {
+            cookies_->setFromHeader(value, target_.host, target_.path, target_.tls, secondsNow());
+        }
         if (is("cf-mitigated") && startsWithIgnoringCase(value, "challenge")) cfChallenge_ = true;
         if (is("content-length") && !declaredLength_) {
             auto length = parseNumber<std::int64_t>(value);
@@ -419,7 +501,11 @@ void PageProbe::headerLineEnded() {
 }
 
 void PageProbe::onClosedByServer() {
-    if (!active()) return;
+    if (!active()) {
+        kept_.reset();  // the kept connection went idle and the server closed it
+        return;
+    }
+    if (retriedOnNewConnection()) return;
     if (headerSeen_) {
         // A message whose length is known must have arrived whole.
         if (chunked_ && bodyTail_ != kChunkedEnd) return fail(std::string(kCutOff));
@@ -430,10 +516,23 @@ void PageProbe::onClosedByServer() {
     complete();
 }
 
-void PageProbe::complete() {
+void PageProbe::complete(bool whole) {
     socket_.stopIdleTimer();
     state_ = State::Reading;
-    socket_.close();
+    if (whole && !serverCloses_) {
+        kept_ = endpoint_;
+    } else {
+        socket_.close();
+    }
+    // A compressed page is measured by what it holds, as the same page uncompressed is.
+    if (auto& decoder = content_.decoder()) {
+        if (!decoder->finish()) {
+            kept_.reset();
+            socket_.close();
+            return fail(std::string(kCutOff));
+        }
+        bodyBytes_ = decoder->decodedBytes();
+    }
     // The answer comes from the reader, perhaps later; a start or stop meanwhile drops it.
     const std::weak_ptr<std::uint64_t> ticket = ticket_;
     const std::uint64_t asked = *ticket_;
@@ -454,7 +553,9 @@ void PageProbe::finish(PageFacts facts) {
         case PageProblem::Challenge:
             return fail({std::string(kChallenged), FailureKind::Challenge});
         case PageProblem::LoginRequired:
-            return fail({std::string(kMembersOnly), FailureKind::LoginRequired});
+            return fail({std::string(kMembersOnly) + "; log in to " + target_.host +
+                             " in the browser again",
+                         FailureKind::LoginRequired});
         case PageProblem::Missing:
             return fail({std::string(kMissingThread), FailureKind::Missing});
         case PageProblem::None:
@@ -501,7 +602,11 @@ std::string PageProbe::statusText() const {
 }
 
 void PageProbe::onError(const std::string& text) {
-    if (!active()) return;
+    if (!active()) {
+        kept_.reset();
+        return;
+    }
+    if (retriedOnNewConnection()) return;
     fail(text);
 }
 
@@ -509,6 +614,7 @@ void PageProbe::onTimeout() {
     if (!active()) return;
     if (!pendingFailure_.empty()) return fail(pendingFailure_);
     if (timerIsDeadline_) return fail(deadlineText(limits_.pageMs));
+    if (retriedOnNewConnection()) return;  // a kept connection that went dead unnoticed
     fail(timeoutText(limits_.silenceMs));
 }
 
@@ -516,6 +622,7 @@ void PageProbe::fail(const MeasureFailure& failure) {
     socket_.stopIdleTimer();
     state_ = State::Failed;
     socket_.close();
+    kept_.reset();
     status_.setPanelText(2, "Could not reach " + withHiddenPassword(url_) + ": " + failure.reason);
     if (client_) client_->onMeasureFailed(failure);
 }

@@ -2,8 +2,11 @@
 // A page probe: one HTTP/1.1 GET, and a count of the body bytes the server sends after the
 // blank line that ends the header; chunk framing counts as body. The first kKeptBodyBytes
 // of the content are kept to read the page's title from. It ends when the server closes the
-// connection, or as soon as a Content-Length's worth of body has arrived; a close short of
-// the Content-Length, or of a chunked body's last chunk, is a failure. Redirections (301,
+// connection, as soon as a Content-Length's worth of body has arrived, or with a chunked
+// body's last chunk; a close short of the Content-Length, or of a chunked body's last
+// chunk, is a failure. A connection whose answer came whole, and that the server did not
+// say it closes, stays open for the probe's next page of the same server; one the server
+// closed meanwhile is opened again without losing the page. Redirections (301,
 // 302, 303, 307, 308 with a Location) are followed up to five times and the final page is
 // measured. No page takes longer than a set time or grows beyond a set size.
 //
@@ -49,7 +52,22 @@ ProbeTarget parseProbeUrl(std::string_view url);
 // or relative. Empty when it names another scheme.
 std::string resolveLocation(std::string_view base, std::string_view location);
 
-std::string requestText(const ProbeTarget& target);
+// Who asks, as the user's browser says it: the check's requests carry the same identity.
+inline constexpr std::string_view kDefaultUserAgent =
+    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "QtWebEngine/6.4.2 Chrome/102.0.5005.177 Safari/537.36";
+struct RequestIdentity {
+    std::string userAgent{kDefaultUserAgent};
+    std::string accept = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+    std::string acceptLanguage = "en-US,en;q=0.9";
+};
+
+// The request for target: the identity's headers, the compressions the probe reads, and the
+// cookies when there are any.
+std::string requestText(const ProbeTarget& target, const RequestIdentity& identity = {},
+                        std::string_view cookies = {});
+
+class CookieJar;
 
 // Panel 3's text for a count after the header: "Downloaded N bytes" without a usable
 // Content-Length, else "Downloaded N from L (P%)" with P rounded half to even. Nothing when
@@ -108,6 +126,12 @@ public:
     // Where bodies are read: at once unless the program gives a reader of its own, which
     // must outlive the probe.
     void setReader(PageReader& reader) { reader_ = &reader; }
+    // The headers requests carry; both must outlive the probe. Without a jar the probe asks
+    // as a guest and keeps no cookie.
+    void setIdentity(const RequestIdentity& identity) { identity_ = &identity; }
+    void setCookieJar(CookieJar* jar) { cookies_ = jar; }
+    // Connections opened so far, kept ones reused not counted.
+    int connectionsOpened() const { return connectionsOpened_; }
     State state() const { return state_; }
     bool headerSeen() const { return headerSeen_; }
     std::int32_t contentLength() const { return contentLength_; }
@@ -127,8 +151,14 @@ private:
     bool active() const;
     void touch();
     void connectTo(const std::string& url);
+    void openConnection();
+    void sendRequest();
+    // A kept connection that the server closed before it answered: the page is asked again
+    // over a new one. False when this exchange had a new connection of its own.
+    bool retriedOnNewConnection();
     void fail(const MeasureFailure& failure);
-    void complete();
+    // whole: the answer's length says it is all in, so the connection may serve again.
+    void complete(bool whole = false);
     void finish(PageFacts facts);
     void headerEnded();
     void countBody(std::string_view body);
@@ -147,6 +177,23 @@ private:
     ProbeLimits limits_;
     ProbeClock clock_;
     MeasurementClient* client_ = nullptr;
+    static const RequestIdentity defaultIdentity_;
+    const RequestIdentity* identity_ = &defaultIdentity_;
+    CookieJar* cookies_ = nullptr;
+
+    // The server of the connection kept open after a whole answer, if any.
+    struct Endpoint {
+        std::string host;
+        std::uint16_t port = 0;
+        bool tls = false;
+        bool operator==(const Endpoint&) const = default;
+    };
+    std::optional<Endpoint> kept_;
+    Endpoint endpoint_;          // of the exchange running
+    bool reused_ = false;        // it runs over a kept connection
+    bool answered_ = false;      // a byte of its answer arrived
+    bool serverCloses_ = false;  // "Connection: close", or HTTP/1.0 without keep-alive
+    int connectionsOpened_ = 0;
 
     State state_ = State::Idle;
     std::string url_;      // as the caller gave it, for the texts
@@ -169,7 +216,8 @@ private:
     std::string location_;
     std::optional<std::int64_t> declaredLength_;  // a readable Content-Length header
     bool chunked_ = false;
-    std::string bodyTail_;  // the body's last bytes, to see a chunked body's end
+    std::string contentEncoding_;  // "" when the body is not compressed
+    std::string bodyTail_;         // the body's last bytes, to see a chunked body's end
     BodyReader content_{0, false};
 
     // Header scanning keeps only the line being read (up to kMaxHeaderLine bytes of it) and

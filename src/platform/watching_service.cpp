@@ -1,5 +1,9 @@
 #include "platform/watching_service.h"
 
+#include <QDateTime>
+
+#include "core/storage/text_file.h"
+
 namespace boardcast {
 
 WatchingService::Fetcher WatchingService::makeFetcher(StatusPanels& phases) {
@@ -7,6 +11,8 @@ WatchingService::Fetcher WatchingService::makeFetcher(StatusPanels& phases) {
     f.socket = std::make_unique<QtProbeSocket>();
     f.probe = std::make_unique<PageProbe>(*f.socket, phases);
     f.probe->setReader(reader_);
+    f.probe->setIdentity(identity_);
+    f.probe->setCookieJar(loggedIn_ ? &cookies_ : nullptr);
     f.finder = std::make_unique<LatestPageFinder>(*f.probe);
     return f;
 }
@@ -31,6 +37,30 @@ void WatchingService::rebuildCheck(int jobs, int perHost) {
     // The old check lets go of its measurers before they go.
     check_ = std::move(check);
     checkFetchers_ = std::move(fetchers);
+}
+
+void WatchingService::setLoggedIn(bool on) {
+    loggedIn_ = on;
+    size_.probe->setCookieJar(on ? &cookies_ : nullptr);
+    for (Fetcher& f : checkFetchers_) f.probe->setCookieJar(on ? &cookies_ : nullptr);
+}
+
+void WatchingService::loadCookies(const std::string& dataFolder) {
+    auto text = readFileBytes(joinPath(dataFolder, kCookiesFile));
+    cookies_ =
+        text ? CookieJar::fromText(text.value(), QDateTime::currentSecsSinceEpoch()) : CookieJar();
+}
+
+Status WatchingService::saveCookies(const std::string& dataFolder) const {
+    // Logins: readable by the user alone.
+    return writeFileAtomic(joinPath(dataFolder, kCookiesFile),
+                           cookies_.persistentText(QDateTime::currentSecsSinceEpoch()), 0600);
+}
+
+int WatchingService::connectionsOpened() const {
+    int opened = size_.probe->connectionsOpened();
+    for (const Fetcher& f : checkFetchers_) opened += f.probe->connectionsOpened();
+    return opened;
 }
 
 }  // namespace boardcast

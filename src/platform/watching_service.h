@@ -11,11 +11,16 @@
 
 #include "core/watching/latest_page.h"
 #include "core/watching/parallel_check.h"
+#include "net/cookie_jar.h"
 #include "net/page_probe.h"
 #include "platform/qt_probe_socket.h"
 #include "platform/threaded_page_reader.h"
 
 namespace boardcast {
+
+// The persistent cookies of the user's logins, in the data folder: written by the desktop
+// program from its browser, read by the headless commands.
+inline constexpr std::string_view kCookiesFile = "cookies.txt";
 
 class WatchingService {
 public:
@@ -32,6 +37,19 @@ public:
     // check are kept.
     void rebuildCheck(int jobs, int perHost);
 
+    // Who the requests say asks (the browser's identity), and whether they carry the user's
+    // cookies (else they ask as a guest); in force from the next page.
+    void setIdentity(RequestIdentity identity) { identity_ = std::move(identity); }
+    void setLoggedIn(bool on);
+    // The cookies the requests carry; the forums' answers add theirs.
+    CookieJar& cookies() { return cookies_; }
+    // Connections the probes opened so far.
+    int connectionsOpened() const;
+    // Takes the cookies the data folder keeps (none when the file is missing or unreadable),
+    // and writes the persistent ones back, with those the forums set during a check.
+    void loadCookies(const std::string& dataFolder);
+    Status saveCookies(const std::string& dataFolder) const;
+
 private:
     struct Fetcher {
         std::unique_ptr<QtProbeSocket> socket;
@@ -42,6 +60,9 @@ private:
 
     // Declared first, so that it goes last: the probes must not outlive it.
     ThreadedPageReader reader_;
+    RequestIdentity identity_;
+    CookieJar cookies_;
+    bool loggedIn_ = true;
     StatusPanels& checkPhases_;
     Fetcher size_;
     LatestPageFinder* sizeFinder_ = nullptr;

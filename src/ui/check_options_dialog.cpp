@@ -34,6 +34,11 @@ CheckOptionsDialog::CheckOptionsDialog(const CheckSettings& settings, QWidget* p
     minutes_->setSuffix(QStringLiteral(" minutes"));
     minutes_->setEnabled(onTimer_->isChecked());
     connect(onTimer_, &QCheckBox::toggled, minutes_, &QWidget::setEnabled);
+    asLoggedIn_ = new QCheckBox(QStringLiteral("Check threads as the logged-in user"), this);
+    asLoggedIn_->setObjectName(QStringLiteral("checkAsLoggedIn"));
+    asLoggedIn_->setChecked(settings.asLoggedInUser);
+    asLoggedIn_->setToolTip(QStringLiteral(
+        "Send the cookies of your forum logins in the browser with the check's requests"));
 
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Pages fetched at once:"), jobs_);
@@ -42,6 +47,7 @@ CheckOptionsDialog::CheckOptionsDialog(const CheckSettings& settings, QWidget* p
     timerRow->addWidget(onTimer_);
     timerRow->addWidget(minutes_);
     form->addRow(timerRow);
+    form->addRow(asLoggedIn_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -49,7 +55,8 @@ CheckOptionsDialog::CheckOptionsDialog(const CheckSettings& settings, QWidget* p
 }
 
 CheckSettings CheckOptionsDialog::settings() const {
-    return {jobs_->value(), perHost_->value(), onTimer_->isChecked() ? minutes_->value() : 0};
+    return {jobs_->value(), perHost_->value(), onTimer_->isChecked() ? minutes_->value() : 0,
+            asLoggedIn_->isChecked()};
 }
 
 }  // namespace boardcast

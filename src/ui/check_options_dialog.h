@@ -24,6 +24,7 @@ private:
     QSpinBox* perHost_ = nullptr;
     QCheckBox* onTimer_ = nullptr;
     QSpinBox* minutes_ = nullptr;
+    QCheckBox* asLoggedIn_ = nullptr;
 };
 
 }  // namespace boardcast

@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <QWebEngineProfile>
 
 #include "browser/page_scan.h"
 #include "core/conversion/message_output.h"
@@ -35,10 +36,12 @@
 #include "core/storage/text_file.h"
 #include "core/watching/parallel_check.h"
 #include "core/watching/post_watcher.h"
+#include "platform/browser_cookies.h"
 #include "platform/desktop_keyring.h"
 #include "platform/desktop_notification.h"
 #include "platform/qt_strings.h"
 #include "platform/watching_service.h"
+#include "platform/webengine_browser.h"
 #include "ui/appearance.h"
 #include "ui/browser_panel.h"
 #include "ui/check_options_dialog.h"
@@ -156,6 +159,7 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     watching_ = std::make_unique<WatchingService>(*this, *checkPanels_, checkSettings_.jobs,
                                                   checkSettings_.perHost);
     watcher_ = std::make_unique<PostWatcher>(lists_.posts, watching_->measurer(), *this);
+    askAsTheBrowser();
     connectReplyCheck();
     checkTimer_ = new QTimer(this);
     checkTimer_->setObjectName(QStringLiteral("checkTimer"));
@@ -286,12 +290,33 @@ void MainWindow::applyCheckTimer() {
     }
 }
 
+void MainWindow::askAsTheBrowser() {
+    QWebEngineProfile* profile = browserPanel_->webEngine().profile();
+    RequestIdentity identity;
+    if (profile) {
+        identity.userAgent = toStdString(profile->httpUserAgent());
+        if (!profile->httpAcceptLanguage().isEmpty())
+            identity.acceptLanguage = toStdString(profile->httpAcceptLanguage());
+    }
+    // The headless commands ask with the same identity.
+    if (Status s = writeSetting(settings_, keys::browserUserAgent, identity.userAgent); !s)
+        setPanelText(2, s.error().text);
+    watching_->setIdentity(std::move(identity));
+    watching_->setLoggedIn(checkSettings_.asLoggedInUser);
+    browserCookies_ = std::make_unique<BrowserCookies>(profile, watching_->cookies(),
+                                                       joinPath(folder_, kCookiesFile));
+    connect(browserCookies_.get(), &BrowserCookies::saveFailed, this, [this](const QString& text) {
+        reportWriteFailure({ErrorCode::Io, toStdString(text)});
+    });
+}
+
 void MainWindow::setCheckSettings(const CheckSettings& wanted) {
     const CheckSettings settings = withinRange(wanted);
     if (Status s = storeCheckSettings(settings_, settings); !s) reportWriteFailure(s.error());
     const bool engineChanged =
         settings.jobs != checkSettings_.jobs || settings.perHost != checkSettings_.perHost;
     checkSettings_ = settings;
+    watching_->setLoggedIn(settings.asLoggedInUser);
     if (engineChanged) {
         // A running check goes on as it started; the new engine comes before the next one.
         if (watching_->check().running()) {
@@ -309,7 +334,9 @@ void MainWindow::openCheckOptions() {
 }
 
 MainWindow::~MainWindow() {
-    // The probes report into this window; they go first.
+    // The probes report into this window; they go first, after the cookies that fill their
+    // jar have been written.
+    browserCookies_.reset();
     watcher_.reset();
     watching_.reset();
 }

@@ -37,6 +37,7 @@ class QToolButton;
 
 namespace boardcast {
 
+class BrowserCookies;
 class BrowserPanel;
 class PostWatcher;
 class WatchingService;
@@ -141,6 +142,9 @@ private:
     std::string pasteText(int index) const;
     void refreshPosts();
     void connectReplyCheck();
+    // The check asks as the embedded browser does: its User-Agent and language, and the
+    // cookies of the user's logins.
+    void askAsTheBrowser();
     void rebuildReplyCheck();
     // Watches the page shown, under address when given. postedNow: post detection found the
     // user's message on it, so the name the user posts under there is learnt.
@@ -193,6 +197,8 @@ private:
     class ThrottledPanels;
     std::unique_ptr<ThrottledPanels> checkPanels_;
     std::unique_ptr<WatchingService> watching_;
+    // Goes before watching_, whose cookie jar it fills.
+    std::unique_ptr<BrowserCookies> browserCookies_;
     std::unique_ptr<PostWatcher> watcher_;
     QAction* stopCheckAction_ = nullptr;
     CheckSettings checkSettings_;

@@ -28,7 +28,7 @@ cases=(
     "/busy|the forum answered 429 Too Many Requests"
     "/gone|the forum answered 404 Not Found"
     "/down|the forum answered 503 Service Temporarily Unavailable"
-    "/members.html|the forum shows this thread only to members who are logged in"
+    "/members.html|the forum shows this thread only to members who are logged in; log in to 127.0.0.1:$nginx_port in the browser again"
     "/missing.html|the forum says this thread does not exist"
 )
 d=$tmp/data-dir

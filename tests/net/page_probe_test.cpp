@@ -112,9 +112,18 @@ TEST(ProbeUrl, Parsing) {
         EXPECT_EQ(t.connectHost, r.connectHost) << r.url;
         EXPECT_EQ(t.port.value_or(0), r.port) << r.url;
     }
-    EXPECT_EQ(requestText(parseProbeUrl("http://h:8080/forum/view?id=7#last")),
-              "GET /forum/view?id=7 HTTP/1.1\r\nHost: h:8080\r\nConnection: close\r\n"
-              "Accept: */*\r\n\r\n");
+    // The browser's identity, the codings the probe reads, and cookies only when there are.
+    EXPECT_EQ(
+        requestText(parseProbeUrl("http://h:8080/forum/view?id=7#last")),
+        "GET /forum/view?id=7 HTTP/1.1\r\nHost: h:8080\r\nConnection: keep-alive\r\nUser-Agent: " +
+            std::string(kDefaultUserAgent) +
+            "\r\nAccept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8"
+            "\r\nAccept-Language: en-US,en;q=0.9\r\nAccept-Encoding: gzip, deflate\r\n\r\n");
+    RequestIdentity browser{"Agent/1", "text/html", "de-DE"};
+    EXPECT_EQ(requestText(parseProbeUrl("https://h/"), browser, "sid=1; a=b"),
+              "GET / HTTP/1.1\r\nHost: h\r\nConnection: keep-alive\r\nUser-Agent: Agent/1\r\n"
+              "Accept: text/html\r\nAccept-Language: de-DE\r\nAccept-Encoding: gzip, deflate\r\n"
+              "Cookie: sid=1; a=b\r\n\r\n");
 }
 
 TEST(ProbeUrl, RedirectLocations) {
@@ -165,8 +174,7 @@ TEST_F(Probe, StartConnectsAndSendsTheRequest) {
     connectAndSend("http://h:8080/x?y=1");
     EXPECT_EQ(socket.calls, (std::vector<std::string>{
                                 "close", "connect h:8080",
-                                "send GET /x?y=1 HTTP/1.1\r\nHost: h:8080\r\nConnection: close\r\n"
-                                "Accept: */*\r\n\r\n"}));
+                                "send " + requestText(parseProbeUrl("http://h:8080/x?y=1"))}));
     EXPECT_EQ(panels.texts[3], std::vector<std::string>{""});
     EXPECT_EQ(panels.texts[2], (std::vector<std::string>{"Connecting to the web server",
                                                          "Sending request", "Request completed"}));
@@ -237,16 +245,33 @@ TEST_F(Probe, TheTitleIsReadAtEverySplit) {
     }
 }
 
+// A whole answer completes without the close; its connection stays for the next page unless
+// the server says it closes, and is used again for the same server.
 TEST_F(Probe, ContentLengthCompletesWithoutTheClose) {
-    connectAndSend();
-    probe.onDataArrival("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nabc");
-    EXPECT_TRUE(client.outcomes.empty());
-    probe.onDataArrival("def");
-    EXPECT_EQ(client.outcomes, std::vector<std::string>{"6"});
-    EXPECT_EQ(socket.calls.back(), "close");
-    EXPECT_EQ(socket.timerMs, -1);
-    probe.onClosedByServer();  // too late to matter
-    EXPECT_EQ(client.outcomes.size(), 1u);
+    struct Row {
+        std::string status, header;
+        bool kept;
+    } rows[] = {
+        {"HTTP/1.1 200 OK", "", true},
+        {"HTTP/1.1 200 OK", "Connection: close\r\n", false},
+        {"HTTP/1.0 200 OK", "", false},
+        {"HTTP/1.0 200 OK", "Connection: keep-alive\r\n", true},
+    };
+    for (const Row& r : rows) {
+        probe.stopMeasuring();
+        client.outcomes.clear();
+        connectAndSend();
+        probe.onDataArrival(r.status + "\r\nContent-Length: 6\r\n" + r.header + "\r\nabc");
+        EXPECT_TRUE(client.outcomes.empty());
+        probe.onDataArrival("def");
+        EXPECT_EQ(client.outcomes, std::vector<std::string>{"6"});
+        EXPECT_EQ(socket.calls.back() == "close", !r.kept) << r.status << r.header;
+        EXPECT_EQ(socket.timerMs, -1);
+        socket.calls.clear();
+        probe.start("http://h/next");
+        EXPECT_EQ(socket.calls.front().starts_with("send GET /next"), r.kept)
+            << socket.calls.front();
+    }
 }
 
 TEST_F(Probe, RedirectionsAreFollowed) {
@@ -270,8 +295,7 @@ TEST_F(Probe, RedirectionsAreFollowed) {
         EXPECT_TRUE(client.outcomes.empty());
         probe.onConnected();
         EXPECT_TRUE(socket.calls.back().starts_with("send GET /")) << socket.calls.back();
-        EXPECT_NE(socket.calls.back().find("Connection: close\r\nAccept: */*\r\n\r\n"),
-                  std::string::npos);
+        EXPECT_TRUE(socket.calls.back().ends_with("Accept-Encoding: gzip, deflate\r\n\r\n"));
         probe.onDataArrival("HTTP/1.1 200 OK\r\n\r\nthe final page");
         probe.onClosedByServer();
         EXPECT_EQ(client.outcomes, std::vector<std::string>{"14"}) << r.status;

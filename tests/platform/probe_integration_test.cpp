@@ -21,8 +21,16 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
+#include <QDateTime>
+#include <QTcpServer>
+
+#include "core/watching/watch_lists.h"
 #include "local_servers.h"
+#include "net/cookie_jar.h"
 #include "net/page_probe.h"
+#include "platform/watching_service.h"
 
 namespace boardcast {
 namespace {
@@ -192,7 +200,7 @@ TEST(ProbeOverQtSocket, SendsTheRequestAndReportsEachPhase) {
 
     ASSERT_EQ(server.exchanges().size(), 1u);
     EXPECT_EQ(server.exchanges()[0]->request,
-              "GET /x?y=1 HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nAccept: */*\r\n\r\n");
+              QByteArray::fromStdString(requestText(parseProbeUrl("http://127.0.0.1/x?y=1"))));
     EXPECT_EQ(rig.client.measured, std::vector<std::int64_t>{5}) << rig.client.failureText();
     EXPECT_EQ(rig.panels.phases, kPhases);
 }
@@ -431,10 +439,175 @@ TEST(ProbeOverQtSocket, PortsAndRedirections) {
     EXPECT_EQ(rig.probe.redirects(), 2);
     ASSERT_EQ(mover.exchanges().size(), 2u);
     EXPECT_EQ(mover.exchanges()[0]->request,
-              "GET /old HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(mover.port()) +
-                  "\r\nConnection: close\r\nAccept: */*\r\n\r\n");
+              QByteArray::fromStdString(requestText(
+                  parseProbeUrl("http://127.0.0.1:" + std::to_string(mover.port()) + "/old"))));
     EXPECT_EQ(mover.exchanges()[1]->path(), "/older");
     EXPECT_EQ(target.exchanges().size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------
+// Asking as the browser does: identity, cookies, kept connections, compression.
+
+// An HTTP/1.1 server that keeps each connection open and answers every request on it in
+// turn; it counts the connections it took and keeps each request.
+class KeptServer final : public QObject {
+public:
+    using Answer = std::function<QByteArray(const QByteArray& request)>;
+    explicit KeptServer(Answer answer) : answer_(std::move(answer)), server_(new QTcpServer(this)) {
+        connect(server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_->nextPendingConnection()) {
+                ++connections;
+                auto answered = std::make_shared<int>(0);
+                auto buffer = std::make_shared<QByteArray>();
+                connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
+                    *buffer += socket->readAll();
+                    for (qsizetype end; (end = buffer->indexOf("\r\n\r\n")) >= 0;) {
+                        const QByteArray request = buffer->left(end + 4);
+                        buffer->remove(0, end + 4);
+                        requests << request;
+                        socket->write(answer_(request));
+                        // A server may close a kept connection whenever it likes.
+                        if (closeAfter > 0 && ++*answered == closeAfter) {
+                            socket->disconnectFromHost();
+                            return;
+                        }
+                    }
+                });
+            }
+        });
+        server_->listen(QHostAddress::LocalHost, 0);
+    }
+    std::uint16_t port() const { return server_->serverPort(); }
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port()) + path;
+    }
+
+    int connections = 0;
+    int closeAfter = 0;  // > 0: each connection ends after this many answers
+    QList<QByteArray> requests;
+
+private:
+    Answer answer_;
+    QTcpServer* server_;
+};
+
+QByteArray answer(const QByteArray& body, const QByteArray& headers = {}) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" +
+           headers + "\r\n" + body;
+}
+
+QByteArray gzipped(const QByteArray& data) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(static_cast<qsizetype>(deflateBound(&z, static_cast<uLong>(data.size()))) + 32,
+                   '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(static_cast<qsizetype>(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+QByteArray headerOf(const QByteArray& request, const QByteArray& name) {
+    for (const QByteArray& line : request.split('\n')) {
+        if (line.toLower().startsWith(name.toLower() + ":"))
+            return line.mid(name.size() + 1).trimmed();
+    }
+    return {};
+}
+
+TEST(ProbeAsTheBrowser, SendsItsIdentityAndTheHostsCookies) {
+    KeptServer server([](const QByteArray& request) {
+        return request.startsWith("GET /login")
+                   ? answer("in", "Set-Cookie: fresh=1; Path=/; Max-Age=3600\r\n")
+                   : answer("page");
+    });
+    const std::int64_t now = QDateTime::currentSecsSinceEpoch();
+    CookieJar jar;
+    auto cookie = [](std::string name, std::string domain, std::string path, bool secure,
+                     std::optional<std::int64_t> expires) {
+        Cookie c;
+        c.name = std::move(name);
+        c.value = "v";
+        c.domain = std::move(domain);
+        c.path = std::move(path);
+        c.secure = secure;
+        c.expires = expires;
+        return c;
+    };
+    jar.set(cookie("sid", "127.0.0.1", "/forum", false, std::nullopt), now);
+    jar.set(cookie("elsewhere", "forum.example", "/", false, std::nullopt), now);
+    jar.set(cookie("onlytls", "127.0.0.1", "/", true, std::nullopt), now);
+    jar.set(cookie("otherpath", "127.0.0.1", "/wiki", false, now + 3600), now);
+    RequestIdentity browser{"TestBrowser/1.0", "text/html", "de-DE,de;q=0.9"};
+    ProbeRig rig({});
+    rig.probe.setIdentity(browser);
+    rig.probe.setCookieJar(&jar);
+    ASSERT_TRUE(rig.measure(server.url("/forum/t/1")));
+    ASSERT_TRUE(rig.measure(server.url("/login")));
+    ASSERT_TRUE(rig.measure(server.url("/forum/t/2")));
+    ASSERT_EQ(server.requests.size(), 3);
+    EXPECT_EQ(headerOf(server.requests[0], "User-Agent"), "TestBrowser/1.0");
+    EXPECT_EQ(headerOf(server.requests[0], "Accept-Language"), "de-DE,de;q=0.9");
+    EXPECT_EQ(headerOf(server.requests[0], "Cookie"), "sid=v");
+    // The cookie the forum set during the check goes with its next page.
+    EXPECT_EQ(headerOf(server.requests[2], "Cookie"), "sid=v; fresh=1");
+    // As a guest: no cookie at all.
+    rig.probe.setCookieJar(nullptr);
+    ASSERT_TRUE(rig.measure(server.url("/forum/t/3")));
+    EXPECT_EQ(headerOf(server.requests.last(), "Cookie"), QByteArray());
+}
+
+TEST(ProbeAsTheBrowser, KeepsConnectionsAndLosesNoPageWhenTheServerClosesOne) {
+    for (const int closeAfter : {0, 3}) {
+        KeptServer server([](const QByteArray&) { return answer(QByteArray(500, 'x')); });
+        server.closeAfter = closeAfter;
+        ProbeRig rig({});
+        for (int page = 0; page < 20; ++page) {
+            ASSERT_TRUE(rig.measure(server.url("/t/" + std::to_string(page)))) << closeAfter;
+            // Now and then the server closes the kept connection while it lies idle.
+            if (closeAfter > 0) runFor(page % 2 ? 30 : 0);
+        }
+        EXPECT_EQ(rig.client.measured, std::vector<std::int64_t>(20, 500))
+            << rig.client.failureText();
+        EXPECT_EQ(server.connections, closeAfter == 0 ? 1 : 7) << closeAfter;
+    }
+}
+
+TEST(ProbeAsTheBrowser, TwentyPagesOfOneForumGoOverAtMostSixConnections) {
+    KeptServer server([](const QByteArray&) { return answer("<title>T</title>page"); });
+    RecordingPanels panels;
+    WatchingService service(panels, panels, 8, 6);
+    WatchList posts;
+    for (int i = 0; i < 20; ++i) posts.append(server.url("/t/" + std::to_string(i)), "1");
+    bool done = false;
+    service.check().start(posts, [&done] { done = true; });
+    ASSERT_TRUE(waitFor([&] { return done; }, 20000));
+    EXPECT_EQ(server.requests.size(), 20);
+    EXPECT_LE(server.connections, 6);
+    EXPECT_TRUE(service.check().failures().empty());
+}
+
+TEST(ProbeAsTheBrowser, CompressedPagesMeasureAsTheyAreUncompressed) {
+    const QByteArray page = QByteArray("<html><title>Thread</title>") + QByteArray(30000, 'p');
+    KeptServer server([&page](const QByteArray& request) {
+        if (request.startsWith("GET /plain")) return answer(page);
+        if (request.startsWith("GET /bomb")) {
+            return answer(gzipped(QByteArray(200000, '\0')), "Content-Encoding: gzip\r\n");
+        }
+        return answer(gzipped(page), "Content-Encoding: gzip\r\n");
+    });
+    ProbeRig rig({}, {.silenceMs = kTimeoutMs, .maxBodyBytes = 100000});
+    ASSERT_TRUE(rig.measure(server.url("/plain")));
+    ASSERT_TRUE(rig.measure(server.url("/gzip")));
+    ASSERT_TRUE(rig.measure(server.url("/bomb")));
+    EXPECT_EQ(rig.client.measured, (std::vector<std::int64_t>{page.size(), page.size()}))
+        << rig.client.failureText();
+    EXPECT_EQ(rig.client.titles.back(), "Thread");
+    EXPECT_EQ(rig.client.failures, std::vector<std::string>{"page too large"});
 }
 
 // ---------------------------------------------------------------------------------------

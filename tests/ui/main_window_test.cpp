@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHostAddress>
@@ -39,6 +40,7 @@
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
 #include "platform/qt_strings.h"
+#include "platform/watching_service.h"
 #include "platform/webengine_browser.h"
 #include "ui/browser_panel.h"
 #include "ui/check_options_dialog.h"
@@ -481,6 +483,69 @@ private Q_SLOTS:
                                   10000);
     }
 
+    // A forum's login cookie in the embedded browser goes with the window's check, is kept
+    // in the data folder for the user alone, and goes with the commands' check afterwards.
+    void checkAsksAsTheLoggedInUser() {
+        QTcpServer server;
+        QList<QByteArray> cookies;
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                const QByteArray request = socket->readAll();
+                QByteArray cookie;
+                for (const QByteArray& line : request.split('\n')) {
+                    if (line.startsWith("Cookie:")) cookie = line.mid(7).trimmed();
+                }
+                cookies << cookie;
+                const QByteArray body = "<html><title>Members</title><body>page</body></html>";
+                socket->write(
+                    "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nSet-Cookie: "
+                    "login=member2; Max-Age=3600; Path=/\r\nContent-Length: " +
+                    QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        const std::string thread =
+            "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/t/1";
+        writeFile("posts.txt", thread + "\r\n");
+        writeFile("sizes.txt", "10\r\n");
+        {
+            auto form = start();
+            QWebEngineView* view = form->browserPanel().webEngine().view();
+            QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+            view->load(QUrl(toQString(thread)));
+            QVERIFY(loaded.wait(20000));
+            cookies.clear();
+            QTest::qWait(300);  // the browser tells of its new cookie
+            child<QPushButton>(*form, "cmdReplies")->click();
+            QTRY_COMPARE_WITH_TIMEOUT(cookies.size(), 1, 10000);
+            QCOMPARE(cookies.front(), QByteArray("login=member2"));
+            // Off, the check asks as a guest.
+            CheckSettings guest = form->checkSettings();
+            guest.asLoggedInUser = false;
+            form->setCheckSettings(guest);
+            QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(*form, "cmdReplies")->isEnabled(), 10000);
+            child<QPushButton>(*form, "cmdReplies")->click();
+            QTRY_COMPARE_WITH_TIMEOUT(cookies.size(), 2, 10000);
+            QCOMPARE(cookies.back(), QByteArray());
+        }
+        const QFileInfo file(dir_->filePath(QStringLiteral("cookies.txt")));
+        QVERIFY(file.exists());
+        QCOMPARE(file.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        struct : StatusPanels {
+            void setPanelText(int, const std::string&) override {}
+        } quiet;
+        WatchingService commands(quiet, quiet, 1, 1);
+        commands.loadCookies(folder());
+        WatchList posts;
+        posts.append(thread, "10");
+        bool done = false;
+        commands.check().start(posts, [&done] { done = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+        QCOMPARE(cookies.back(), QByteArray("login=member2"));
+    }
+
     // A check on the timer the user set: it finds the grown thread, the New Replies tab
     // counts it, and the window, not in use, shows a notification naming it.
     void timerChecksAndNotifies() {
@@ -510,7 +575,7 @@ private Q_SLOTS:
                 click = std::move(clicked);
                 return Status{};
             });
-        form->setCheckSettings({4, 2, 20});
+        form->setCheckSettings({4, 2, 20, true});
         QCOMPARE(readSetting(*settings_, keys::checkEveryMinutes), std::string("20"));
         QCOMPARE(readSetting(*settings_, keys::checkJobs), std::string("4"));
         auto* timer = form->findChild<QTimer*>(QStringLiteral("checkTimer"));
@@ -525,7 +590,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!notified.empty(), 10000);  // more may follow, every 50 ms
         QCOMPARE(notified[0], std::vector<std::string>{"Thread & one"});
         QCOMPARE(child<QTabBar>(*form, "TabStrip1")->tabText(1), QStringLiteral("New Replies (1)"));
-        form->setCheckSettings({4, 2, 0});  // off again; a check under way ends with its finds
+        form->setCheckSettings(
+            {4, 2, 0, true});  // off again; a check under way ends with its finds
         QVERIFY(!timer->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(child<QListWidget>(*form, "lstNew")->count(), 1, 10000);
         // Named by the thread's title, with the growth; the address in the tip.
@@ -562,12 +628,12 @@ private Q_SLOTS:
         auto* onTimer = dialog.findChild<QCheckBox*>(QStringLiteral("checkOnTimer"));
         auto* minutes = dialog.findChild<QSpinBox*>(QStringLiteral("checkMinutes"));
         QVERIFY(!onTimer->isChecked() && !minutes->isEnabled());
-        QCOMPARE(dialog.settings(), (CheckSettings{8, 6, 0}));
+        QCOMPARE(dialog.settings(), (CheckSettings{8, 6, 0, true}));
         dialog.findChild<QSpinBox*>(QStringLiteral("checkJobs"))->setValue(12);
         onTimer->setChecked(true);
         QVERIFY(minutes->isEnabled());
         minutes->setValue(5);  // below the least allowed
-        QCOMPARE(dialog.settings(), (CheckSettings{12, 6, 15}));
+        QCOMPARE(dialog.settings(), (CheckSettings{12, 6, 15, true}));
     }
 
     void layoutKeepsItsMinimumAndSurvivesMinimizing() {

@@ -23,6 +23,10 @@ inline constexpr SettingKey showHelp{kSettingsSection, "showHelp", "1"};
 inline constexpr SettingKey checkJobs{kSettingsSection, "checkJobs", "8"};
 inline constexpr SettingKey checkPerHost{kSettingsSection, "checkPerHost", "6"};
 inline constexpr SettingKey checkEveryMinutes{kSettingsSection, "checkEveryMinutes", "0"};
+// "1": the check sends the browser's cookies for each forum ("0": it asks as a guest).
+inline constexpr SettingKey checkAsLoggedIn{kSettingsSection, "checkAsLoggedIn", "1"};
+// The embedded browser's User-Agent, which the headless commands' requests carry too.
+inline constexpr SettingKey browserUserAgent{kSettingsSection, "browserUserAgent", ""};
 // "1": the forums' passwords are kept in the desktop's keyring, not in posts2.txt.
 inline constexpr SettingKey passwordsInKeyring{kSettingsSection, "passwordsInKeyring", "0"};
 }  // namespace keys

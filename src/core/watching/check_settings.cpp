@@ -32,7 +32,8 @@ CheckSettings loadCheckSettings(const SettingsStore& store) {
     const CheckSettings defaults;
     return withinRange({storedNumber(store, keys::checkJobs, defaults.jobs),
                         storedNumber(store, keys::checkPerHost, defaults.perHost),
-                        storedNumber(store, keys::checkEveryMinutes, defaults.everyMinutes)});
+                        storedNumber(store, keys::checkEveryMinutes, defaults.everyMinutes),
+                        readSetting(store, keys::checkAsLoggedIn) != "0"});
 }
 
 Status storeCheckSettings(SettingsStore& store, const CheckSettings& settings) {
@@ -40,7 +41,10 @@ Status storeCheckSettings(SettingsStore& store, const CheckSettings& settings) {
     if (Status st = writeSetting(store, keys::checkJobs, std::to_string(s.jobs)); !st) return st;
     if (Status st = writeSetting(store, keys::checkPerHost, std::to_string(s.perHost)); !st)
         return st;
-    return writeSetting(store, keys::checkEveryMinutes, std::to_string(s.everyMinutes));
+    if (Status st = writeSetting(store, keys::checkEveryMinutes, std::to_string(s.everyMinutes));
+        !st)
+        return st;
+    return writeSetting(store, keys::checkAsLoggedIn, s.asLoggedInUser ? "1" : "0");
 }
 
 }  // namespace boardcast

@@ -16,6 +16,7 @@ struct CheckSettings {
     int jobs = kDefaultJobs;        // 1 to kMaxCheckJobs
     int perHost = kDefaultPerHost;  // 1 to kMaxCheckJobs
     int everyMinutes = 0;           // 0: only when asked; else kMinCheckMinutes to kMaxCheckMinutes
+    bool asLoggedInUser = true;     // with the browser's cookies; off: as a guest
 
     bool operator==(const CheckSettings&) const = default;
 };
@@ -28,7 +29,7 @@ CheckSettings withinRange(CheckSettings settings);
 // range to the nearest allowed (a timer of 1 to 14 minutes runs every 15).
 CheckSettings loadCheckSettings(const SettingsStore& store);
 
-// Stores the three values, brought into range first. Stops at the first failed write.
+// Stores the values, brought into range first. Stops at the first failed write.
 Status storeCheckSettings(SettingsStore& store, const CheckSettings& settings);
 
 }  // namespace boardcast

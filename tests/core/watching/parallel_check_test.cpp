@@ -218,7 +218,7 @@ TEST(CheckSettings, StoredValuesAreBroughtIntoRange) {
     }
     MemorySettingsStore store;
     ASSERT_TRUE(storeCheckSettings(store, {20, 0, 7}));
-    EXPECT_EQ(loadCheckSettings(store), (CheckSettings{16, 1, 15}));
+    EXPECT_EQ(loadCheckSettings(store), (CheckSettings{16, 1, 15, true}));
 }
 
 TEST(ParallelCheck, HostKeys) {
