@@ -551,16 +551,17 @@ void PageProbe::finish(PageFacts facts) {
     // A page that stands where the thread should is no measurement of it.
     switch (facts.problem) {
         case PageProblem::Challenge:
-            return fail({std::string(kChallenged), FailureKind::Challenge});
+            return fail({std::string(kChallenged), FailureKind::Challenge}, true);
         case PageProblem::LoginRequired:
             return fail({std::string(kMembersOnly) + "; log in to " + target_.host +
                              " in the browser again",
-                         FailureKind::LoginRequired});
+                         FailureKind::LoginRequired},
+                        true);
         case PageProblem::Missing:
-            return fail({std::string(kMissingThread), FailureKind::Missing});
+            return fail({std::string(kMissingThread), FailureKind::Missing}, true);
         case PageProblem::None:
             if (statusCode_ >= 400)
-                return fail({"the forum answered " + statusText(), FailureKind::ErrorStatus});
+                return fail({"the forum answered " + statusText(), FailureKind::ErrorStatus}, true);
             break;
     }
     MeasuredPage page(bodyBytes_, std::move(facts.title));
@@ -618,11 +619,13 @@ void PageProbe::onTimeout() {
     fail(timeoutText(limits_.silenceMs));
 }
 
-void PageProbe::fail(const MeasureFailure& failure) {
+void PageProbe::fail(const MeasureFailure& failure, bool keepConnection) {
     socket_.stopIdleTimer();
     state_ = State::Failed;
-    socket_.close();
-    kept_.reset();
+    if (!keepConnection || !kept_) {
+        socket_.close();
+        kept_.reset();
+    }
     status_.setPanelText(2, "Could not reach " + withHiddenPassword(url_) + ": " + failure.reason);
     if (client_) client_->onMeasureFailed(failure);
 }

@@ -156,7 +156,9 @@ private:
     // A kept connection that the server closed before it answered: the page is asked again
     // over a new one. False when this exchange had a new connection of its own.
     bool retriedOnNewConnection();
-    void fail(const MeasureFailure& failure);
+    // keepConnection: the answer came whole (a forum's error page), so a kept connection
+    // still serves the next page.
+    void fail(const MeasureFailure& failure, bool keepConnection = false);
     // whole: the answer's length says it is all in, so the connection may serve again.
     void complete(bool whole = false);
     void finish(PageFacts facts);

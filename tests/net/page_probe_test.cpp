@@ -274,6 +274,16 @@ TEST_F(Probe, ContentLengthCompletesWithoutTheClose) {
     }
 }
 
+// A forum's error page comes whole too: its connection serves the next page.
+TEST_F(Probe, AWholeErrorPageKeepsItsConnection) {
+    connectAndSend();
+    probe.onDataArrival("HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\ngone");
+    ASSERT_EQ(client.outcomes.size(), 1u);
+    socket.calls.clear();
+    probe.start("http://h/next");
+    EXPECT_TRUE(socket.calls.front().starts_with("send GET /next")) << socket.calls.front();
+}
+
 TEST_F(Probe, RedirectionsAreFollowed) {
     struct Row {
         int status;
