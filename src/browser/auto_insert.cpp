@@ -19,22 +19,6 @@ constexpr size_t kMeaningfulSignature = 8;
 // The first words of a message, taken instead, stop at a word boundary near this length.
 constexpr size_t kFallbackWords = 60;
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool containsCi(std::string_view text, std::string_view needle) {
-    auto it = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
-                          [](char a, char b) { return lower(a) == lower(b); });
-    return it != text.end() || needle.empty();
-}
-
-size_t findCi(std::string_view text, std::string_view needle) {
-    auto it = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
-                          [](char a, char b) { return lower(a) == lower(b); });
-    return it == text.end() ? std::string_view::npos : size_t(it - text.begin());
-}
-
 // The text of an HTML fragment as a reader sees it: tags dropped, references read.
 std::string htmlToText(std::string_view html) {
     std::string out;
@@ -52,7 +36,7 @@ std::string htmlToText(std::string_view html) {
 
 bool isLinkWord(std::string_view word) {
     return word.find("://") != std::string_view::npos || word.find('@') != std::string_view::npos ||
-           findCi(word, "www.") != std::string_view::npos;
+           findIgnoringCase(word, "www.") != std::string_view::npos;
 }
 
 // The first words of the message as written: the first run of words between addresses that
@@ -143,7 +127,7 @@ std::string postSignature(const InsertRequest& inserted) {
     }
     // The link itself is shown rendered, so the text before it is what can be matched.
     if (!inserted.linkMarkup.empty()) {
-        length = std::min(length, findCi(text.substr(0, length), inserted.linkMarkup));
+        length = std::min(length, findIgnoringCase(text.substr(0, length), inserted.linkMarkup));
     }
     const std::string_view head = text.substr(0, length);
     std::string signature =
@@ -156,7 +140,8 @@ std::string postSignature(const InsertRequest& inserted) {
 }
 
 bool pageShowsSignature(const BodyHtml& body, std::string_view signature) {
-    return containsCi(collapseWhiteSpace(body.visibleText), collapseWhiteSpace(signature));
+    return containsIgnoringCase(collapseWhiteSpace(body.visibleText),
+                                collapseWhiteSpace(signature));
 }
 
 AutoInsert::AutoInsert(Browser& browser, std::string scratchPath, WatchPage watchCurrentPage)

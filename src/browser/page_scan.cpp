@@ -3,27 +3,15 @@
 #include <vector>
 
 #include "core/storage/text_file.h"
+#include "core/text/ascii.h"
 
 namespace boardcast {
 
 namespace {
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Case-insensitive test at position i for a lower-case needle.
+// Case-insensitive test at position i.
 bool matchesAt(std::string_view text, size_t i, std::string_view needle) {
-    if (i + needle.size() > text.size()) return false;
-    for (size_t k = 0; k < needle.size(); ++k) {
-        if (lower(text[i + k]) != needle[k]) return false;
-    }
-    return true;
-}
-
-bool containsCi(std::string_view text, std::string_view needle) {
-    for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
-        if (matchesAt(text, i, needle)) return true;
-    }
-    return false;
+    return i <= text.size() && startsWithIgnoringCase(text.substr(i), needle);
 }
 
 // Replaces every occurrence of needle (any case) by before + needle + after.
@@ -62,14 +50,14 @@ int scanForms(const std::vector<std::string>& lines) {
     bool insideForm = false;
     for (const std::string& line : lines) {
         if (!insideForm) {
-            if (containsCi(line, "<form")) {
+            if (containsIgnoringCase(line, "<form")) {
                 insideForm = true;
                 ++formCounter;
             }
             continue;
         }
-        if (containsCi(line, "textarea")) return formCounter;
-        if (containsCi(line, "</form>")) insideForm = false;
+        if (containsIgnoringCase(line, "textarea")) return formCounter;
+        if (containsIgnoringCase(line, "</form>")) insideForm = false;
     }
     return -1;
 }
@@ -101,13 +89,14 @@ Result<MessageField> findMessageField(const std::string& scratchPath, int formIn
     int fieldCounter = -1;
     for (size_t i = 0; i < all.size(); ++i) {
         const std::string& line = all[i];
-        if (containsCi(line, "<form")) ++formCounter;
+        if (containsIgnoringCase(line, "<form")) ++formCounter;
         if (formCounter != formIndex) continue;
-        if (containsCi(line, "<textarea") || containsCi(line, "<input")) ++fieldCounter;
-        if (containsCi(line, "textarea")) {
+        if (containsIgnoringCase(line, "<textarea") || containsIgnoringCase(line, "<input"))
+            ++fieldCounter;
+        if (containsIgnoringCase(line, "textarea")) {
             // Found on the file's last line, the scan has reached the end of the file: no field.
             if (i + 1 == all.size()) return MessageField{};
-            return MessageField{fieldCounter, containsCi(line, "<textarea")};
+            return MessageField{fieldCounter, containsIgnoringCase(line, "<textarea")};
         }
     }
     return MessageField{};

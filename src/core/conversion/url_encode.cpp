@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/text/ascii.h"
+
 // How addresses are found
 // -----------------------
 // 1. Markup the user wrote is found first, reading left to right. At each position an HTML
@@ -41,9 +43,6 @@ bool isDigit(char c) {
 bool isAlnum(char c) {
     return isAlpha(c) || isDigit(c);
 }
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // A set of bytes to search for; a table, since the text is read byte by byte.
 class ByteSet {
@@ -67,7 +66,7 @@ private:
 bool hasAt(std::string_view t, size_t i, std::string_view word) {
     if (i > t.size() || t.size() - i < word.size()) return false;
     for (size_t k = 0; k < word.size(); ++k) {
-        if (lower(t[i + k]) != word[k]) return false;
+        if (asciiLower(t[i + k]) != word[k]) return false;
     }
     return true;
 }
@@ -252,7 +251,7 @@ private:
 // Length of the web address's prefix at i ("http://", "https://", "www."), 0 when no web
 // address can start there.
 size_t webPrefixAt(std::string_view t, size_t i) {
-    if (lower(t[i]) == 'h') {
+    if (asciiLower(t[i]) == 'h') {
         if (hasAt(t, i, "http://")) return 7;
         return hasAt(t, i, "https://") ? 8 : 0;
     }

@@ -29,12 +29,18 @@ constexpr bool isAsciiDigits(std::string_view text) {
     return true;
 }
 
+// Where needle first stands in text, ASCII letter case ignored; npos when nowhere. An empty
+// needle stands at 0.
+constexpr size_t findIgnoringCase(std::string_view text, std::string_view needle) {
+    for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
+        if (startsWithIgnoringCase(text.substr(i), needle)) return i;
+    }
+    return std::string_view::npos;
+}
+
 // Whether text holds needle anywhere, ASCII letter case ignored.
 constexpr bool containsIgnoringCase(std::string_view text, std::string_view needle) {
-    for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
-        if (startsWithIgnoringCase(text.substr(i), needle)) return true;
-    }
-    return false;
+    return findIgnoringCase(text, needle) != std::string_view::npos;
 }
 
 }  // namespace boardcast
