@@ -171,7 +171,8 @@ void EditorInsertTest::initTestCase() {
 
 ForumServer::Reply EditorInsertTest::captured(const QString& file, const QByteArray& capturedPort,
                                               const QByteArray& contentType) {
-    QFile page(QStringLiteral(BOARDCAST_FORUM_PAGES_DIR) + u'/' + file);
+    QFile page(file.startsWith(u'/') ? file
+                                     : QStringLiteral(BOARDCAST_FORUM_PAGES_DIR) + u'/' + file);
     if (!page.open(QIODevice::ReadOnly)) return {"404 Not Found", "text/plain", file.toUtf8(), {}};
     QByteArray body = page.readAll();
     body.replace("http://127.0.0.1:" + capturedPort, server_->url(QString()).toUtf8());
@@ -184,6 +185,11 @@ std::optional<ForumServer::Reply> EditorInsertTest::answer(const ForumServer::Re
     const QByteArray path = r.path();
     // The pages captured from MyBB 1.8 and NodeBB 4.11, their scripts and their answers.
     if (path == "/showthread.php") return captured(u"mybb_showthread.html"_s, "8081");
+    // MyBB 1.8.37 ships jQuery 3.5.1 minified, as npm has it.
+    if (path == "/jscripts/jquery.js") {
+        return captured(QStringLiteral(BOARDCAST_EDITORS_DIR "/jquery-mybb/dist/jquery.min.js"),
+                        "8081", "application/javascript");
+    }
     if (path.startsWith("/jscripts/")) {
         return captured(u"mybb_jscripts/"_s + QString::fromUtf8(path.mid(10)), "8081",
                         "application/javascript");
