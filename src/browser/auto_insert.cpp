@@ -9,6 +9,7 @@
 #include "browser/rendered_message.h"
 #include "core/text/ascii.h"
 #include "core/text/html_escape.h"
+#include "core/watching/parallel_check.h"
 
 namespace boardcast {
 
@@ -69,22 +70,9 @@ std::string firstWords(std::string_view message) {
 
 // The host (and port) of a web address, lower case; "" for anything but http and https.
 std::string webHostOf(std::string_view address) {
-    size_t start;
-    if (startsWithIgnoringCase(address, "http://")) {
-        start = 7;
-    } else if (startsWithIgnoringCase(address, "https://")) {
-        start = 8;
-    } else {
-        return {};
-    }
-    std::string_view authority = address.substr(start);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    if (size_t at = authority.rfind('@'); at != std::string_view::npos) {
-        authority.remove_prefix(at + 1);
-    }
-    std::string host(authority);
-    for (char& c : host) c = asciiLower(c);
-    return host;
+    const bool web =
+        startsWithIgnoringCase(address, "http://") || startsWithIgnoringCase(address, "https://");
+    return web ? hostKey(std::string(address)) : std::string();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "core/storage/private_folder.h"
 #include "core/text/ascii.h"
+#include "core/watching/watch_lists.h"
 #include "net/cookie_jar.h"
 #include "net/page_reader.h"
 
@@ -146,16 +147,6 @@ std::string requestText(const ProbeTarget& target, const RequestIdentity& identi
     if (!cookies.empty()) request += "Cookie: " + std::string(cookies) + "\r\n";
     return request + "\r\n";
 }
-
-namespace {
-
-std::int64_t secondsNow() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-}  // namespace
 
 std::string resolveLocation(std::string_view base, std::string_view location) {
     location = trimmed(location);

@@ -1,8 +1,7 @@
 #include "platform/watching_service.h"
 
-#include <QDateTime>
-
 #include "core/storage/text_file.h"
+#include "core/watching/watch_lists.h"
 
 namespace boardcast {
 
@@ -47,14 +46,7 @@ void WatchingService::setLoggedIn(bool on) {
 
 void WatchingService::loadCookies(const std::string& dataFolder) {
     auto text = readFileBytes(joinPath(dataFolder, kCookiesFile));
-    cookies_ =
-        text ? CookieJar::fromText(text.value(), QDateTime::currentSecsSinceEpoch()) : CookieJar();
-}
-
-Status WatchingService::saveCookies(const std::string& dataFolder) const {
-    // Logins: readable by the user alone.
-    return writeFileAtomic(joinPath(dataFolder, kCookiesFile),
-                           cookies_.persistentText(QDateTime::currentSecsSinceEpoch()), 0600);
+    cookies_ = text ? CookieJar::fromText(text.value(), secondsNow()) : CookieJar();
 }
 
 int WatchingService::connectionsOpened() const {

@@ -45,10 +45,8 @@ public:
     CookieJar& cookies() { return cookies_; }
     // Connections the probes opened so far.
     int connectionsOpened() const;
-    // Takes the cookies the data folder keeps (none when the file is missing or unreadable),
-    // and writes the persistent ones back, with those the forums set during a check.
+    // Takes the cookies the data folder keeps (none when the file is missing or unreadable).
     void loadCookies(const std::string& dataFolder);
-    Status saveCookies(const std::string& dataFolder) const;
 
 private:
     struct Fetcher {

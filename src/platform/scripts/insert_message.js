@@ -270,16 +270,8 @@
   }
 
   function composerTarget() {
-    var candidates = [];
-    var areas = document.querySelectorAll('textarea');
-    for (var i = 0; i < areas.length; ++i) {
-      var area = areas[i];
-      if (rendered(area) && !area.disabled && !area.readOnly) candidates.push(area);
-    }
-    var boxes = document.querySelectorAll('[contenteditable]');
-    for (var j = 0; j < boxes.length; ++j) {
-      if (editableRoot(boxes[j]) && rendered(boxes[j])) candidates.push(boxes[j]);
-    }
+    var candidates = Array.prototype.filter.call(
+        document.querySelectorAll('textarea, [contenteditable]'), messageBox);
     if (candidates.length !== 1) return null;
     return candidates[0].tagName === 'TEXTAREA' ? fieldPlan(candidates[0], 'composer')
                                                 : boxPlan(candidates[0]);
