@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "core/storage/settings_store.h"
-#include "ui/main_window.h"
+#include "ui/main/main_window.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

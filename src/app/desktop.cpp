@@ -14,13 +14,13 @@
 #include "platform/browser_profile.h"
 #include "platform/qt_settings_store.h"
 #include "platform/qt_strings.h"
-#include "ui/browser_panel.h"
-#include "ui/emblem.h"
-#include "ui/main_window.h"
-#include "ui/message_box.h"
-#include "ui/resources.h"
-#include "ui/secondary_windows.h"
-#include "ui/splash_window.h"
+#include "ui/main/browser_panel.h"
+#include "ui/icons/emblem.h"
+#include "ui/main/main_window.h"
+#include "ui/widgets/message_box.h"
+#include "ui/resources/resources.h"
+#include "ui/windows/secondary_windows.h"
+#include "ui/windows/splash_window.h"
 
 namespace boardcast {
 

@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "browser/rendered_message.h"
+#include "posting/rendered_message.h"
 #include "platform/browser_profile.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_page.h"

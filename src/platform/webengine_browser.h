@@ -6,7 +6,7 @@
 #include <QObject>
 #include <memory>
 
-#include "browser/browser.h"
+#include "posting/browser.h"
 
 class QWebEngineProfile;
 class QWebEngineView;

@@ -1,0 +1,105 @@
+#include "posting/page_scan.h"
+
+#include <vector>
+
+#include "core/storage/text_file.h"
+#include "core/text/ascii.h"
+
+namespace boardcast {
+
+namespace {
+
+// Case-insensitive test at position i.
+bool matchesAt(std::string_view text, size_t i, std::string_view needle) {
+    return i <= text.size() && startsWithIgnoringCase(text.substr(i), needle);
+}
+
+// Replaces every occurrence of needle (any case) by before + needle + after.
+std::string surround(std::string_view text, std::string_view needle, std::string_view before,
+                     std::string_view after) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    size_t i = 0;
+    while (i < text.size()) {
+        if (matchesAt(text, i, needle)) {
+            out += before;
+            out += needle;
+            out += after;
+            i += needle.size();
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+// Writes the prepared text to the scratch file and reads its lines back.
+Result<std::vector<std::string>> writeAndReadBack(const std::string& scratchPath,
+                                                  std::string_view html) {
+    std::string text = preparePageText(html);
+    text += kCrLf;
+    // The page may hold the user's session and form tokens: readable by the user alone.
+    if (Status s = writeFileAtomic(scratchPath, text, 0600); !s) return s.error();
+    return readLines(scratchPath);
+}
+
+// The form scan over the scratch file's lines: the counter of the first form that holds
+// "textarea" between its start tag and its end tag, or -1.
+int scanForms(const std::vector<std::string>& lines) {
+    int formCounter = -1;
+    bool insideForm = false;
+    for (const std::string& line : lines) {
+        if (!insideForm) {
+            if (containsIgnoringCase(line, "<form")) {
+                insideForm = true;
+                ++formCounter;
+            }
+            continue;
+        }
+        if (containsIgnoringCase(line, "textarea")) return formCounter;
+        if (containsIgnoringCase(line, "</form>")) insideForm = false;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string preparePageText(std::string_view html) {
+    std::string text = surround(html, "<form", kCrLf, kCrLf);
+    text = surround(text, "</form>", kCrLf, kCrLf);
+    text = surround(text, "<input ", kCrLf, "");
+    return surround(text, "<textarea", kCrLf, "");
+}
+
+Result<int> findPostingForm(const std::string& scratchPath, const BodyHtml& body) {
+    for (const std::string* html : {&body.outer, &body.inner}) {
+        auto lines = writeAndReadBack(scratchPath, *html);
+        if (!lines) return lines.error();
+        int form = scanForms(lines.value());
+        if (form >= 0) return form;
+    }
+    return -1;
+}
+
+Result<MessageField> findMessageField(const std::string& scratchPath, int formIndex) {
+    auto lines = readLines(scratchPath);
+    if (!lines) return lines.error();
+    const std::vector<std::string>& all = lines.value();
+    int formCounter = -1;
+    int fieldCounter = -1;
+    for (size_t i = 0; i < all.size(); ++i) {
+        const std::string& line = all[i];
+        if (containsIgnoringCase(line, "<form")) ++formCounter;
+        if (formCounter != formIndex) continue;
+        if (containsIgnoringCase(line, "<textarea") || containsIgnoringCase(line, "<input"))
+            ++fieldCounter;
+        if (containsIgnoringCase(line, "textarea")) {
+            // Found on the file's last line, the scan has reached the end of the file: no field.
+            if (i + 1 == all.size()) return MessageField{};
+            return MessageField{fieldCounter, containsIgnoringCase(line, "<textarea")};
+        }
+    }
+    return MessageField{};
+}
+
+}  // namespace boardcast
