@@ -40,18 +40,18 @@ TEST(DataFiles, TheFolderIsClosedToOthersAtEveryStart) {
     TempFolder dir, elsewhere;
     dir.write("posts.txt", "p\r\n");
     dir.write("messages.txt", "m\r\n");
-    std::filesystem::create_directories(dir.file("posting/Default"));
-    dir.write("posting/Visited Links", "v");
+    std::filesystem::create_directories(dir.file("browser/Default"));
+    dir.write("browser/Visited Links", "v");
     elsewhere.write("target.txt", "t");
     std::filesystem::permissions(elsewhere.file("target.txt"), std::filesystem::perms(0644));
     std::filesystem::create_symlink(elsewhere.file("target.txt"), dir.file("posts2.txt"));
-    for (const char* name : {"posts.txt", "messages.txt", "posting/Visited Links"})
+    for (const char* name : {"posts.txt", "messages.txt", "browser/Visited Links"})
         std::filesystem::permissions(dir.file(name), std::filesystem::perms(0644));
-    for (const char* name : {"browser", "posting/Default", "."})
+    for (const char* name : {"browser", "browser/Default", "."})
         std::filesystem::permissions(dir.file(name), std::filesystem::perms(0755));
 
     ASSERT_TRUE(prepareAppFolder(dir.path()));
-    for (const char* name : {"posts.txt", "messages.txt", "sizes.txt", "posting/Visited Links"})
+    for (const char* name : {"posts.txt", "messages.txt", "sizes.txt", "browser/Visited Links"})
         EXPECT_EQ(dir.mode(name), 0600u) << name;
     for (const char* name : {".", "browser"}) EXPECT_EQ(dir.mode(name), 0700u) << name;
     EXPECT_EQ(elsewhere.mode("target.txt"), 0644u);  // the link was not followed
