@@ -49,4 +49,13 @@ BrowserFolders browserFolders(const std::string& dataFolder, bool dataFolderGive
     return folders;
 }
 
+RequestIdentity identityOf(const QWebEngineProfile* profile) {
+    RequestIdentity identity;
+    if (!profile) return identity;
+    identity.userAgent = toStdString(profile->httpUserAgent());
+    if (!profile->httpAcceptLanguage().isEmpty())
+        identity.acceptLanguage = toStdString(profile->httpAcceptLanguage());
+    return identity;
+}
+
 }  // namespace boardcast

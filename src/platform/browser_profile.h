@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "net/page_probe.h"
+
 class QWebEngineProfile;
 
 namespace boardcast {
@@ -38,5 +40,9 @@ struct BrowserFolders {
     std::string cache;
 };
 BrowserFolders browserFolders(const std::string& dataFolder, bool dataFolderGiven);
+
+// Who a profile's pages say asks: its User-Agent and languages, so that the reply check asks
+// as the browser does. A null profile gives the built-in identity.
+RequestIdentity identityOf(const QWebEngineProfile* profile);
 
 }  // namespace boardcast
