@@ -7,12 +7,13 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
-#include "posting/rendered_message.h"
 #include "core/shell/main_window_layout.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
+#include "posting/rendered_message.h"
 #include "ui/widgets/address_bar.h"
 #include "ui/widgets/message_box.h"
+#include "ui/widgets/twips.h"
 #include "ui/windows/website_window.h"
 
 namespace boardcast {
@@ -55,13 +56,11 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
 
     // The design positions inside the panel, in twips; applyLayout sizes the address box, the
     // go button's place and the browser.
-    auto place = [](QWidget* w, int left, int top) {
-        w->move(left / kTwipsPerPixel, top / kTwipsPerPixel);
-    };
+    auto place = [](QWidget* w, int left, int top) { w->move(px(left), px(top)); };
     place(bar.label, 120, 300);
     bar.label->adjustSize();
     place(bar.edit, design::kAddressLeft, kRowTop);
-    bar.edit->resize(4875 / kTwipsPerPixel, kGoButtonSize.height());
+    bar.edit->resize(px(4875), kGoButtonSize.height());
     bar.nav.go->setFixedSize(kGoButtonSize);
     place(bar.nav.go, 5460, kRowTop);
     int navLeft = design::kAddressLeft;
@@ -73,7 +72,7 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     place(noPopupsBox, 2520, 780);
     noPopupsBox->adjustSize();
     place(view, 120, design::kBrowserTop);
-    view->resize(6135 / kTwipsPerPixel, 5595 / kTwipsPerPixel);
+    view->resize(px(6135), px(5595));
 
     // Windows that pages open get a browser window of ours, unless "No Popups" is ticked.
     browser_->setPopupFactory(popupWindows(popupRule()));
@@ -93,14 +92,13 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
 }
 
 void BrowserPanel::applyLayout(const MainWindowLayout& layout) {
-    const int px = kTwipsPerPixel;
-    addressBar_->edit->resize(layout.addressWidth / px, addressBar_->edit->height());
-    addressBar_->nav.go->move(layout.goLeft / px, addressBar_->nav.go->y());
+    addressBar_->edit->resize(px(layout.addressWidth), addressBar_->edit->height());
+    addressBar_->nav.go->move(px(layout.goLeft), addressBar_->nav.go->y());
     // Near the minimum size the rules (taking absolute values) ask for more height than the
     // frame has; the browser then ends inside the frame, above the status bar.
     QWebEngineView* view = browser_->view();
     const int room = height() - view->y() - kFrameMargin;
-    view->resize(layout.browserWidth / px, std::min(layout.browserHeight / px, std::max(room, 0)));
+    view->resize(px(layout.browserWidth), std::min(px(layout.browserHeight), std::max(room, 0)));
 }
 
 BrowserPanel::~BrowserPanel() {

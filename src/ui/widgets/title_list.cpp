@@ -1,6 +1,11 @@
 #include "ui/widgets/title_list.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QStyle>
+#include <algorithm>
+
+#include "platform/qt_strings.h"
 
 namespace boardcast {
 
@@ -35,6 +40,51 @@ void TitleList::keyboardSearch(const QString& search) {
             return;
         }
     }
+}
+
+void TitleList::refill(const Entries& entries, const QString& filter, bool editable) {
+    const int row = currentRow();
+    const QSignalBlocker block(this);
+    clear();
+    for (const auto& [address, shown] : entries) {
+        auto* entry = new QListWidgetItem(this);
+        entry->setData(kAddressRole, toQString(address));
+        if (editable) entry->setFlags(entry->flags() | Qt::ItemIsEditable);
+        showEntry(entry, shown);
+    }
+    if (row >= 0 && row < count()) setCurrentRow(row);
+    showOnlyMatching(filter);
+}
+
+void TitleList::showEntry(QListWidgetItem* item, const ListEntry& entry) {
+    item->setText(toQString(entry.text));
+    item->setToolTip(toQString(entry.tip));
+    item->setIcon(entry.marked ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+}
+
+std::vector<int> TitleList::selectedRows() const {
+    std::vector<int> rows;
+    for (QListWidgetItem* item : selectedItems()) {
+        if (!item->isHidden()) rows.push_back(row(item));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TitleList::clearChoice() {
+    const QSignalBlocker block(this);
+    clearSelection();
+    setCurrentRow(-1);
+}
+
+QLineEdit* filterBox(QWidget* parent, const char* name, QRect geometry) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setPlaceholderText(QStringLiteral("Filter"));
+    box->setClearButtonEnabled(true);
+    box->setToolTip(QStringLiteral("Show only the entries that contain this text"));
+    return box;
 }
 
 }  // namespace boardcast

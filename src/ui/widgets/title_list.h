@@ -5,8 +5,19 @@
 
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/shell/list_entries.h"
+
+class QLineEdit;
 
 namespace boardcast {
+
+// The filter box above a list, in twips, and how far down it moves the list.
+inline constexpr int kFilterHeight = 285;
+inline constexpr int kFilterShift = kFilterHeight + 45;
 
 class TitleList final : public QListWidget {
     Q_OBJECT
@@ -23,9 +34,23 @@ public:
 
     void keyboardSearch(const QString& search) override;
 
+    // Fills the list anew, an entry for each address, keeping the current row where it can
+    // and the filter; editable entries can be renamed in place. No signal is sent.
+    using Entries = std::vector<std::pair<std::string, ListEntry>>;
+    void refill(const Entries& entries, const QString& filter, bool editable = false);
+    // Shows an entry's text, tip and mark.
+    void showEntry(QListWidgetItem* item, const ListEntry& entry);
+    // The rows the user selected that the filter shows, in list order.
+    std::vector<int> selectedRows() const;
+    // Nothing selected and no current row, without a signal.
+    void clearChoice();
+
 private:
     QString typed_;
     QElapsedTimer sinceTyped_;
 };
+
+// A box whose text narrows a list to the entries that hold it (TitleList::showOnlyMatching).
+QLineEdit* filterBox(QWidget* parent, const char* name, QRect geometry);
 
 }  // namespace boardcast

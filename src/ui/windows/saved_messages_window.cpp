@@ -13,9 +13,10 @@
 #include "core/shell/product_identity.h"
 #include "core/text/code_pages.h"
 #include "platform/qt_strings.h"
-#include "ui/widgets/appearance.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/appearance.h"
 #include "ui/widgets/message_box.h"
+#include "ui/widgets/twips.h"
 
 namespace boardcast {
 
@@ -24,17 +25,6 @@ namespace {
 // The window's design size in twips; controls are placed at their twip positions / 15.
 constexpr int kWidth = 7410;
 constexpr int kHeight = 5190;
-
-int px(int twips) {
-    return twips / kTwipsPerPixel;
-}
-
-template <class W>
-W* place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(px(left), px(top), px(width), px(height));
-    return widget;
-}
 
 QString productTitle() {
     return toQString(productIdentity().productName);
@@ -56,23 +46,23 @@ SavedMessagesWindow::SavedMessagesWindow(MainWindow& main, QWidget* parent)
     setFont(verdana);
 
     titleLabel =
-        place(new QLabel(QStringLiteral("Saved Messages"), this), "Label2", 60, 0, 5415, 255);
+        place(new QLabel(QStringLiteral("Saved Messages"), this), "Label2", tw(60, 0, 5415, 255));
     QFont heading = verdana;
     heading.setBold(true);
     titleLabel->setFont(heading);
     loadHintLabel =
         place(new QLabel(QStringLiteral("double-click the message you wish to load:"), this),
-              "Label1_0", 60, 420, 6795, 255);
+              "Label1_0", tw(60, 420, 6795, 255));
     viewHintLabel = place(new QLabel(QStringLiteral("click once to view the entire message"), this),
-                          "Label1_1", 60, 600, 6795, 255);
-    messagesList = place(new QListWidget(this), "List1", 0, 960, 7395, 1620);
+                          "Label1_1", tw(60, 600, 6795, 255));
+    messagesList = place(new QListWidget(this), "List1", tw(0, 960, 7395, 1620));
     subjectLabel =
-        place(new QLabel(QStringLiteral("Subject:"), this), "Label3", 60, 2640, 795, 255);
-    subjectEdit = place(new QLineEdit(this), "txtSubject", 900, 2640, 6495, 285);
-    messageView = place(new QPlainTextEdit(this), "Text1", 0, 2940, 7395, 1635);
+        place(new QLabel(QStringLiteral("Subject:"), this), "Label3", tw(60, 2640, 795, 255));
+    subjectEdit = place(new QLineEdit(this), "txtSubject", tw(900, 2640, 6495, 285));
+    messageView = place(new QPlainTextEdit(this), "Text1", tw(0, 2940, 7395, 1635));
     messageView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    deleteButton = place(new QPushButton(QStringLiteral("delete message"), this), "Command1", 60,
-                         4680, 1395, 435);
+    deleteButton = place(new QPushButton(QStringLiteral("delete message"), this), "Command1",
+                         tw(60, 4680, 1395, 435));
 
     // The design size is the smallest; a larger window gives the list and preview the room.
     setMinimumSize(px(kWidth), px(kHeight));

@@ -18,18 +18,11 @@
 #include "ui/widgets/address_bar.h"
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/status_panels.h"
+#include "ui/widgets/twips.h"
 
 namespace boardcast {
 
 namespace {
-
-constexpr int px(int twips) {
-    return twips / kTwipsPerPixel;
-}
-
-QRect twipsRect(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
-}
 
 // A page's window: its size before the page asks for one, and its buttons' sizes.
 constexpr QSize kPageWindowSize(900, 700);
@@ -99,8 +92,8 @@ void WebsiteWindow::placeAsMakersSite() {
                                                QSize(px(kGoWidth), px(kControlHeight)),
                                                QSize(px(kNavSide), px(kNavSide)));
     const AddressBar& bar = *addressBar_;
-    bar.label->setGeometry(twipsRect(120, kAddressTop, kAddressLeft - 150, kControlHeight));
-    bar.edit->setGeometry(twipsRect(kAddressLeft, kAddressTop, 3000, kControlHeight));
+    bar.label->setGeometry(tw(120, kAddressTop, kAddressLeft - 150, kControlHeight));
+    bar.edit->setGeometry(tw(kAddressLeft, kAddressTop, 3000, kControlHeight));
     bar.nav.go->move(px(kAddressLeft + 3000 + 100), px(kAddressTop));
     int navLeft = kAddressLeft;
     for (QToolButton* button : {bar.nav.back, bar.nav.forward, bar.nav.stop, bar.nav.refresh}) {
