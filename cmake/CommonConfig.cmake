@@ -2,7 +2,9 @@
 # macros; every target of the project links it.
 add_library(boardcast_common INTERFACE)
 target_compile_features(boardcast_common INTERFACE cxx_std_20)
-target_compile_options(boardcast_common INTERFACE -Wall -Wextra -Wpedantic)
+# Qt's and GoogleTest's headers come in as system headers, so these apply to our code only.
+target_compile_options(boardcast_common INTERFACE -Wall -Wextra -Wpedantic
+    -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
 # CI builds with warnings as errors, so that none creeps into the project's own code.
 option(BOARDCAST_WERROR "Treat warnings as errors" OFF)
 if(BOARDCAST_WERROR)
@@ -11,6 +13,7 @@ endif()
 target_compile_definitions(boardcast_common INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII
+    QT_NO_CAST_FROM_BYTEARRAY
     QT_NO_CONTEXTLESS_CONNECT
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_NO_KEYWORDS)

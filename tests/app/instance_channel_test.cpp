@@ -173,7 +173,9 @@ void InstanceChannelTest::theSocketFolderIsNeverShared() {
         const QString path = InstanceChannel::socketPath(folder);
         QVERIFY2(path.startsWith(cache.path() + QStringLiteral("/boardcast/")), qPrintable(path));
         struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(cache.path() + QStringLiteral("/boardcast")), &st), 0);
+        QCOMPARE(
+            ::stat(QFile::encodeName(cache.path() + QStringLiteral("/boardcast")).constData(), &st),
+            0);
         QCOMPARE(st.st_mode & 0777, 0700u);
     }
     // Someone made the cache's folder first, open to all: no socket rather than theirs.
