@@ -90,8 +90,10 @@ fuzz:
 		status=$$?; rm -rf "$$corpus"; [ $$status -eq 0 ] || exit $$status; \
 	done
 
+# The files that scripts/check-format.sh checks.
 format:
-	@find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@find src tests bench fuzz tools -name fixtures -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) \
+		-print0 | xargs -0 clang-format -i
 
 clean:
 	rm -rf build build-sanitize build-fuzz

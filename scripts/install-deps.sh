@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  g++ make cmake pkg-config
+  g++ make cmake pkg-config clang-format
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-svg-dev libgl-dev qtkeychain-qt6-dev gnome-keyring
   zlib1g-dev
   pandoc desktop-file-utils appstream man-db dbus-daemon dpkg-dev
