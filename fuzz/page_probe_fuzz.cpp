@@ -30,13 +30,13 @@ struct NoPanels final : StatusPanels {
 };
 
 struct Outcomes final : MeasurementClient {
-    void onMeasured(std::int64_t bytes) override {
+    void onMeasured(const MeasuredPage& page) override {
         ++count;
-        if (bytes < 0 || bytes > (std::int64_t{64} << 20)) std::abort();
+        if (page.bodyBytes < 0 || page.bodyBytes > (std::int64_t{64} << 20)) std::abort();
     }
-    void onMeasureFailed(const std::string& reason) override {
+    void onMeasureFailed(const MeasureFailure& failure) override {
         ++count;
-        if (reason.empty()) std::abort();
+        if (failure.reason.empty()) std::abort();
     }
     int count = 0;
 };
@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PageProbe probe(socket, panels, {}, {}, [&now] { return now; });
     probe.setClient(&outcomes);
     probe.start("http://forum.example/t/1#p2");
-    for (int exchange = 0; exchange < 8 && probe.state() == PageProbe::State::Connecting; ++exchange) {
+    for (int exchange = 0; exchange < 8 && probe.state() == PageProbe::State::Connecting;
+         ++exchange) {
         probe.onConnected();
         probe.onSendComplete();
         for (size_t at = 0; at < answer.size() && outcomes.count == 0; at += piece) {
