@@ -35,9 +35,9 @@ QString InstanceChannel::socketPath(const std::string& folder) {
         (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toUtf8(),
         QCryptographicHash::Sha1);
     // Never a shared folder such as /tmp, where another user could be listening first.
-    const std::string runtime = privateSocketFolder();
-    if (runtime.empty()) return {};
-    return toQString(runtime) + QStringLiteral("/boardcast-") +
+    const Result<std::string> runtime = privateSocketFolder();
+    if (!runtime) return {};
+    return toQString(runtime.value()) + QStringLiteral("/boardcast-") +
            QString::fromLatin1(key.toHex().left(16));
 }
 
@@ -54,9 +54,9 @@ InstanceChannel::InstanceChannel(const QString& socketPath, QObject* parent)
 
 Status InstanceChannel::listen() {
     if (path_.isEmpty()) {
-        std::string why;
-        privateSocketFolder(&why);
-        return Error{ErrorCode::Io, "A second start cannot reach this program: " + why};
+        const Result<std::string> runtime = privateSocketFolder();
+        return Error{ErrorCode::Io, "A second start cannot reach this program: " +
+                                        (runtime ? std::string() : runtime.error().text)};
     }
     QLocalServer::removeServer(path_);
     if (server_.listen(path_)) return {};

@@ -37,12 +37,12 @@ Status ensurePrivateFolder(const std::string& path) {
     return checkPrivateFolder(path);
 }
 
-std::string privateSocketFolder(std::string* why) {
+Result<std::string> privateSocketFolder() {
     std::string reasons;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/') {
         // Checked only: the session made it, and it must not be changed.
         const Status checked = checkPrivateFolder(runtime);
-        if (checked) return runtime;
+        if (checked) return std::string(runtime);
         reasons = checked.error().text + " ";
     }
     std::string cache;
@@ -52,8 +52,8 @@ std::string privateSocketFolder(std::string* why) {
         cache = joinPath(home, ".cache");
     }
     if (cache.empty()) {
-        if (why) *why = reasons + "There is no home folder to keep the program's socket in.";
-        return {};
+        return Error{ErrorCode::Io,
+                     reasons + "There is no home folder to keep the program's socket in."};
     }
     // The usual cache folder and its missing parents (a fresh account has no ~/.cache yet);
     // the modes of folders that exist are the user's business.
@@ -62,10 +62,8 @@ std::string privateSocketFolder(std::string* why) {
         if (slash == std::string::npos) break;
     }
     const std::string folder = joinPath(cache, "boardcast");
-    if (Status s = ensurePrivateFolder(folder); !s) {
-        if (why) *why = reasons + s.error().text;
-        return {};
-    }
+    if (Status s = ensurePrivateFolder(folder); !s)
+        return Error{ErrorCode::Io, reasons + s.error().text};
     return folder;
 }
 

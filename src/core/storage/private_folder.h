@@ -17,9 +17,9 @@ namespace boardcast {
 Status ensurePrivateFolder(const std::string& path);
 
 // The folder for the program's local sockets: $XDG_RUNTIME_DIR when it is set and private;
-// else "boardcast" under $XDG_CACHE_HOME or ~/.cache, made private. Empty, with the reason
-// in why, when neither will do.
-std::string privateSocketFolder(std::string* why = nullptr);
+// else "boardcast" under $XDG_CACHE_HOME or ~/.cache, made private. Fails, saying why,
+// when neither will do.
+Result<std::string> privateSocketFolder();
 
 // Whether a peer of a local socket may talk to this program: only the same user.
 inline bool isSameUser(uid_t peer, uid_t self) {
