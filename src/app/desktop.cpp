@@ -14,11 +14,11 @@
 #include "platform/browser_profile.h"
 #include "platform/qt_settings_store.h"
 #include "platform/qt_strings.h"
-#include "ui/main/browser_panel.h"
 #include "ui/icons/emblem.h"
+#include "ui/main/browser_panel.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/message_box.h"
 #include "ui/resources/resources.h"
+#include "ui/widgets/message_box.h"
 #include "ui/windows/secondary_windows.h"
 #include "ui/windows/splash_window.h"
 
@@ -56,12 +56,9 @@ int runDesktop(const std::string& folder, bool folderGiven,
     QApplication::setWindowIcon(programIcon(toQString(productIdentity().appId)));
     QApplication::setQuitOnLastWindowClosed(false);
     // One desktop program per data folder; a command that is changing it is waited for.
-    auto lock = FolderLock::acquire(folder, "desktop", 0);
-    if (!lock && !FolderLock::holderOf(folder).starts_with("desktop")) {
-        lock = FolderLock::acquire(folder, "desktop", kFolderWaitMs);
-    }
+    auto lock = FolderLock::take(folder, FolderHolder::desktop(), kFolderWaitMs);
     if (!lock) {
-        if (FolderLock::holderOf(folder).starts_with("desktop")) {
+        if (lock.error().reason == FolderRefusal::Reason::DesktopOpen) {
             std::cerr << "boardcast: Boardcast is already open on the data folder " << folder
                       << ".\n";
             if (InstanceChannel::handOver(folder, addresses)) return 0;
@@ -74,10 +71,9 @@ int runDesktop(const std::string& folder, bool folderGiven,
             std::cerr << "boardcast: " << lock.error().text << "\n";
             MessageBox::show(nullptr, toQString(productIdentity().productName),
                              toQString(lock.error().text), MessageBox::Icon::Warning);
-            // In use by a command: busy. Anything else (read-only, not a folder) is a failure.
-            if (lock.error().code != ErrorCode::Busy) return kExitFailure;
         }
-        return kExitBusy;
+        // In use: busy. A folder that cannot be locked (read-only, not a folder) is a failure.
+        return exitStatusFor(lock.error());
     }
     // A second start hands its addresses over from now on. The first opens in the main
     // window's browser, where Auto-Insert and the Paste buttons reach it, further ones in

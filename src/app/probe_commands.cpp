@@ -61,32 +61,28 @@ private:
 
 }  // namespace
 
-std::optional<FolderLock> takeFolderForChange(const std::string& folder, std::string_view holder,
-                                              int& exitStatus) {
-    // The desktop program keeps the folder while it is open: no use waiting for it.
-    auto lock = FolderLock::acquire(folder, holder, 0);
-    const bool busy = !lock && lock.error().code == ErrorCode::Busy;
-    if (busy && !FolderLock::holderOf(folder).starts_with("desktop")) {
-        lock = FolderLock::acquire(folder, holder, kFolderWaitMs);
-    }
+FolderLockResult takeFolderForChange(const std::string& folder, std::string_view command) {
+    FolderLockResult lock =
+        FolderLock::take(folder, FolderHolder::ofCommand(std::string(command)), kFolderWaitMs);
     if (!lock) {
-        if (lock.error().code != ErrorCode::Busy) {
-            // A read-only folder, a file in its place, no permission: waiting will not help.
-            std::cerr << "boardcast: " << lock.error().text << "\n";
-            exitStatus = kExitFailure;
-        } else if (FolderLock::holderOf(folder).starts_with("desktop")) {
-            std::cerr << "boardcast: Boardcast is open on the data folder " << folder
-                      << "; use \"Watch This Post\" there, or close it and try again.\n";
-            exitStatus = kExitBusy;
-        } else {
-            std::cerr << "boardcast: " << lock.error().text << " Try again in a moment.\n";
-            exitStatus = kExitBusy;
+        const FolderRefusal& refusal = lock.error();
+        switch (refusal.reason) {
+            case FolderRefusal::Reason::DesktopOpen:
+                std::cerr << "boardcast: Boardcast is open on the data folder " << folder
+                          << "; use \"Watch This Post\" there, or close it and try again.\n";
+                break;
+            case FolderRefusal::Reason::Busy:
+                std::cerr << "boardcast: " << refusal.text << " Try again in a moment.\n";
+                break;
+            case FolderRefusal::Reason::CannotLock:
+                std::cerr << "boardcast: " << refusal.text << "\n";
+                break;
         }
-        return std::nullopt;
+        return lock;
     }
     if (Status s = recoverDataFolder(folder); !s)
         std::cerr << "boardcast: " << s.error().text << "\n";
-    return std::move(lock.value());
+    return lock;
 }
 
 namespace {
@@ -107,8 +103,8 @@ struct FetchedResult {
 // The titles and times a check learnt go into the lists as they stand now. The desktop
 // program, when it holds the folder, keeps its own; the check does not wait for it.
 void keepCheckDetails(const std::string& folder, const std::vector<FetchedResult>& fetched) {
-    if (fetched.empty() || FolderLock::holderOf(folder).starts_with("desktop")) return;
-    auto lock = FolderLock::acquire(folder, "check", kFolderWaitMs);
+    if (fetched.empty()) return;
+    auto lock = FolderLock::take(folder, FolderHolder::ofCommand("check"), kFolderWaitMs);
     if (!lock) return;
     if (Status s = recoverDataFolder(folder); !s) return;
     auto loaded = loadWatchLists(folder);
@@ -146,9 +142,8 @@ int runWatch(const std::string& folder, const std::string& url) {
     // The folder is held only while the lists change, not while the page is fetched, so
     // that another command waiting for it is not kept long.
     auto change = [&](const std::function<int(ProgramLists&)>& edit) {
-        int refused = 0;
-        auto lock = takeFolderForChange(folder, "watch", refused);
-        if (!lock) return refused;
+        auto lock = takeFolderForChange(folder, "watch");
+        if (!lock) return exitStatusFor(lock.error());
         StartupLists startup;
         if (!loadListsOrReport(folder, startup)) return kExitFailure;
         if (int status = edit(startup.lists); status != 0) return status;
