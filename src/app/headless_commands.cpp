@@ -1,6 +1,6 @@
 #include "app/headless_commands.h"
 
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 
 #include <cstdio>
 #include <iostream>

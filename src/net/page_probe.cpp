@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 #include "core/text/ascii.h"
 #include "core/watching/watch_lists.h"
 #include "net/cookie_jar.h"

@@ -1,6 +1,6 @@
 #include "core/watching/reply_notice.h"
 
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 #include "core/text/html_escape.h"
 
 namespace boardcast {

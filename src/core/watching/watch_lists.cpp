@@ -6,7 +6,7 @@
 #include <limits>
 #include <unordered_set>
 
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 #include "core/text/ascii.h"
 
 namespace boardcast {
