@@ -13,16 +13,6 @@ namespace {
 // Decoded bytes per inflate step: what one step may hold in memory beside the output.
 constexpr size_t kStepBytes = size_t{64} << 10;
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithIgnoringCase(a, b);
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 // Whether two bytes are a zlib header (RFC 1950): method 8, a window of at most 32 KiB, and
 // the check bits that make the pair a multiple of 31. Raw deflate data rarely passes.
 bool isZlibHeader(unsigned char cmf, unsigned char flg) {
@@ -46,17 +36,17 @@ void ContentDecoder::StreamEnd::operator()(z_stream_s* stream) const {
 
 std::optional<ContentDecoder> ContentDecoder::forEncoding(std::string_view contentEncoding,
                                                           std::int64_t maxDecodedBytes) {
-    const std::string_view coding = trimmed(contentEncoding);
+    const std::string_view coding = trimmedBlanks(contentEncoding);
     const std::int64_t cap = std::max<std::int64_t>(maxDecodedBytes, 0);
-    if (coding.empty() || sameIgnoringCase(coding, "identity")) {
+    if (coding.empty() || equalsIgnoringCase(coding, "identity")) {
         return ContentDecoder(Mode::Identity, cap);
     }
-    if (sameIgnoringCase(coding, "gzip") || sameIgnoringCase(coding, "x-gzip")) {
+    if (equalsIgnoringCase(coding, "gzip") || equalsIgnoringCase(coding, "x-gzip")) {
         ContentDecoder decoder(Mode::Gzip, cap);
         if (!decoder.startStream(kGzipWindow)) return std::nullopt;
         return decoder;
     }
-    if (sameIgnoringCase(coding, "deflate")) return ContentDecoder(Mode::Deflate, cap);
+    if (equalsIgnoringCase(coding, "deflate")) return ContentDecoder(Mode::Deflate, cap);
     return std::nullopt;
 }
 

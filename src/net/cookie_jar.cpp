@@ -15,26 +15,6 @@ namespace {
 constexpr std::int64_t kLongExpired = std::numeric_limits<std::int64_t>::min();
 constexpr size_t kTextFields = 8;
 
-std::string_view trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithIgnoringCase(a, b);
-}
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = asciiLower(c);
-    return out;
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // The host in lower case without its ":port"; "[v6]" keeps its brackets.
 std::string hostKey(std::string_view host) {
     if (host.starts_with('[')) {
@@ -43,7 +23,7 @@ std::string hostKey(std::string_view host) {
     } else if (host.find(':') == host.rfind(':')) {
         host = host.substr(0, host.find(':'));
     }
-    return lowered(host);
+    return asciiLowered(host);
 }
 
 // An IPv6 address, or one that ends in a number as IPv4 addresses do (browsers read
@@ -112,7 +92,7 @@ bool isDateDelimiter(char ch) {
 std::optional<int> digitsAt(std::string_view text, size_t& pos, size_t minDigits,
                             size_t maxDigits) {
     size_t end = pos;
-    while (end < text.size() && isDigit(text[end])) ++end;
+    while (end < text.size() && isAsciiDigit(text[end])) ++end;
     if (end - pos < minDigits || end - pos > maxDigits) return std::nullopt;
     int value = 0;
     for (; pos < end; ++pos) value = value * 10 + (text[pos] - '0');
@@ -210,7 +190,7 @@ void readAttribute(std::string_view name, std::string_view value, Attributes& a)
         if (const auto seconds = maxAgeSeconds(value)) a.maxAge = seconds;
     } else if (equalsIgnoringCase(name, "domain")) {
         if (value.starts_with('.')) value.remove_prefix(1);
-        if (!value.empty()) a.domain = lowered(value);
+        if (!value.empty()) a.domain = asciiLowered(value);
     } else if (equalsIgnoringCase(name, "path")) {
         a.path = value.starts_with('/') ? std::string(value) : std::string();
     } else if (equalsIgnoringCase(name, "secure")) {
@@ -229,7 +209,7 @@ Attributes readAttributes(std::string_view text) {
         const size_t equals = attribute.find('=');
         const std::string_view value =
             equals == std::string_view::npos ? std::string_view() : attribute.substr(equals + 1);
-        readAttribute(trimmed(attribute.substr(0, equals)), trimmed(value), a);
+        readAttribute(trimmedBlanks(attribute.substr(0, equals)), trimmedBlanks(value), a);
     }
     return a;
 }
@@ -260,7 +240,7 @@ std::optional<Cookie> cookieOfLine(std::string_view line) {
 
 void CookieJar::set(Cookie cookie, std::int64_t now) {
     if (cookie.domain.starts_with('.')) cookie.domain.erase(0, 1);
-    cookie.domain = lowered(cookie.domain);
+    cookie.domain = asciiLowered(cookie.domain);
     if (!cookie.path.starts_with('/')) cookie.path = "/";
     if (!acceptable(cookie)) return;
     const auto same = std::find_if(cookies_.begin(), cookies_.end(), [&](const Cookie& c) {
@@ -292,7 +272,7 @@ void CookieJar::keepWithinLimits(const std::string& domain, std::int64_t now) {
 
 void CookieJar::remove(std::string_view name, std::string_view domain, std::string_view path) {
     if (domain.starts_with('.')) domain.remove_prefix(1);
-    const std::string key = lowered(domain);
+    const std::string key = asciiLowered(domain);
     std::erase_if(cookies_, [&](const Cookie& c) {
         return c.name == name && c.domain == key && c.path == path;
     });
@@ -318,8 +298,8 @@ void CookieJar::setFromHeader(std::string_view headerValue, std::string_view hos
         if (!domainMatches(hostName, *a.domain) || (!wide && *a.domain != hostName)) return;
         cookie.hostOnly = !wide;
     }
-    cookie.name = trimmed(pair.substr(0, equals));
-    cookie.value = trimmed(pair.substr(equals + 1));
+    cookie.name = trimmedBlanks(pair.substr(0, equals));
+    cookie.value = trimmedBlanks(pair.substr(equals + 1));
     cookie.domain = a.domain.value_or(hostName);
     cookie.path = a.path.empty() ? defaultPath(requestPath) : a.path;
     cookie.secure = a.secure;

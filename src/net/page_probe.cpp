@@ -29,12 +29,6 @@ constexpr std::string_view kMembersOnly =
     "the forum shows this thread only to members who are logged in";
 constexpr std::string_view kMissingThread = "the forum says this thread does not exist";
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 template <typename Int>
 std::optional<Int> parseNumber(std::string_view text) {
     Int value = 0;
@@ -48,7 +42,7 @@ std::optional<Int> parseNumber(std::string_view text) {
 std::int32_t parseContentLength(std::string_view line) {
     size_t space = line.find(' ');
     if (space == std::string_view::npos) return 0;
-    return parseNumber<std::int32_t>(trimmed(line.substr(space + 1))).value_or(0);
+    return parseNumber<std::int32_t>(trimmedBlanks(line.substr(space + 1))).value_or(0);
 }
 
 std::string duration(int ms) {
@@ -149,7 +143,7 @@ std::string requestText(const ProbeTarget& target, const RequestIdentity& identi
 }
 
 std::string resolveLocation(std::string_view base, std::string_view location) {
-    location = trimmed(location);
+    location = trimmedBlanks(location);
     if (startsWithIgnoringCase(location, kHttp))
         return std::string(kHttp) + std::string(location.substr(7));
     if (startsWithIgnoringCase(location, kHttps)) {
@@ -450,17 +444,15 @@ void PageProbe::headerLineEnded() {
             statusCode_ =
                 parseNumber<int>(std::string_view(line_).substr(space + 1, 3)).value_or(0);
             if (line_.size() > space + 5) {
-                reasonPhrase_ = trimmed(std::string_view(line_).substr(space + 5));
+                reasonPhrase_ = trimmedBlanks(std::string_view(line_).substr(space + 5));
             }
         }
     }
     const size_t colon = line_.find(':');
     if (colon != std::string::npos) {
-        const std::string_view name = trimmed(std::string_view(line_).substr(0, colon));
-        const std::string_view value = trimmed(std::string_view(line_).substr(colon + 1));
-        auto is = [name](std::string_view wanted) {
-            return name.size() == wanted.size() && startsWithIgnoringCase(name, wanted);
-        };
+        const std::string_view name = trimmedBlanks(std::string_view(line_).substr(0, colon));
+        const std::string_view value = trimmedBlanks(std::string_view(line_).substr(colon + 1));
+        auto is = [name](std::string_view wanted) { return equalsIgnoringCase(name, wanted); };
         if (is("location") && location_.empty()) location_ = std::string(value);
         if (is("connection")) {
             serverCloses_ = containsIgnoringCase(value, "close") ||
@@ -479,9 +471,7 @@ void PageProbe::headerLineEnded() {
             if (length && *length >= 0) declaredLength_ = length;
         }
         if (is("transfer-encoding")) {
-            std::string codings(value);
-            std::transform(codings.begin(), codings.end(), codings.begin(), asciiLower);
-            chunked_ = codings.find("chunked") != std::string::npos;
+            chunked_ = containsIgnoringCase(value, "chunked");
         }
     }
     // The first line that holds "Content-Length" anywhere decides the progress text,

@@ -527,8 +527,7 @@ PageProblem pageProblem(const HtmlDocument& page, int status, bool cfMitigatedCh
         }
     }
     // The page's text in lower case once, then each notice looked for in it.
-    std::string text = page.textOf(0);
-    std::transform(text.begin(), text.end(), text.begin(), asciiLower);
+    const std::string text = asciiLowered(page.textOf(0));
     for (std::string_view notice : kLoginNotices) {
         if (text.find(notice) != std::string::npos) return PageProblem::LoginRequired;
     }

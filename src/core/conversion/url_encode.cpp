@@ -37,11 +37,8 @@ bool isSpace(char c) {
 bool isAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool isAlnum(char c) {
-    return isAlpha(c) || isDigit(c);
+    return isAlpha(c) || isAsciiDigit(c);
 }
 
 // A set of bytes to search for; a table, since the text is read byte by byte.

@@ -1,6 +1,7 @@
 #include "core/library/message_library.h"
 
 #include "core/storage/text_file.h"
+#include "core/text/ascii.h"
 
 namespace boardcast {
 
@@ -27,16 +28,6 @@ std::string collapseBlankLines(std::string_view text) {
         }
     }
     return out;
-}
-
-bool startsWithMarker(std::string_view text, size_t at) {
-    if (at + kBreakMarker.size() > text.size()) return false;
-    for (size_t k = 0; k < kBreakMarker.size(); ++k) {
-        char c = text[at + k];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kBreakMarker[k]) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -103,7 +94,7 @@ DecodedRecord decodeRecord(std::string_view line) {
             bar + 1, next == std::string_view::npos ? std::string_view::npos : next - bar - 1));
     }
     for (size_t i = 0; i < first.size();) {
-        if (startsWithMarker(first, i)) {
+        if (startsWithIgnoringCase(first.substr(i), kBreakMarker)) {
             record.message += kCrLf;
             i += kBreakMarker.size();
         } else {

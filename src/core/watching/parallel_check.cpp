@@ -4,6 +4,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "core/text/ascii.h"
+
 namespace boardcast {
 
 // A measurer and the post it is fetching.
@@ -24,11 +26,8 @@ struct ParallelCheck::Slot final : MeasurementClient {
 std::string hostKey(const std::string& address) {
     const size_t scheme = address.find("://");
     const size_t start = scheme == std::string::npos ? 0 : scheme + 3;
-    std::string host = address.substr(start, address.find_first_of("/?#", start) - start);
-    std::transform(host.begin(), host.end(), host.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return host;
+    return asciiLowered(
+        std::string_view(address).substr(start, address.find_first_of("/?#", start) - start));
 }
 
 std::string progressText(const CheckProgress& progress) {

@@ -116,7 +116,7 @@ std::string shownName(const WatchList& posts, const std::string& address) {
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithIgnoringCase(a, b);
+    return equalsIgnoringCase(a, b);
 }
 
 std::int64_t secondsNow() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace boardcast {
 namespace {
 
@@ -30,6 +32,32 @@ TEST(Ascii, CaseIsIgnoredForAsciiLettersOnly) {
     EXPECT_TRUE(isAsciiDigits("0123"));
     EXPECT_FALSE(isAsciiDigits(""));
     EXPECT_FALSE(isAsciiDigits("12a"));
+}
+
+// "@" and "[" stand either side of the capitals; equality needs the lengths to match too.
+TEST(Ascii, LoweringAndEqualityTouchAsciiCapitalsOnly) {
+    EXPECT_EQ(asciiLowered("Transfer-Encoding: CHUNKED \xC3\x84@[Z]"),
+              "transfer-encoding: chunked \xC3\x84@[z]");
+    struct Row {
+        std::string_view a, b;
+        bool same;
+    } rows[] = {
+        {"Set-Cookie", "set-cookie", true}, {"", "", true},    {"gzip", "x-gzip", false},
+        {"gzip", "GZIP ", false},           {"@", "`", false}, {"\xC3\x84", "\xC3\xA4", false},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(equalsIgnoringCase(r.a, r.b), r.same) << r.a << " / " << r.b;
+        EXPECT_EQ(equalsIgnoringCase(r.b, r.a), r.same) << r.b << " / " << r.a;
+    }
+}
+
+// Only spaces and tabs are blanks; line ends and quotes around a value stay.
+TEST(Ascii, TrimmedBlanksAreSpacesAndTabsAtTheEnds) {
+    const std::pair<std::string_view, std::string_view> rows[] = {
+        {" \tgzip \t", "gzip"}, {"  ", ""},         {"", ""},
+        {"a b", "a b"},         {"\rx\n", "\rx\n"}, {" \"v\" ", "\"v\""},
+    };
+    for (const auto& [text, trimmed] : rows) EXPECT_EQ(trimmedBlanks(text), trimmed) << text;
 }
 
 }  // namespace
