@@ -20,17 +20,21 @@ void tellUnexpected(const char* what) {
     std::cerr << "boardcast: an unexpected error ended the program: " << what << "\n";
 }
 
+void tellException(const std::exception_ptr& thrown) {
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const std::exception& e) {
+        tellUnexpected(e.what());
+    } catch (...) {
+        tellUnexpected("an exception of unknown type");
+    }
+}
+
 // Whatever ends the program through std::terminate (an exception thrown where none may be)
 // says what it was first.
 [[noreturn]] void terminateWithMessage() {
     if (std::exception_ptr current = std::current_exception()) {
-        try {
-            std::rethrow_exception(current);
-        } catch (const std::exception& e) {
-            tellUnexpected(e.what());
-        } catch (...) {
-            tellUnexpected("an exception of unknown type");
-        }
+        tellException(current);
     } else {
         tellUnexpected("terminate was called");
     }
@@ -43,10 +47,8 @@ int runGuarded(const std::function<int()>& work) {
     std::set_terminate(terminateWithMessage);
     try {
         return work();
-    } catch (const std::exception& e) {
-        tellUnexpected(e.what());
     } catch (...) {
-        tellUnexpected("an exception of unknown type");
+        tellException(std::current_exception());
     }
     return kExitFailure;
 }

@@ -1,5 +1,7 @@
 #include "core/library/message_library.h"
 
+#include <utility>
+
 #include "core/storage/text_file.h"
 #include "core/text/ascii.h"
 
@@ -30,6 +32,21 @@ std::string collapseBlankLines(std::string_view text) {
     return out;
 }
 
+// The file's lines, each ended by CR LF, without those that leaveOut picks: what saving and
+// deleting write back.
+template <class Pick>
+Result<std::string> linesWithout(const std::string& path, Pick leaveOut) {
+    auto lines = readLines(path);
+    if (!lines) return lines.error();
+    std::string text;
+    for (const std::string& line : lines.value()) {
+        if (leaveOut(line)) continue;
+        text += line;
+        text += kCrLf;
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string encodeRecord(std::string_view message, std::string_view subject) {
@@ -51,15 +68,9 @@ std::string encodeRecord(std::string_view message, std::string_view subject) {
 
 Status saveMessage(const std::string& folder, std::string_view message, std::string_view subject) {
     const std::string path = joinPath(folder, kMessagesFile);
-    auto lines = readLines(path);
-    if (!lines) return lines.error();
-    std::string text;
-    for (const std::string& line : lines.value()) {
-        if (isBlankLine(line)) continue;
-        text += line;
-        text += kCrLf;
-    }
-    text += encodeRecord(message, subject);
+    auto kept = linesWithout(path, isBlankLine);
+    if (!kept) return kept.error();
+    std::string text = std::move(kept).value() + encodeRecord(message, subject);
     text = collapseBlankLines(text);
     text += kCrLf;
     return writeFileAtomic(path, text);
@@ -71,14 +82,9 @@ Result<std::vector<std::string>> loadMessageList(const std::string& folder) {
 
 Status deleteMessage(const std::string& folder, std::string_view entry) {
     const std::string path = joinPath(folder, kMessagesFile);
-    auto lines = readLines(path);
-    if (!lines) return lines.error();
-    std::string text;
-    for (const std::string& line : lines.value()) {
-        if (line == entry) continue;
-        text += line;
-        text += kCrLf;
-    }
+    auto kept = linesWithout(path, [entry](const std::string& line) { return line == entry; });
+    if (!kept) return kept.error();
+    std::string text = std::move(kept).value();
     text += kCrLf;
     return writeFileAtomic(path, text);
 }

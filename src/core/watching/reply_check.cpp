@@ -124,17 +124,12 @@ void noteFetchedPage(WatchList& posts, const std::string& address, const Measure
     if (news.byPosts) {
         // New posts found where the last fetch found none, or the page changed since.
         if (news.any() && (d.grewAt == 0 || d.seenBytes != page.bodyBytes)) d.grewAt = now;
-        if (!page.title.empty() && (!target.latest || target.url == address || d.title.empty()))
-            d.title = page.title;
-        d.checkedAt = now;
-        d.seenBytes = page.bodyBytes;
-        return;
-    }
-    const bool grownNow = news.grown;
-    // Grown again since the last fetch, or grown for the first time.
-    const bool grownBefore = d.seenBytes >= 0 && hasNewReplies(d.seenBytes, target.baseline);
-    if (grownNow && (!grownBefore || page.bodyBytes > d.seenBytes + kNewReplyThreshold)) {
-        d.grewAt = now;
+    } else {
+        // Grown again since the last fetch, or grown for the first time.
+        const bool grownBefore = d.seenBytes >= 0 && hasNewReplies(d.seenBytes, target.baseline);
+        if (news.grown && (!grownBefore || page.bodyBytes > d.seenBytes + kNewReplyThreshold)) {
+            d.grewAt = now;
+        }
     }
     if (!page.title.empty() && (!target.latest || target.url == address || d.title.empty())) {
         d.title = page.title;
