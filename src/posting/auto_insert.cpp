@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "posting/page_scan.h"
-#include "posting/rendered_message.h"
 #include "core/text/ascii.h"
 #include "core/text/html_escape.h"
 #include "core/watching/parallel_check.h"
+#include "posting/page_scan.h"
+#include "posting/rendered_message.h"
 
 namespace boardcast {
 
@@ -132,26 +132,27 @@ bool pageShowsSignature(const BodyHtml& body, std::string_view signature) {
                                 collapseWhiteSpace(signature));
 }
 
-AutoInsert::AutoInsert(Browser& browser, std::string scratchPath, WatchPage watchCurrentPage)
+AutoInsert::AutoInsert(Browser& browser, std::string recordPath, WatchPage watchCurrentPage)
     : browser_(browser),
-      scratchPath_(std::move(scratchPath)),
+      recordPath_(std::move(recordPath)),
       watchCurrentPage_(std::move(watchCurrentPage)) {}
 
 void AutoInsert::autoInsertMessage(InsertRequest request, std::function<void(InsertResult)> done) {
     const int id = ++insertId_;
     browser_.readBody([this, id, request = std::move(request),
                        done = std::move(done)](std::optional<BodyHtml> body) mutable {
-        // No readable body, or a scratch file that cannot be written or read, fails like a
-        // page without a posting form.
+        // No readable body fails like a page without a posting form.
         if (id != insertId_) return;
         if (!body) return done({});
-        auto form = findPostingForm(scratchPath_, *body);
-        if (!form) return done({});
+        const PostingForm form = findPostingForm(*body);
+        // The record is for people looking into a failed insert; nothing reads it back, so a
+        // failed write changes nothing here, and the insert has no channel for such a note.
+        (void)writeScanRecord(recordPath_, form.page);
         FieldTarget target;  // form -1: no form holds a text area; a composer may take it
-        if (form.value() >= 0) {
-            auto field = findMessageField(scratchPath_, form.value());
-            if (!field || field.value().index < 0) return done({});
-            target = {form.value(), field.value().index, field.value().textArea};
+        if (form.index >= 0) {
+            const MessageField field = findMessageField(form.page, form.index);
+            if (field.index < 0) return done({});
+            target = {form.index, field.index, field.textArea};
         }
         browser_.inspectMessageBox(target, [this, id, target, request = std::move(request),
                                             done = std::move(done)](MessageBoxFacts facts) mutable {

@@ -66,9 +66,10 @@ public:
     // How long a page is watched for a post sent without loading.
     static constexpr std::chrono::seconds kPageWatch{300};
 
-    // watchCurrentPage runs when the message showed as a post ("Watch This Post").
+    // watchCurrentPage runs when the message showed as a post ("Watch This Post"); each
+    // insert leaves the page text it scanned in the file recordPath (htmltemp.txt).
     using WatchPage = std::function<void(const SeenPost&)>;
-    AutoInsert(Browser& browser, std::string scratchPath, WatchPage watchCurrentPage);
+    AutoInsert(Browser& browser, std::string recordPath, WatchPage watchCurrentPage);
 
     // Asked before a message whose format writes tags goes into a Markdown composer; it
     // answers through its argument, at once or later. Without it the message goes in as
@@ -108,7 +109,7 @@ private:
     void found(SeenPost seen);
 
     Browser& browser_;
-    std::string scratchPath_;
+    std::string recordPath_;
     WatchPage watchCurrentPage_;
     AskMarkdown askMarkdown_;
     InsertRequest last_;

@@ -33,17 +33,7 @@ std::string surround(std::string_view text, std::string_view needle, std::string
     return out;
 }
 
-// Writes the prepared text to the scratch file and reads its lines back.
-Result<std::vector<std::string>> writeAndReadBack(const std::string& scratchPath,
-                                                  std::string_view html) {
-    std::string text = preparePageText(html);
-    text += kCrLf;
-    // The page may hold the user's session and form tokens: readable by the user alone.
-    if (Status s = writeFileAtomic(scratchPath, text, 0600); !s) return s.error();
-    return readLines(scratchPath);
-}
-
-// The form scan over the scratch file's lines: the counter of the first form that holds
+// The form scan over the page's lines: the counter of the first form that holds
 // "textarea" between its start tag and its end tag, or -1.
 int scanForms(const std::vector<std::string>& lines) {
     int formCounter = -1;
@@ -71,20 +61,24 @@ std::string preparePageText(std::string_view html) {
     return surround(text, "<textarea", kCrLf, "");
 }
 
-Result<int> findPostingForm(const std::string& scratchPath, const BodyHtml& body) {
-    for (const std::string* html : {&body.outer, &body.inner}) {
-        auto lines = writeAndReadBack(scratchPath, *html);
-        if (!lines) return lines.error();
-        int form = scanForms(lines.value());
-        if (form >= 0) return form;
-    }
-    return -1;
+PreparedPage preparePage(std::string_view html) {
+    PreparedPage page{preparePageText(html) + std::string(kCrLf), {}};
+    page.lines = splitLines(page.text);
+    return page;
 }
 
-Result<MessageField> findMessageField(const std::string& scratchPath, int formIndex) {
-    auto lines = readLines(scratchPath);
-    if (!lines) return lines.error();
-    const std::vector<std::string>& all = lines.value();
+PostingForm findPostingForm(const BodyHtml& body) {
+    PostingForm found;
+    for (const std::string* html : {&body.outer, &body.inner}) {
+        found.page = preparePage(*html);
+        found.index = scanForms(found.page.lines);
+        if (found.index >= 0) break;
+    }
+    return found;
+}
+
+MessageField findMessageField(const PreparedPage& page, int formIndex) {
+    const std::vector<std::string>& all = page.lines;
     int formCounter = -1;
     int fieldCounter = -1;
     for (size_t i = 0; i < all.size(); ++i) {
@@ -94,12 +88,16 @@ Result<MessageField> findMessageField(const std::string& scratchPath, int formIn
         if (containsIgnoringCase(line, "<textarea") || containsIgnoringCase(line, "<input"))
             ++fieldCounter;
         if (containsIgnoringCase(line, "textarea")) {
-            // Found on the file's last line, the scan has reached the end of the file: no field.
+            // Found on the page's last line, the scan has reached the end of the page: no field.
             if (i + 1 == all.size()) return MessageField{};
             return MessageField{fieldCounter, containsIgnoringCase(line, "<textarea")};
         }
     }
     return MessageField{};
+}
+
+Status writeScanRecord(const std::string& path, const PreparedPage& page) {
+    return writeFileAtomic(path, page.text, 0600);
 }
 
 }  // namespace boardcast

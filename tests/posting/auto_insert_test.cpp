@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 
+#include "posting/page_scan.h"
 #include "temp_folder.h"
 
 namespace boardcast {
@@ -186,6 +188,18 @@ TEST_F(AutoInsertTest, Failures) {
     EXPECT_EQ(insertNow("y\r\n"), false);
     EXPECT_EQ(insert.lastInsertedMessage(), "y\r\n");
     EXPECT_EQ(insert.postCheckCountdown(), 4);
+}
+
+// Each insert leaves the page it scanned in the record; a record that cannot be written
+// stops nothing, since nothing reads it back.
+TEST_F(AutoInsertTest, RecordOfTheScannedPage) {
+    browser.page = BodyHtml{kForm, ""};
+    EXPECT_EQ(insertNow("Hi"), true);
+    EXPECT_EQ(dir.read("htmltemp.txt"), preparePageText(kForm) + "\r\n");
+    std::filesystem::remove(dir.file("htmltemp.txt"));
+    std::filesystem::create_directory(dir.file("htmltemp.txt"));
+    EXPECT_EQ(insertNow("Hi again"), true);
+    EXPECT_EQ(browser.writes.back(), "0/2: Hi again");
 }
 
 // An editor that did not keep the whole message: reported, and nothing is armed.
