@@ -114,12 +114,12 @@ std::string postSignature(const InsertRequest& inserted) {
         if (p != std::string_view::npos && p > 0 && p < length) length = p;
     }
     // The link itself is shown rendered, so the text before it is what can be matched.
-    if (!inserted.linkMarkup.empty()) {
-        length = std::min(length, findIgnoringCase(text.substr(0, length), inserted.linkMarkup));
+    if (!inserted.link.text.empty()) {
+        length = std::min(length, findIgnoringCase(text.substr(0, length), inserted.link.text));
     }
     const std::string_view head = text.substr(0, length);
     std::string signature =
-        collapseWhiteSpace(inserted.markup == Markup::Html ? htmlToText(head) : std::string(head));
+        collapseWhiteSpace(inserted.link.writesHtml() ? htmlToText(head) : std::string(head));
     if (signature.size() < kMeaningfulSignature) {
         std::string words = firstWords(inserted.messageText);
         if (words.size() > signature.size()) signature = std::move(words);
@@ -171,8 +171,7 @@ void AutoInsert::autoInsertMessage(InsertRequest request, std::function<void(Ins
                 }
                 if (answer == MarkdownAnswer::InsertAsText) {
                     request.convertedText = std::move(request.asText);
-                    request.markup = Markup::Plain;
-                    request.linkMarkup.clear();
+                    request.link = {};
                     request.asText.clear();
                 }
                 write(id, std::move(request), target, std::move(done));
@@ -184,7 +183,7 @@ void AutoInsert::autoInsertMessage(InsertRequest request, std::function<void(Ins
 void AutoInsert::write(int id, InsertRequest request, const FieldTarget& target,
                        std::function<void(InsertResult)> done) {
     MessageText message{request.convertedText,
-                        renderMessage(request.messageText, request.markup == Markup::Html)};
+                        renderMessage(request.messageText, request.link.writesHtml())};
     // A write overtaken by a newer one before its editor was read back reports nothing.
     if (target.form < 0) {
         browser_.insertIntoComposer(message, [this, id, request = std::move(request),

@@ -9,20 +9,19 @@
 #include <string>
 #include <string_view>
 
+#include "core/conversion/message_output.h"
 #include "posting/browser.h"
 
 namespace boardcast {
 
-// How the chosen format marks up links: HTML tags, or text (plain, BBCode and the like).
-enum class Markup { Plain, Html };
-
 // What auto-insert writes, and what the post detection needs to recognise it afterwards.
 struct InsertRequest {
-    std::string convertedText;      // the outgoing text
-    Markup markup = Markup::Plain;  // Html when the chosen template writes HTML links
-    std::string linkMarkup{};       // how the chosen template opens a link; empty for "text"
-    std::string messageText{};      // the message as written, before conversion (rendered
-                                    // for rich text editors)
+    std::string convertedText;  // the outgoing text
+    // How the chosen template opens a link: whether it writes HTML links, and where the
+    // post's signature ends; empty for "text".
+    LinkOpening link{};
+    std::string messageText{};  // the message as written, before conversion (rendered
+                                // for rich text editors)
     // The message converted as "text", for a composer that would show the chosen format's
     // tags as text; empty when the chosen format writes no tags.
     std::string asText{};
@@ -48,9 +47,10 @@ std::string watchedAddressOf(std::string_view shownAddress, std::string_view can
 
 // The text that shows a post was made, as a reader of the page sees it: the inserted text up
 // to its first line break (CR LF, CR or LF) or "<", where such a marker in the very first
-// position does not count, and before the template's link markup; HTML tags dropped and
-// entities decoded for Html messages; white space collapsed. When that is too short to mean
-// anything (a first line that is only a link), the first words of the message as written.
+// position does not count, and before the template's link opening; HTML tags dropped and
+// entities decoded when it writes HTML links; white space collapsed. When that is too short
+// to mean anything (a first line that is only a link), the first words of the message as
+// written.
 std::string postSignature(const InsertRequest& inserted);
 
 // Runs of white space (also no-break spaces) become one blank; none at either end.

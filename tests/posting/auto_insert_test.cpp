@@ -95,7 +95,7 @@ protected:
     std::optional<bool> insertNow(const std::string& text, const std::string& linkMarkup = "",
                                   const std::string& message = "") {
         std::optional<bool> result;
-        insert.autoInsertMessage({text, Markup::Plain, linkMarkup, message},
+        insert.autoInsertMessage({text, {linkMarkup}, message},
                                  [&result](const InsertResult& r) { result = r.written; });
         browser.runAll();
         return result;
@@ -123,26 +123,26 @@ TEST(PostSignature, Rules) {
         {"lone LF", {"lone lf ends\nhere"}, "lone lf ends"},
         {"white space collapsed", {"  Spaced \t out\xC2\xA0words\r\n"}, "Spaced out words"},
         {"cut before the link markup",
-         {"Visit my great site [url=http://a.com]http://a.com[/url] now\r\n", Markup::Plain, ubb},
+         {"Visit my great site [url=http://a.com]http://a.com[/url] now\r\n", LinkOpening{ubb}},
          "Visit my great site"},
         {"link markup in any case",
-         {"Visit my great site [URL=http://a.com]x[/URL]\r\n", Markup::Plain, ubb},
+         {"Visit my great site [URL=http://a.com]x[/URL]\r\n", LinkOpening{ubb}},
          "Visit my great site"},
         {"html: tags dropped and entities decoded",
-         {"<b>Tom &amp; Jerry</b> say hi <a href='http://a.com'>x</a>\r\n", Markup::Html, html},
+         {"<b>Tom &amp; Jerry</b> say hi <a href='http://a.com'>x</a>\r\n", LinkOpening{html}},
          "Tom & Jerry say hi"},
         {"first line only a link: the message's first words",
-         {"[url=http://a.com]http://a.com[/url]\r\nBest widgets in town\r\n", Markup::Plain, ubb,
+         {"[url=http://a.com]http://a.com[/url]\r\nBest widgets in town\r\n", LinkOpening{ubb},
           "http://a.com\r\nBest widgets in town\r\n"},
          "Best widgets in town"},
         {"too short: the first long enough run between addresses",
-         {"Hi [url=http://a.com]http://a.com[/url]\r\n", Markup::Plain, ubb,
+         {"Hi [url=http://a.com]http://a.com[/url]\r\n", LinkOpening{ubb},
           "Hi www.a.com and see the rest of it"},
          "and see the rest of it"},
         {"only an address: the address itself",
-         {"[url=http://a.com/x]http://a.com/x[/url]\r\n", Markup::Plain, ubb, "http://a.com/x"},
+         {"[url=http://a.com/x]http://a.com/x[/url]\r\n", LinkOpening{ubb}, "http://a.com/x"},
          "http://a.com/x"},
-        {"short but nothing longer to take", {"Hi\r\n", Markup::Plain, "", "Hi"}, "Hi"},
+        {"short but nothing longer to take", {"Hi\r\n", {}, "Hi"}, "Hi"},
         {"nothing inserted", {""}, ""},
     };
     for (const Row& r : rows) EXPECT_EQ(postSignature(r.inserted), r.signature) << r.what;
@@ -210,8 +210,8 @@ TEST_F(AutoInsertTest, LossyEditorArmsNothing) {
         browser.composerTakes = true;
         browser.lostLinks = {"http://a.com"};
         std::optional<InsertResult> result;
-        insert.autoInsertMessage({"See [url=http://a.com]http://a.com[/url]\r\n\r\n", Markup::Plain,
-                                  "[url=", "See http://a.com"},
+        insert.autoInsertMessage({"See [url=http://a.com]http://a.com[/url]\r\n\r\n",
+                                  LinkOpening{"[url="}, "See http://a.com"},
                                  [&result](InsertResult r) { result = std::move(r); });
         browser.runAll();
         ASSERT_TRUE(result);
@@ -367,7 +367,7 @@ TEST_F(AutoInsertTest, MarkdownComposerAsksFirst) {
             answer(r.answer.value_or(MarkdownAnswer::Cancel));
         });
         std::optional<InsertResult> result;
-        insert.autoInsertMessage({"See [url]", Markup::Plain, "[url", "See http://a.com", r.asText},
+        insert.autoInsertMessage({"See [url]", LinkOpening{"[url"}, "See http://a.com", r.asText},
                                  [&result](InsertResult done) { result = std::move(done); });
         browser.runAll();
         ASSERT_TRUE(result);

@@ -8,39 +8,62 @@
 
 namespace boardcast {
 
-std::string convertMessage(std::string_view text, std::string_view chooserText,
-                           const TemplateTable& table) {
-    const LinkTemplate* t = templateForChooserText(table, chooserText);
+namespace {
+
+constexpr std::string_view kMessageEnd = "\r\n\r\n";
+
+// Converts text with the template; without one the text comes back unchanged.
+std::string convertWith(const LinkTemplate* t, std::string_view text) {
     if (t == nullptr) return std::string(text);
     return urlEncode(text, {t->LinkOpen01, t->LinkOpen02, t->LinkClose01, t->MailCall01});
 }
 
-bool templateWritesHtml(std::string_view chooserText, const TemplateTable& table) {
-    const std::string link = linkMarkupOf(chooserText, table);
-    const size_t start = link.find_first_not_of(" \t");
-    return start != std::string::npos && link[start] == '<';
+LinkOpening linkOpeningOf(const LinkTemplate* t) {
+    return {t == nullptr ? std::string() : t->LinkOpen01};
 }
 
-std::string linkMarkupOf(std::string_view chooserText, const TemplateTable& table) {
-    const LinkTemplate* t = templateForChooserText(table, chooserText);
-    return t == nullptr ? std::string() : t->LinkOpen01;
+}  // namespace
+
+std::string convertMessage(std::string_view text, std::string_view chooserText,
+                           const TemplateTable& table) {
+    return convertWith(templateForChooserText(table, chooserText), text);
+}
+
+bool LinkOpening::writesHtml() const {
+    const size_t start = text.find_first_not_of(" \t");
+    return start != std::string::npos && text[start] == '<';
+}
+
+std::string LinkOpening::tag() const {
+    const size_t open = text.find_first_of("[<");
+    if (open == std::string::npos) return {};
+    size_t end = open + 1;
+    while (end < text.size() && std::isalpha(static_cast<unsigned char>(text[end]))) ++end;
+    if (end == open + 1) return {};  // "[" before a bare address: no tag
+    return text.substr(open, end - open) + (text[open] == '[' ? "]" : ">");
 }
 
 std::string linkTagOf(std::string_view chooserText, const TemplateTable& table) {
-    const std::string link = linkMarkupOf(chooserText, table);
-    const size_t open = link.find_first_of("[<");
-    if (open == std::string::npos) return {};
-    size_t end = open + 1;
-    while (end < link.size() && std::isalpha(static_cast<unsigned char>(link[end]))) ++end;
-    if (end == open + 1) return {};  // "[" before a bare address: no tag
-    return link.substr(open, end - open) + (link[open] == '[' ? "]" : ">");
+    return linkOpeningOf(templateForChooserText(table, chooserText)).tag();
 }
 
 std::string outgoingText(std::string_view message, std::string_view chooserText,
                          const TemplateTable& table) {
     std::string text(message);
-    text += "\r\n\r\n";
+    text += kMessageEnd;
     return convertMessage(text, chooserText, table);
+}
+
+InsertConversion convertForInsert(std::string_view message, std::string_view chooserText,
+                                  const TemplateTable& table) {
+    const LinkTemplate* chosen = templateForChooserText(table, chooserText);
+    std::string text(message);
+    text += kMessageEnd;
+    InsertConversion out{convertWith(chosen, text), linkOpeningOf(chosen), {}};
+    // "text" is looked up as the chooser's first entry would be: a custom template may
+    // carry that name.
+    if (!out.link.tag().empty()) out.asText = outgoingText(message, kPlainTextEntry, table);
+    return out;
 }
 
 std::string bareMessageText(std::string_view message, std::string_view chooserText,

@@ -40,16 +40,32 @@ std::string convertMessage(std::string_view text, std::string_view chooserText,
 std::string outgoingText(std::string_view message, std::string_view chooserText,
                          const TemplateTable& table);
 
-// Whether the chosen template writes HTML links (its link opens with a tag), so that a rich
-// text editor that keeps HTML should take the message as markup rather than as text.
-bool templateWritesHtml(std::string_view chooserText, const TemplateTable& table);
+// How the chosen template opens a link (its LinkOpen01), and what follows from that; empty
+// for "text" and for a name no template has.
+struct LinkOpening {
+    std::string text;
 
-// How the chosen template opens a link; empty for "text" or no such template.
-std::string linkMarkupOf(std::string_view chooserText, const TemplateTable& table);
+    // Whether links open with an HTML tag, so that a rich text editor that keeps HTML should
+    // take the message as markup rather than as text.
+    bool writesHtml() const;
+    // The tag links are written with, as a user names it ("[url]", "<a>"); empty when they
+    // are no tags ("text", or a template that writes bare addresses).
+    std::string tag() const;
+};
 
-// The tag the chosen template writes links with, as a user names it ("[url]", "<a>"); empty
-// when its links are no tags ("text", or a template that writes bare addresses).
+// The tag of the chosen template's links (LinkOpening::tag).
 std::string linkTagOf(std::string_view chooserText, const TemplateTable& table);
+
+// What an auto-insert needs of the message, from one look-up of the chosen template: the
+// outgoing text, how the template opens a link, and the outgoing text converted as "text"
+// for a composer that would show the template's tags as text (empty when it writes none).
+struct InsertConversion {
+    std::string text;
+    LinkOpening link;
+    std::string asText;
+};
+InsertConversion convertForInsert(std::string_view message, std::string_view chooserText,
+                                  const TemplateTable& table);
 
 // The message converted as it stands, without the two line breaks (Paste Message).
 std::string bareMessageText(std::string_view message, std::string_view chooserText,

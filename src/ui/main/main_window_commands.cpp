@@ -43,17 +43,13 @@ bool confirmRemoval(QWidget* parent, size_t count, const QString& what) {
 }  // namespace
 
 void MainWindow::autoInsert() {
-    const std::string chooser = formatChooser->chosen();
-    const bool writesTags = !linkTagOf(chooser, templates_).empty();
-    browserPanel_->autoInsertMessage(
-        {outgoingText(messageText(), chooser, templates_),
-         templateWritesHtml(chooser, templates_) ? Markup::Html : Markup::Plain,
-         linkMarkupOf(chooser, templates_), messageText(),
-         writesTags ? outgoingText(messageText(), kPlainTextEntry, templates_) : std::string()},
-        [this](const InsertResult& result) {
-            // The chooser shows what went in: "text" when the user took it instead.
-            if (result.written) rememberFormatHere(formatChooser->chosen());
-        });
+    InsertConversion converted = convertForInsert(messageText(), formatChooser->chosen(), templates_);
+    InsertRequest request{std::move(converted.text), std::move(converted.link), messageText(),
+                          std::move(converted.asText)};
+    browserPanel_->autoInsertMessage(std::move(request), [this](const InsertResult& result) {
+        // The chooser shows what went in: "text" when the user took it instead.
+        if (result.written) rememberFormatHere(formatChooser->chosen());
+    });
 }
 
 void MainWindow::updateInterface() {

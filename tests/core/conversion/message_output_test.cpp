@@ -34,6 +34,38 @@ TEST(MessageOutput, LinkTagNamesTheTemplatesTag) {
     for (const auto& [chooser, tag] : rows) EXPECT_EQ(linkTagOf(chooser, table), tag) << chooser;
 }
 
+TEST(MessageOutput, InsertConversionFromOneLookUp) {
+    TemplateTable table = defaultTemplates();
+    table[5] = {"markdown", "[", "](", ")", "mailto:"};
+    table[6] = {"spaced", " <A HREF=", ">", "</A>", ""};
+    const std::string msg = "See http://a.com";
+    const std::string asText = "See http://a.com\r\n\r\n";
+    struct Row {
+        const char* chooser;
+        std::string text, link;
+        bool html;
+        std::string asText;
+    } rows[] = {
+        {"text", asText, "", false, ""},
+        {"html", "See <a href='http://a.com'>http://a.com</a>\r\n\r\n", "<a href='", true, asText},
+        {"ubb", "See [url=http://a.com]http://a.com[/url]\r\n\r\n", "[url=", false, asText},
+        {"markdown", "See [http://a.com](http://a.com)\r\n\r\n", "[", false, ""},
+        {"spaced", "See  <A HREF=http://a.com>http://a.com</A>\r\n\r\n", " <A HREF=", true, asText},
+        {"unknown", asText, "", false, ""},
+    };
+    for (const Row& r : rows) {
+        const InsertConversion c = convertForInsert(msg, r.chooser, table);
+        EXPECT_EQ(c.text, r.text) << r.chooser;
+        EXPECT_EQ(c.link.text, r.link) << r.chooser;
+        EXPECT_EQ(c.link.writesHtml(), r.html) << r.chooser;
+        EXPECT_EQ(c.asText, r.asText) << r.chooser;
+    }
+    // The "text" conversion is the chooser's first entry's, a custom template of that name too.
+    table[7] = {"text", "(", "|", ")", ""};
+    EXPECT_EQ(convertForInsert(msg, "ubb", table).asText,
+              "See (http://a.com|http://a.com)\r\n\r\n");
+}
+
 TEST(MessageOutput, OutgoingTextEndsInTwoLineBreaks) {
     const TemplateTable table = defaultTemplates();
     EXPECT_EQ(outgoingText("Hi there", "text", table), "Hi there\r\n\r\n");

@@ -16,13 +16,13 @@
 #include <memory>
 #include <optional>
 
-#include "posting/rendered_message.h"
 #include "core/conversion/link_templates.h"
 #include "core/conversion/message_output.h"
 #include "core/storage/text_file.h"
 #include "forum_server.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_browser.h"
+#include "posting/rendered_message.h"
 #include "ui/main/browser_panel.h"
 #include "ui/widgets/message_box.h"
 
@@ -268,11 +268,8 @@ bool EditorInsertTest::openForum(const QString& page) {
 // Auto-insert as the main window starts it, with the format chooser on format.
 std::optional<InsertResult> EditorInsertTest::insert(const QString& format,
                                                      const std::string& message) {
-    const TemplateTable templates = defaultTemplates();
-    const std::string chooser = toStdString(format);
-    InsertRequest request{outgoingText(message, chooser, templates),
-                          templateWritesHtml(chooser, templates) ? Markup::Html : Markup::Plain,
-                          linkMarkupOf(chooser, templates), message};
+    InsertConversion converted = convertForInsert(message, toStdString(format), defaultTemplates());
+    InsertRequest request{std::move(converted.text), std::move(converted.link), message};
     auto result = std::make_shared<std::optional<InsertResult>>();
     panel_->autoInsert().autoInsertMessage(std::move(request),
                                            [result](InsertResult r) { *result = std::move(r); });
@@ -428,9 +425,8 @@ void EditorInsertTest::messageGoesToTheBoxShownLast() {
        "second.id = 'opened'; second.style.minHeight = '40px';"
        "document.getElementById('main-outlet').append(second); 0"_s);
     std::optional<InsertResult> result;
-    panel_->autoInsertMessage(
-        {outgoingText(kMessage, "text", defaultTemplates()), Markup::Plain, "", kMessage},
-        [&result](const InsertResult& r) { result = r; });
+    panel_->autoInsertMessage({outgoingText(kMessage, "text", defaultTemplates()), {}, kMessage},
+                              [&result](const InsertResult& r) { result = r; });
     QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), kTimeoutMs);
     QVERIFY(result->written);
     QVERIFY(
@@ -562,11 +558,10 @@ void EditorInsertTest::markdownComposerAsksBeforeTags() {
     const TemplateTable templates = defaultTemplates();
     for (const char* format : {"ubb", "text"}) {
         auto result = std::make_shared<std::optional<InsertResult>>();
+        InsertConversion converted = convertForInsert(kMessage, format, templates);
         panel_->autoInsert().autoInsertMessage(
-            {outgoingText(kMessage, format, templates), Markup::Plain,
-             linkMarkupOf(format, templates), kMessage,
-             linkTagOf(format, templates).empty() ? std::string()
-                                                  : outgoingText(kMessage, "text", templates)},
+            {std::move(converted.text), std::move(converted.link), kMessage,
+             std::move(converted.asText)},
             [result](InsertResult r) { *result = std::move(r); });
         QTRY_VERIFY_WITH_TIMEOUT(result->has_value(), kTimeoutMs);
         QVERIFY(result->value().written);
@@ -586,7 +581,7 @@ void EditorInsertTest::editorThatDropsLinksIsReported() {
     // Pressed twice: the first write is overtaken and only the second is reported.
     for (int press = 0; press < 2; ++press) {
         panel_->autoInsertMessage(
-            {outgoingText(kMessage, "ubb", templates), Markup::Plain, "[url=", kMessage});
+            {outgoingText(kMessage, "ubb", templates), LinkOpening{"[url="}, kMessage});
     }
     QTRY_COMPARE_WITH_TIMEOUT(MessageBox::recorded().size(), 1, kTimeoutMs);
     QTest::qWait(4000);  // the first write's read-back would have ended by now
