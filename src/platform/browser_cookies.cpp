@@ -5,8 +5,10 @@
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 
+#include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
 #include "core/watching/watch_lists.h"
+#include "platform/browser_profile.h"
 #include "platform/qt_strings.h"
 
 namespace boardcast {
@@ -63,6 +65,17 @@ Status BrowserCookies::save() {
     if (filePath_.empty()) return {};
     // Logins: readable by the user alone.
     return writeFileAtomic(filePath_, jar_.persistentText(secondsNow()), 0600);
+}
+
+BrowserAsking askAsTheBrowser(QWebEngineProfile* profile, WatchingService& service,
+                              SettingsStore& settings, std::string filePath) {
+    RequestIdentity identity = identityOf(profile);
+    BrowserAsking asking;
+    asking.stored = writeSetting(settings, keys::browserUserAgent, identity.userAgent);
+    service.setIdentity(std::move(identity));
+    asking.cookies =
+        std::make_unique<BrowserCookies>(profile, service.cookies(), std::move(filePath));
+    return asking;
 }
 
 }  // namespace boardcast

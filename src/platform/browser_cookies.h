@@ -7,9 +7,11 @@
 
 #include <QObject>
 #include <QTimer>
+#include <memory>
 #include <string>
 
 #include "core/result.h"
+#include "core/storage/settings_store.h"
 #include "net/cookie_jar.h"
 #include "platform/watching_service.h"
 
@@ -41,5 +43,16 @@ private:
     std::string filePath_;
     QTimer saveTimer_;
 };
+
+// Makes service's requests ask as the browser of profile does: with its User-Agent and
+// languages (the User-Agent also stored in settings, for the headless commands) and with its
+// cookies, mirrored into the service's jar and kept in filePath. The mirror must go before
+// the service; stored tells whether the User-Agent could be stored.
+struct BrowserAsking {
+    std::unique_ptr<BrowserCookies> cookies;
+    Status stored;
+};
+BrowserAsking askAsTheBrowser(QWebEngineProfile* profile, WatchingService& service,
+                              SettingsStore& settings, std::string filePath);
 
 }  // namespace boardcast

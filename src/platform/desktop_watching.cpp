@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "core/text/address_text.h"
 #include "core/watching/post_watcher.h"
 #include "core/watching/reply_check.h"
 #include "platform/watching_service.h"
@@ -64,6 +65,17 @@ void DesktopWatching::connectCheck() {
                             !target.latest && !posts_.detailsOf(address).latestPage.empty());
         if (events_.postChanged) events_.postChanged(address);
     });
+}
+
+Status DesktopWatching::watch(const std::string& address, bool postedNow) {
+    if (watcher_->watchCurrentPage(address, postedNow) >= 0) return {};
+    const bool refused = !PostWatcher::refusedReason(address).empty();
+    return Error{refused ? ErrorCode::Usage : ErrorCode::Limit,
+                 "Could not watch " + withHiddenPassword(address) + ": " + watcher_->lastFailure()};
+}
+
+void DesktopWatching::removeWatches(const std::vector<int>& rows) {
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) watcher_->removeWatch(*row);
 }
 
 Status DesktopWatching::setSettings(const CheckSettings& wanted) {

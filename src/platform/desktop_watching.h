@@ -48,6 +48,13 @@ public:
     PostWatcher& watcher() { return *watcher_; }
     const PostMarks& marks() const { return marks_; }
 
+    // "Watch This Post" for address; postedNow: the user's message was found on the page, so
+    // the name the user posts under there is learnt. An error says why it cannot be watched;
+    // its code is Limit when the list is full, which the user must act on.
+    Status watch(const std::string& address, bool postedNow);
+    // "Remove Watch" for the posts at rows, in list order.
+    void removeWatches(const std::vector<int>& rows);
+
     // The check's settings. setSettings keeps them within range and puts them in force: the
     // number of pages at once from the next check (a running one goes on as it started),
     // the logged-in setting from the next page, the timer at once. They are in force even

@@ -9,11 +9,6 @@ namespace boardcast {
 
 namespace {
 
-// Case-insensitive test at position i.
-bool matchesAt(std::string_view text, size_t i, std::string_view needle) {
-    return i <= text.size() && startsWithIgnoringCase(text.substr(i), needle);
-}
-
 // Replaces every occurrence of needle (any case) by before + needle + after.
 std::string surround(std::string_view text, std::string_view needle, std::string_view before,
                      std::string_view after) {
@@ -21,7 +16,7 @@ std::string surround(std::string_view text, std::string_view needle, std::string
     out.reserve(text.size() + text.size() / 16);
     size_t i = 0;
     while (i < text.size()) {
-        if (matchesAt(text, i, needle)) {
+        if (startsWithIgnoringCase(text.substr(i), needle)) {
             out += before;
             out += needle;
             out += after;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/conversion/url_encode.h"
+#include "core/text/ascii.h"
 #include "core/text/html_escape.h"
 
 namespace boardcast {
@@ -161,7 +162,7 @@ std::optional<WrittenLink> writtenLink(std::string_view markup) {
         std::string name;
         while (nameEnd < markup.size() &&
                std::isalpha(static_cast<unsigned char>(markup[nameEnd]))) {
-            name += static_cast<char>(std::tolower(static_cast<unsigned char>(markup[nameEnd++])));
+            name += asciiLower(markup[nameEnd++]);
         }
         const size_t close = markup.rfind("[/");
         if ((name != "url" && name != "link" && name != "email") ||
@@ -199,10 +200,7 @@ std::optional<WrittenLink> writtenLink(std::string_view markup) {
 
 // Targets compared as editors may rewrite them: letter case, a trailing slash.
 std::string comparable(std::string_view target) {
-    std::string out(target);
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
+    std::string out = asciiLowered(target);
     if (out.size() > 1 && out.back() == '/') out.pop_back();
     return out;
 }

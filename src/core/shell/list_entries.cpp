@@ -1,6 +1,6 @@
 #include "core/shell/list_entries.h"
 
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 #include "core/watching/parallel_check.h"
 
 namespace boardcast {

@@ -7,9 +7,6 @@
 #include <string>
 
 #include "core/result.h"
-// Only for the windows that still take withHiddenPassword from here; new code includes
-// core/text/address_text.h itself.
-#include "core/text/address_text.h"
 
 namespace boardcast {
 

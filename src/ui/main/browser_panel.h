@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "core/watching/measurement.h"
 #include "posting/auto_insert.h"
 #include "posting/browser.h"
-#include "core/watching/measurement.h"
 
 class QCheckBox;
 

@@ -7,7 +7,7 @@
 #include <QToolTip>
 
 #include "core/shell/list_entries.h"
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 #include "platform/qt_strings.h"
 #include "ui/widgets/title_list.h"
 #include "ui/widgets/twips.h"
@@ -82,6 +82,14 @@ void ForumsPanel::refresh() {
     TitleList::Entries entries;
     for (const Forum& f : forums_.forums()) entries.emplace_back(f.address, forumEntry(forums_, f));
     list->refill(entries, filter->text(), true);
+}
+
+bool ForumsPanel::add(const std::string& address, const std::string& title) {
+    if (!forums_.addCurrentForum(address)) return false;
+    if (title != address) forums_.setName(address, title);
+    refresh();
+    showChosen();
+    return true;
 }
 
 void ForumsPanel::showChosen() {

@@ -26,9 +26,10 @@ public:
 
     // Fills the list anew from the accounts.
     void refresh();
-    // Shows the accounts' selected forum as chosen: in the list, the status bar and the
-    // login fields.
-    void showChosen();
+    // "Add Current URL": adds the page at address, named after its title (none when the page
+    // has no title but its address), and shows it chosen; false when it was listed already
+    // or the list is full.
+    bool add(const std::string& address, const std::string& title);
     // The rows the user selected that the filter shows.
     std::vector<int> selectedRows() const;
     void clearChoice();
@@ -46,6 +47,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows the accounts' selected forum as chosen: in the list, the status bar and the
+    // login fields.
+    void showChosen();
     void choose(int row);
     void showLoginFields();
     void rename(QListWidgetItem* item);

@@ -5,7 +5,6 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -15,8 +14,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
-#include <QWebEngineProfile>
 
 #include "core/conversion/message_output.h"
 #include "core/shell/closing_saves.h"
@@ -27,7 +24,6 @@
 #include "core/storage/settings_keys.h"
 #include "core/storage/text_file.h"
 #include "platform/browser_cookies.h"
-#include "platform/browser_profile.h"
 #include "platform/desktop_keyring.h"
 #include "platform/desktop_watching.h"
 #include "platform/qt_strings.h"
@@ -42,6 +38,7 @@
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/message_box.h"
 #include "ui/widgets/status_panels.h"
+#include "ui/widgets/tab_strip.h"
 #include "ui/widgets/twips.h"
 #include "ui/widgets/window_places.h"
 
@@ -116,18 +113,13 @@ void MainWindow::startWatching() {
         std::make_unique<DesktopWatching>(*this, lists_.posts, settings_, std::move(events), this);
 }
 
-// The check asks as the embedded browser does: its User-Agent and language, and the cookies
-// of the user's logins.
+// The check asks as the embedded browser does, with the cookies of the user's logins.
 void MainWindow::askAsTheBrowser() {
-    QWebEngineProfile* profile = browserPanel_->webEngine().profile();
-    RequestIdentity identity = identityOf(profile);
-    // The headless commands ask with the same identity.
-    if (Status s = writeSetting(settings_, keys::browserUserAgent, identity.userAgent); !s)
-        setPanelText(2, s.error().text);
-    WatchingService& service = watching_->service();
-    service.setIdentity(std::move(identity));
-    browserCookies_ = std::make_unique<BrowserCookies>(profile, service.cookies(),
-                                                       joinPath(folder_, kCookiesFile));
+    BrowserAsking asking =
+        boardcast::askAsTheBrowser(browserPanel_->webEngine().profile(), watching_->service(),
+                                   settings_, joinPath(folder_, kCookiesFile));
+    if (!asking.stored) setPanelText(2, asking.stored.error().text);
+    browserCookies_ = std::move(asking.cookies);
     connect(browserCookies_.get(), &BrowserCookies::saveFailed, this, [this](const QString& text) {
         reportWriteFailure({ErrorCode::Io, toStdString(text)});
     });
@@ -148,19 +140,11 @@ void MainWindow::buildCommandRow(QWidget* area) {
     connect(commandRow_.website, &QPushButton::clicked, this, &MainWindow::websiteRequested);
 }
 
-// The tab strip's box runs down behind both panels, which stand on top of it.
 void MainWindow::buildLists(QWidget* area) {
-    listsArea = place(new QWidget(area), "TabStrip2", tw(60, 5100, 3735, 4815));
-    auto* stripLayout = new QVBoxLayout(listsArea);
-    stripLayout->setContentsMargins(0, 0, 0, 0);
-    stripLayout->setSpacing(0);
-    listsTabBar = new QTabBar(listsArea);
-    listsTabBar->setObjectName(QStringLiteral("TabStrip2Tabs"));
-    listsTabBar->addTab(QStringLiteral("Your Forums"));
-    listsTabBar->addTab(QStringLiteral("Your Posts"));
-    stripLayout->addWidget(listsTabBar);
-    stripLayout->addWidget(new QGroupBox(listsArea), 1);
-    connect(listsTabBar, &QTabBar::currentChanged, this, &MainWindow::selectPanelTab);
+    listsTabs_ = buildTabStrip(area, "TabStrip2",
+                               {QStringLiteral("Your Forums"), QStringLiteral("Your Posts")},
+                               tw(60, 5100, 3735, 4815));
+    connect(listsTabs_.tabs, &QTabBar::currentChanged, this, &MainWindow::selectPanelTab);
 
     forumsPanel_ = new ForumsPanel(lists_.forums, *this, area);
     forumsPanel_->setGeometry(tw(120, 5425, 3615, 4335));
@@ -285,7 +269,7 @@ void MainWindow::layoutMainWindow() {
     panels_[1]->setFixedWidth(px(l->panel2Width));
     panels_[2]->setFixedWidth(px(l->panel3Width));
     commandRow_.website->resize(px(l->command1Width), commandRow_.website->height());
-    listsArea->resize(listsArea->width(), px(l->tabStrip2Height));
+    listsTabs_.box->resize(listsTabs_.box->width(), px(l->tabStrip2Height));
 }
 
 }  // namespace boardcast

@@ -21,23 +21,23 @@
 #include "core/watching/check_settings.h"
 #include "core/watching/measurement.h"
 #include "platform/desktop_notification.h"
+#include "platform/desktop_watching.h"
 #include "posting/auto_insert.h"
 #include "ui/main/command_row.h"
+#include "ui/main/format_chooser.h"
 #include "ui/main/main_menus.h"
+#include "ui/main/message_editor.h"
+#include "ui/main/posts_panel.h"
+#include "ui/widgets/tab_strip.h"
 
 class QLabel;
-class QTabBar;
 
 namespace boardcast {
 
 class BrowserCookies;
 class BrowserPanel;
-class DesktopWatching;
-class FormatChooser;
 class ForumsPanel;
-class MessageEditor;
 class PasswordVault;
-class PostsPanel;
 
 class MainWindow final : public QMainWindow, public StatusPanels {
     Q_OBJECT
@@ -54,8 +54,8 @@ public:
     // The template table (module globals); the template editor edits it and then calls
     // updateInterface and saveTemplates.
     TemplateTable& templates() { return templates_; }
-    // Refills the format chooser from the table (FormatChooser::refill).
-    void updateInterface();
+    // Refills the format chooser from the table.
+    void updateInterface() { formatChooser->refill(); }
     const ProgramLists& lists() const { return lists_; }
     // Where the command row ends, in the window's coordinates: what a window opened beside
     // this one must leave free.
@@ -69,17 +69,17 @@ public:
     void preview();
     void copyMessage();
     void saveCurrentMessage();
-    void newMessage();
+    void newMessage() { messageEditor_->clearMessage(); }
     void exitWithoutSaving();
     void pasteIntoPage(int index);
-    void watchThisPost();
+    void watchThisPost() { watchPage(false); }
     void removeWatchedPost();
     void checkForNewReplies();
     void stopReplyCheck();
     // The reply check's settings: stored, and in force from the next check (the timer at
     // once).
     void setCheckSettings(const CheckSettings& settings);
-    const CheckSettings& checkSettings() const;
+    const CheckSettings& checkSettings() const { return watching_->settings(); }
     void openCheckOptions();
     // Shows the desktop notification naming posts with new replies, which runs clicked
     // when the user clicks it; tests put their own.
@@ -94,16 +94,17 @@ public:
     // The same from the menu: a failure is shown in a box.
     void keepPasswordsInKeyring(bool on);
     void removeForum();
-    void selectPostsTab(int index);  // TabStrip1: 0 "Show All", 1 "New Replies "
+    // TabStrip1: 0 "Show All", 1 "New Replies "
+    void selectPostsTab(int index) { postsPanel_->selectTab(index); }
     void selectPanelTab(int index);  // TabStrip2: 0 "Your Forums", 1 "Your Posts"
     // Brings the window forward on the New Replies tab (a click on the notification).
     void showNewReplies();
 
     // The message and subject boxes, with CR LF line breaks.
-    std::string messageText() const;
-    void setMessageText(const std::string& text);
-    std::string subjectText() const;
-    void setSubjectText(const std::string& text);
+    std::string messageText() const { return messageEditor_->messageText(); }
+    void setMessageText(const std::string& text) { messageEditor_->setMessageText(text); }
+    std::string subjectText() const { return messageEditor_->subjectText(); }
+    void setSubjectText(const std::string& text) { messageEditor_->setSubjectText(text); }
 
 Q_SIGNALS:
     // Entries that open the secondary windows; the program connects them.
@@ -168,8 +169,7 @@ private:
     CommandRow commandRow_;
     FormatChooser* formatChooser = nullptr;
     MessageEditor* messageEditor_ = nullptr;
-    QWidget* listsArea = nullptr;
-    QTabBar* listsTabBar = nullptr;
+    TabStrip listsTabs_;  // TabStrip2
     ForumsPanel* forumsPanel_ = nullptr;
     PostsPanel* postsPanel_ = nullptr;
     BrowserPanel* browserPanel_ = nullptr;

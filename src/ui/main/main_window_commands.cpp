@@ -15,7 +15,7 @@
 #include "core/shell/forum_store.h"
 #include "core/shell/list_entries.h"
 #include "core/shell/product_identity.h"
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 #include "core/watching/post_watcher.h"
 #include "core/watching/reply_check.h"
 #include "platform/desktop_watching.h"
@@ -43,17 +43,14 @@ bool confirmRemoval(QWidget* parent, size_t count, const QString& what) {
 }  // namespace
 
 void MainWindow::autoInsert() {
-    InsertConversion converted = convertForInsert(messageText(), formatChooser->chosen(), templates_);
+    InsertConversion converted =
+        convertForInsert(messageText(), formatChooser->chosen(), templates_);
     InsertRequest request{std::move(converted.text), std::move(converted.link), messageText(),
                           std::move(converted.asText)};
     browserPanel_->autoInsertMessage(std::move(request), [this](const InsertResult& result) {
         // The chooser shows what went in: "text" when the user took it instead.
         if (result.written) rememberFormatHere(formatChooser->chosen());
     });
-}
-
-void MainWindow::updateInterface() {
-    formatChooser->refill();
 }
 
 void MainWindow::rememberFormatHere(const std::string& format) {
@@ -90,29 +87,9 @@ void MainWindow::saveCurrentMessage() {
     Q_EMIT messagesChanged();
 }
 
-void MainWindow::newMessage() {
-    messageEditor_->clearMessage();
-}
-
 void MainWindow::exitWithoutSaving() {
     // Ends at once: no list file and no setting is written.
     QCoreApplication::exit(0);
-}
-
-std::string MainWindow::messageText() const {
-    return messageEditor_->messageText();
-}
-
-void MainWindow::setMessageText(const std::string& text) {
-    messageEditor_->setMessageText(text);
-}
-
-std::string MainWindow::subjectText() const {
-    return messageEditor_->subjectText();
-}
-
-void MainWindow::setSubjectText(const std::string& text) {
-    messageEditor_->setSubjectText(text);
 }
 
 std::string MainWindow::pasteText(int index) const {
@@ -141,21 +118,13 @@ void MainWindow::pasteIntoPage(int index) {
     if (index == 3) rememberFormatHere(formatChooser->chosen());
 }
 
-void MainWindow::watchThisPost() {
-    watchPage(false);
-}
-
-void MainWindow::watchPage(bool postedNow, const std::string& watchedAddress) {
-    const std::string address =
-        watchedAddress.empty() ? browserPanel_->currentAddress() : watchedAddress;
-    PostWatcher& watcher = watching_->watcher();
-    if (watcher.watchCurrentPage(address, postedNow) < 0) {
-        // A page that cannot be watched says so in the status bar; a full list, which the
-        // user must act on, in a box as well.
-        const std::string text =
-            "Could not watch " + withHiddenPassword(address) + ": " + watcher.lastFailure();
-        setPanelText(2, text);
-        if (PostWatcher::refusedReason(address).empty()) showError(text);
+void MainWindow::watchPage(bool postedNow, const std::string& address) {
+    const Status watched =
+        watching_->watch(address.empty() ? browserPanel_->currentAddress() : address, postedNow);
+    if (!watched) {
+        // Always in the status bar; a full list, which the user must act on, in a box too.
+        setPanelText(2, watched.error().text);
+        if (watched.error().code == ErrorCode::Limit) showError(watched.error().text);
         return;
     }
     postsPanel_->refresh();
@@ -167,8 +136,7 @@ void MainWindow::removeWatchedPost() {
     // selecting it.
     const std::vector<int> rows = postsPanel_->selectedPosts();
     if (rows.empty() || !confirmRemoval(this, rows.size(), QStringLiteral("watched posts"))) return;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        watching_->watcher().removeWatch(*row);
+    watching_->removeWatches(rows);
     postsPanel_->refresh();
     postsPanel_->clearChoice();
     storePosts();
@@ -200,10 +168,6 @@ void MainWindow::stopReplyCheck() {
     if (watching_->stopCheck()) storePosts();
 }
 
-const CheckSettings& MainWindow::checkSettings() const {
-    return watching_->settings();
-}
-
 void MainWindow::setCheckSettings(const CheckSettings& settings) {
     if (Status s = watching_->setSettings(settings); !s) reportWriteFailure(s.error());
 }
@@ -214,15 +178,8 @@ void MainWindow::openCheckOptions() {
 }
 
 void MainWindow::addCurrentForum() {
-    const std::string address = browserPanel_->currentAddress();
-    if (!lists_.forums.addCurrentForum(address)) return;
-    // Named after the page it was added on; a page without a title shows its address.
-    if (const std::string title = browserPanel_->currentTitle(); title != address) {
-        lists_.forums.setName(address, title);
-    }
-    forumsPanel_->refresh();
-    forumsPanel_->showChosen();
-    storeForums();
+    if (forumsPanel_->add(browserPanel_->currentAddress(), browserPanel_->currentTitle()))
+        storeForums();
 }
 
 void MainWindow::removeForum() {
@@ -267,13 +224,9 @@ void MainWindow::openListEntry(const QString& entry, bool newReplies) {
     browserPanel_->navigate(shown);
 }
 
-void MainWindow::selectPostsTab(int index) {
-    postsPanel_->selectTab(index);
-}
-
 void MainWindow::selectPanelTab(int index) {
-    if (listsTabBar->currentIndex() != index) {
-        listsTabBar->setCurrentIndex(index);
+    if (listsTabs_.tabs->currentIndex() != index) {
+        listsTabs_.tabs->setCurrentIndex(index);
         return;
     }
     postsPanel_->setVisible(index == 1);

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTabBar>
 
-#include "core/storage/private_folder.h"
+#include "core/text/address_text.h"
 #include "platform/qt_strings.h"
 #include "ui/widgets/twips.h"
 
