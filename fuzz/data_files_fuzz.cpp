@@ -39,7 +39,8 @@ void messages(std::string_view bytes) {
     for (const std::string& line : splitLines(bytes)) {
         const DecodedRecord record = decodeRecord(line);
         // A record written from what was read reads back the same.
-        const DecodedRecord again = decodeRecord(encodeRecord(record.message, record.subject.value_or("")));
+        const DecodedRecord again =
+            decodeRecord(encodeRecord(record.message, record.subject.value_or("")));
         if (record.subject && !record.blank && record.message.find('|') == std::string::npos &&
             record.subject->find('|') == std::string::npos && again.message != record.message) {
             std::abort();
@@ -76,9 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 2), size - 2);
     switch (data[0] % 3) {
-        case 0: messages(bytes); break;
-        case 1: watchLists(bytes, data[1] * 4u); break;
-        default: forums(bytes); break;
+        case 0:
+            messages(bytes);
+            break;
+        case 1:
+            watchLists(bytes, data[1] * 4u);
+            break;
+        default:
+            forums(bytes);
+            break;
     }
     return 0;
 }

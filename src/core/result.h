@@ -10,13 +10,13 @@
 namespace boardcast {
 
 enum class ErrorCode {
-    NotFound,    // a file that the operation needs does not exist
-    Io,          // a file or folder could not be read, written, created or renamed
-    Format,      // stored data could not be understood
-    Limit,       // a size or count limit was reached
-    Network,     // a connection failed or timed out
-    Usage,       // a command line or argument was wrong
-    Busy,        // another program holds what the operation needs
+    NotFound,  // a file that the operation needs does not exist
+    Io,        // a file or folder could not be read, written, created or renamed
+    Format,    // stored data could not be understood
+    Limit,     // a size or count limit was reached
+    Network,   // a connection failed or timed out
+    Usage,     // a command line or argument was wrong
+    Busy,      // another program holds what the operation needs
 };
 
 struct Error {
@@ -27,7 +27,7 @@ struct Error {
 template <class T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : v_(std::move(value)) {}  // NOLINT: implicit on purpose
+    Result(T value) : v_(std::move(value)) {}      // NOLINT: implicit on purpose
     Result(Error error) : v_(std::move(error)) {}  // NOLINT
 
     bool ok() const { return v_.index() == 0; }
@@ -43,7 +43,7 @@ private:
 
 class [[nodiscard]] Status {
 public:
-    Status() = default;  // success
+    Status() = default;                                               // success
     Status(Error error) : error_(std::move(error)), failed_(true) {}  // NOLINT
 
     bool ok() const { return !failed_; }

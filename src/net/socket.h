@@ -12,13 +12,13 @@ namespace boardcast {
 class SocketEvents {
 public:
     virtual ~SocketEvents() = default;
-    virtual void onConnected() = 0;                       // the connection stands (TLS: handshake done)
-    virtual void onSendProgress() = 0;                    // part of the request went out
-    virtual void onSendComplete() = 0;                    // all of it went out
+    virtual void onConnected() = 0;     // the connection stands (TLS: handshake done)
+    virtual void onSendProgress() = 0;  // part of the request went out
+    virtual void onSendComplete() = 0;  // all of it went out
     virtual void onDataArrival(std::string_view bytes) = 0;
-    virtual void onClosedByServer() = 0;                  // not sent for close() by the program
-    virtual void onError(const std::string& text) = 0;    // host not found, refused, reset, TLS
-    virtual void onTimeout() = 0;                         // the timer ran out
+    virtual void onClosedByServer() = 0;                // not sent for close() by the program
+    virtual void onError(const std::string& text) = 0;  // host not found, refused, reset, TLS
+    virtual void onTimeout() = 0;                       // the timer ran out
 };
 
 class Socket {

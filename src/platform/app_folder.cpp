@@ -8,7 +8,8 @@
 namespace boardcast {
 
 std::string chooseAppFolder(const std::optional<std::string>& dataDir) {
-    if (dataDir) return toStdString(QDir::cleanPath(QDir::current().absoluteFilePath(toQString(*dataDir))));
+    if (dataDir)
+        return toStdString(QDir::cleanPath(QDir::current().absoluteFilePath(toQString(*dataDir))));
     return toStdString(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 

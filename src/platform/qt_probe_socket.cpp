@@ -21,7 +21,9 @@ QtProbeSocket::QtProbeSocket(QObject* parent) : QObject(parent), readBuffer_(kRe
     QObject::connect(&timer_, &QTimer::timeout, this, &QtProbeSocket::handleTimeout);
 }
 
-QtProbeSocket::~QtProbeSocket() { dropConnection(); }
+QtProbeSocket::~QtProbeSocket() {
+    dropConnection();
+}
 
 void QtProbeSocket::connect(const std::string& host, std::uint16_t port, bool tls) {
     dropConnection();
@@ -65,11 +67,17 @@ void QtProbeSocket::send(std::string_view bytes) {
     socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-void QtProbeSocket::close() { dropConnection(); }
+void QtProbeSocket::close() {
+    dropConnection();
+}
 
-void QtProbeSocket::startIdleTimer(int milliseconds) { timer_.start(milliseconds); }
+void QtProbeSocket::startIdleTimer(int milliseconds) {
+    timer_.start(milliseconds);
+}
 
-void QtProbeSocket::stopIdleTimer() { timer_.stop(); }
+void QtProbeSocket::stopIdleTimer() {
+    timer_.stop();
+}
 
 void QtProbeSocket::handleTimeout() {
     if (events_) events_->onTimeout();

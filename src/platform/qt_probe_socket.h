@@ -7,9 +7,9 @@
 // the events object may therefore call connect() or close() from inside any callback.
 // A connection ends with exactly one onClosedByServer() or onError(), never both.
 
+#include <QByteArray>
 #include <QObject>
 #include <QTimer>
-#include <QByteArray>
 
 #include "net/socket.h"
 

@@ -40,8 +40,8 @@ Status QtSettingsStore::write(std::string_view section, std::string_view key,
     // FormatError only says that the file read at start was damaged; the write still went
     // through. AccessError means it did not.
     if (settings_.status() == QSettings::AccessError) {
-        return Error{ErrorCode::Io, "Could not save the settings to " +
-                                        toStdString(settings_.fileName()) + "."};
+        return Error{ErrorCode::Io,
+                     "Could not save the settings to " + toStdString(settings_.fileName()) + "."};
     }
     return {};
 }

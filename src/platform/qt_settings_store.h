@@ -15,8 +15,7 @@ public:
 
     std::string read(std::string_view section, std::string_view key,
                      std::string_view defaultValue) const override;
-    Status write(std::string_view section, std::string_view key,
-                 std::string_view value) override;
+    Status write(std::string_view section, std::string_view key, std::string_view value) override;
 
     QString fileName() const { return settings_.fileName(); }
 

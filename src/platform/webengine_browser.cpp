@@ -24,10 +24,10 @@
 #include <utility>
 #include <vector>
 
-#include "posting/rendered_message.h"
 #include "platform/browser_profile.h"
 #include "platform/qt_strings.h"
 #include "platform/webengine_page.h"
+#include "posting/rendered_message.h"
 
 // The resource initialiser of a static library must be named from the global namespace.
 static void initPageScripts() {

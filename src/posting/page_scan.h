@@ -13,7 +13,7 @@
 
 namespace boardcast {
 
-inline constexpr std::string_view kScratchFile = "htmltemp.txt";
+inline constexpr std::string_view kScanRecordFile = "htmltemp.txt";
 
 // Puts "<form" and "</form>" on lines of their own and begins a new line at every
 // "<input " and "<textarea"; tags are found in any letter case and written in lower case.

@@ -41,8 +41,12 @@ void CommandLineTest::acceptedForms() {
         {words({"--data-dir=/tmp/y"}), Command::Desktop, "/tmp/y", {}, false, {}},
         {words({"convert"}), Command::Convert, {}, {}, false, {}},
         {words({"convert", "--format", "ubb", "--bare"}), Command::Convert, {}, "ubb", true, {}},
-        {words({"--bare", "--format=my name", "convert", "--data-dir", "d"}), Command::Convert, "d",
-         "my name", true, {}},
+        {words({"--bare", "--format=my name", "convert", "--data-dir", "d"}),
+         Command::Convert,
+         "d",
+         "my name",
+         true,
+         {}},
         {words({"convert", "--format="}), Command::Convert, {}, "", false, {}},
         {words({"posts", "--data-dir", "d"}), Command::Posts, "d", {}, false, {}},
         {words({"forums"}), Command::Forums, {}, {}, false, {}},
@@ -53,10 +57,18 @@ void CommandLineTest::acceptedForms() {
         {words({"-v"}), Command::Version, {}, {}, false, {}},
         {words({"check", "--version"}), Command::Version, {}, {}, false, {}},
         // What a desktop entry's %U hands over: addresses, none or several.
-        {words({"http://f.example/post?t=1"}), Command::Desktop, {}, {}, false,
+        {words({"http://f.example/post?t=1"}),
+         Command::Desktop,
+         {},
+         {},
+         false,
          {"http://f.example/post?t=1"}},
-        {words({"--data-dir", "d", "HTTPS://f/a", "file:///tmp/p.html"}), Command::Desktop, "d", {},
-         false, {"HTTPS://f/a", "file:///tmp/p.html"}},
+        {words({"--data-dir", "d", "HTTPS://f/a", "file:///tmp/p.html"}),
+         Command::Desktop,
+         "d",
+         {},
+         false,
+         {"HTTPS://f/a", "file:///tmp/p.html"}},
         {words({"--", "http://f/-x"}), Command::Desktop, {}, {}, false, {"http://f/-x"}},
         {words({"--data-dir", "-odd", "posts"}), Command::Posts, "-odd", {}, false, {}},
     };
@@ -73,7 +85,8 @@ void CommandLineTest::acceptedForms() {
         QCOMPARE(line.bare, r.bare);
         QCOMPARE(line.addresses, r.addresses);
     }
-    QCOMPARE(parseCommandLine(words({"watch", "--data-dir", "d", "http://a/"})).value().url, "http://a/");
+    QCOMPARE(parseCommandLine(words({"watch", "--data-dir", "d", "http://a/"})).value().url,
+             "http://a/");
     QCOMPARE(parseCommandLine(words({"check"})).value().jobs, 8);
     QCOMPARE(parseCommandLine(words({"check"})).value().perHost, 6);
     QCOMPARE(parseCommandLine(words({"check", "--per-host=2"})).value().perHost, 2);
@@ -136,12 +149,22 @@ void CommandLineTest::rejectedForms() {
 
 void CommandLineTest::addressesOpenOnlyWithTheirSchemes() {
     const std::pair<const char*, bool> rows[] = {
-        {"http://a/", true},   {"HTTPS://a/", true},  {"file:///tmp/x", true},
-        {"hTtP:a", true},      {"ftp://a/", false},   {"mailto:a@b", false},
-        {"http://a/\nopen x", false}, {"http://a/\r", false}, {"http://a/\x7f", false},
+        {"http://a/", true},
+        {"HTTPS://a/", true},
+        {"file:///tmp/x", true},
+        {"hTtP:a", true},
+        {"ftp://a/", false},
+        {"mailto:a@b", false},
+        {"http://a/\nopen x", false},
+        {"http://a/\r", false},
+        {"http://a/\x7f", false},
         {"http://a/b c", true},
-        {"javascript:1", false}, {"www.a.com", false}, {"/tmp/x.html", false},
-        {":http", false},      {"", false},           {"https", false},
+        {"javascript:1", false},
+        {"www.a.com", false},
+        {"/tmp/x.html", false},
+        {":http", false},
+        {"", false},
+        {"https", false},
     };
     for (const auto& [word, openable] : rows) {
         QVERIFY2(isOpenableAddress(QString::fromUtf8(word)) == openable, word);

@@ -15,7 +15,8 @@ namespace boardcast::testing_support {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "boardcast-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "boardcast-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempFolder() {
@@ -37,7 +38,7 @@ public:
     }
     bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
     unsigned mode(const std::string& name) const {
-        struct stat st{};
+        struct stat st {};
         return ::stat(file(name).c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
     }
 

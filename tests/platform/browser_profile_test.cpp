@@ -75,13 +75,16 @@ private:
         QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n";
         QByteArray body;
         if (path == "/login") {
-            head += "Set-Cookie: forum_login=abc123; Max-Age=86400; Path=/; HttpOnly\r\n"
-                    "Set-Cookie: forum_session=temporary; Path=/\r\n";
-            body = "<html><head><title>login</title><script>"
-                   "localStorage.setItem('draft', 'kept');</script></head><body>in</body></html>";
+            head +=
+                "Set-Cookie: forum_login=abc123; Max-Age=86400; Path=/; HttpOnly\r\n"
+                "Set-Cookie: forum_session=temporary; Path=/\r\n";
+            body =
+                "<html><head><title>login</title><script>"
+                "localStorage.setItem('draft', 'kept');</script></head><body>in</body></html>";
         } else {
-            body = "<html><head><script>document.title = localStorage.getItem('draft') || 'none';"
-                   "</script></head><body>check</body></html>";
+            body =
+                "<html><head><script>document.title = localStorage.getItem('draft') || 'none';"
+                "</script></head><body>check</body></html>";
         }
         socket->write(head + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
                       body);

@@ -34,7 +34,9 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-void runFor(int ms) { waitFor([] { return false; }, ms); }
+void runFor(int ms) {
+    waitFor([] { return false; }, ms);
+}
 
 std::uint16_t freePort() {
     QTcpServer server;
@@ -45,12 +47,15 @@ std::int64_t residentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return 0;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     }
     return 0;
 }
 
-QByteArray body(qsizetype n) { return QByteArray(n, 'b'); }
+QByteArray body(qsizetype n) {
+    return QByteArray(n, 'b');
+}
 
 // ---------------------------------------------------------------------------------------
 
@@ -65,7 +70,9 @@ ScriptedServer::ScriptedServer(Script script)
     server_->listen(QHostAddress::LocalHost, 0);
 }
 
-std::uint16_t ScriptedServer::port() const { return server_->serverPort(); }
+std::uint16_t ScriptedServer::port() const {
+    return server_->serverPort();
+}
 
 void ScriptedServer::accept() {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
@@ -117,7 +124,9 @@ void ScriptedServer::answerWithSize(ScriptedServer&, Exchange& e) {
 
 // ---------------------------------------------------------------------------------------
 
-bool LocalNginx::installed() { return QFile::exists(kNginx); }
+bool LocalNginx::installed() {
+    return QFile::exists(kNginx);
+}
 
 std::string LocalNginx::start() {
     if (!dir_.isValid()) return "no temporary folder";
@@ -147,27 +156,26 @@ std::string LocalNginx::start() {
     // Single process in the foreground, with every path nginx writes inside the folder.
     const std::string config =
         "daemon off;\nmaster_process off;\npid " + d + "/nginx.pid;\nerror_log " + d +
-        "/error.log;\nevents { worker_connections 64; }\nhttp {\n" +
-        "  access_log " + d + "/access.log;\n" +
-        "  client_body_temp_path " + d + "/tmp/body;\n  proxy_temp_path " + d + "/tmp/proxy;\n" +
-        "  fastcgi_temp_path " + d + "/tmp/fastcgi;\n  uwsgi_temp_path " + d + "/tmp/uwsgi;\n" +
-        "  scgi_temp_path " + d + "/tmp/scgi;\n" +
+        "/error.log;\nevents { worker_connections 64; }\nhttp {\n" + "  access_log " + d +
+        "/access.log;\n" + "  client_body_temp_path " + d + "/tmp/body;\n  proxy_temp_path " + d +
+        "/tmp/proxy;\n" + "  fastcgi_temp_path " + d + "/tmp/fastcgi;\n  uwsgi_temp_path " + d +
+        "/tmp/uwsgi;\n" + "  scgi_temp_path " + d + "/tmp/scgi;\n" +
         "  default_type application/octet-stream;\n  root " + d + "/www;\n" +
         // /moved: a page that moved on the same server; /secure: the page over https.
         "  server { listen 127.0.0.1:" + std::to_string(httpPort) +
         "; location = /moved { return 301 /file; } location = /secure { return 301 "
-        "https://localhost:" + std::to_string(trustedPort) + "/file; } }\n" +
-        tlsServer(trustedPort, "trusted") + tlsServer(untrustedPort, "untrusted") +
-        tlsServer(otherNamePort, "othername") + "}\n";
+        "https://localhost:" +
+        std::to_string(trustedPort) + "/file; } }\n" + tlsServer(trustedPort, "trusted") +
+        tlsServer(untrustedPort, "untrusted") + tlsServer(otherNamePort, "othername") + "}\n";
     QFile conf(path(QStringLiteral("nginx.conf")));
     if (!conf.open(QIODevice::WriteOnly)) return "cannot write nginx.conf";
     conf.write(config.data(), static_cast<qint64>(config.size()));
     conf.close();
 
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(kNginx, {QStringLiteral("-p"), dir_.path(), QStringLiteral("-c"),
-                            conf.fileName(), QStringLiteral("-e"),
-                            path(QStringLiteral("error.log"))});
+    process_.start(kNginx,
+                   {QStringLiteral("-p"), dir_.path(), QStringLiteral("-c"), conf.fileName(),
+                    QStringLiteral("-e"), path(QStringLiteral("error.log"))});
     for (std::uint16_t port : {httpPort, trustedPort, untrustedPort, otherNamePort}) {
         if (!waitUntilListening(port)) {
             QFile log(path(QStringLiteral("error.log")));
@@ -189,7 +197,9 @@ QString LocalNginx::certificate(const QString& name) const {
     return path(name + QStringLiteral(".crt"));
 }
 
-QString LocalNginx::servedFile() const { return path(QStringLiteral("www/file")); }
+QString LocalNginx::servedFile() const {
+    return path(QStringLiteral("www/file"));
+}
 
 std::string LocalNginx::makeCertificate(const QString& name, const QString& altNames) const {
     QProcess openssl;
@@ -199,8 +209,7 @@ std::string LocalNginx::makeCertificate(const QString& name, const QString& altN
                    QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-subj"),
                    QStringLiteral("/CN=localhost"), QStringLiteral("-addext"), altNames,
                    QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-keyout"),
-                   path(name + QStringLiteral(".key")), QStringLiteral("-out"),
-                   certificate(name)});
+                   path(name + QStringLiteral(".key")), QStringLiteral("-out"), certificate(name)});
     if (!openssl.waitForFinished(30000) || openssl.exitStatus() != QProcess::NormalExit ||
         openssl.exitCode() != 0) {
         return "openssl failed: " + openssl.readAll().toStdString();

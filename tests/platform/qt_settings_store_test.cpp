@@ -16,7 +16,9 @@ namespace {
 // Set before the first QSettings is made: QSettings reads the location once per process.
 QTemporaryDir* configHome = nullptr;
 
-QString iniPath() { return configHome->path() + QStringLiteral("/Boardcast/Boardcast.ini"); }
+QString iniPath() {
+    return configHome->path() + QStringLiteral("/Boardcast/Boardcast.ini");
+}
 
 QByteArray iniBytes() {
     QFile f(iniPath());
@@ -24,9 +26,13 @@ QByteArray iniBytes() {
 }
 
 TEST(QtSettingsStore, ValuesSurviveANewStoreObject) {
-    const std::string tricky[] = {
-        "line one\r\nline two\r\n", "@Variant(not really)", "a, b, c", "caf\xc3\xa9 \xe2\x80\xa8",
-        "=;#[x]\\\"quoted\"", " ", ""};
+    const std::string tricky[] = {"line one\r\nline two\r\n",
+                                  "@Variant(not really)",
+                                  "a, b, c",
+                                  "caf\xc3\xa9 \xe2\x80\xa8",
+                                  "=;#[x]\\\"quoted\"",
+                                  " ",
+                                  ""};
     {
         QtSettingsStore store;
         EXPECT_EQ(store.fileName(), iniPath());
@@ -56,8 +62,9 @@ TEST(QtSettingsStore, HandEditedGarbageReadsSafely) {
     {
         QFile f(iniPath());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("[data\nlastConvert=a, b\n\x01\x02\xff\xfe=\n[Settings]\nshowHelp\n"
-                "lastSubject=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x7f)\n");
+        f.write(
+            "[data\nlastConvert=a, b\n\x01\x02\xff\xfe=\n[Settings]\nshowHelp\n"
+            "lastSubject=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x7f)\n");
     }
     QtSettingsStore store;
     // Whatever came out of the garbage, reading gives strings and never crashes.

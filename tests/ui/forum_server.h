@@ -45,7 +45,9 @@ public:
     const QList<Request>& requests() const { return requests_; }
     QList<Request> posts() const;
 
-    static Reply html(const QByteArray& body) { return {"200 OK", "text/html; charset=utf-8", body, {}}; }
+    static Reply html(const QByteArray& body) {
+        return {"200 OK", "text/html; charset=utf-8", body, {}};
+    }
     static Reply redirect(const QByteArray& location) {
         return {"303 See Other", "text/html", {}, "Location: " + location + "\r\n"};
     }

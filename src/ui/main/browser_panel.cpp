@@ -43,8 +43,8 @@ BrowserPanel::BrowserPanel(StatusPanels& status, Services services, QWidget* par
     QWebEngineView* view = browser_->view();
     view->setObjectName(QStringLiteral("WebBrowser1"));
     view->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    autoInsert_ =
-        std::make_unique<AutoInsert>(*browser_, services_.scratchPath, services_.watchCurrentPage);
+    autoInsert_ = std::make_unique<AutoInsert>(*browser_, services_.scanRecordPath,
+                                               services_.watchCurrentPage);
 
     addressBar_ =
         std::make_unique<AddressBar>(this, *browser_, QStringLiteral("Text5"), kGoButtonSize,

@@ -29,7 +29,7 @@ public:
     // Where the texts of the four paste indices come from: 0 subject, 1 username,
     // 2 password, 3 the message converted in the chosen format (without added line breaks).
     struct Services {
-        std::string scratchPath;                    // htmltemp.txt
+        std::string scanRecordPath;                 // htmltemp.txt
         std::function<std::string(int)> pasteText;  // by paste index
         AutoInsert::WatchPage watchCurrentPage;     // "Watch This Post" after post detection
         std::function<void()> pageLoaded{};         // after each completed download

@@ -67,7 +67,7 @@ MainWindow::MainWindow(std::string appFolder, SettingsStore& settings, std::stri
     connect(messageEditor_, &MessageEditor::pasteRequested, this, &MainWindow::pasteIntoPage);
     buildLists(area);
     BrowserPanel::Services services{
-        joinPath(folder_, kScratchFile), [this](int index) { return pasteText(index); },
+        joinPath(folder_, kScanRecordFile), [this](int index) { return pasteText(index); },
         [this](const SeenPost& seen) { watchPage(seen.messageShown, seen.address); },
         [this] { followRememberedFormat(); }};
     browserPanel_ = new BrowserPanel(*this, std::move(services), area);

@@ -11,8 +11,8 @@
 
 #include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
-#include "ui/widgets/appearance.h"
 #include "ui/icons/emblem.h"
+#include "ui/widgets/appearance.h"
 
 namespace boardcast {
 

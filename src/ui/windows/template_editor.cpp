@@ -10,8 +10,8 @@
 
 #include "core/shell/product_identity.h"
 #include "platform/qt_strings.h"
-#include "ui/widgets/appearance.h"
 #include "ui/main/main_window.h"
+#include "ui/widgets/appearance.h"
 #include "ui/widgets/message_box.h"
 
 namespace boardcast {

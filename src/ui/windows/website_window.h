@@ -16,8 +16,8 @@
 #include <memory>
 #include <string>
 
-#include "posting/browser.h"
 #include "platform/webengine_browser.h"
+#include "posting/browser.h"
 
 class QGroupBox;
 class QLabel;

@@ -384,7 +384,8 @@ TEST_F(WatchListFiles, DetailsAreKeptByAddress) {
     const WatchList later = loadList();
     EXPECT_EQ(later.detailsOf("http://b/2"),
               (PostDetails{"Later", 5, 0, -1, "", -1, "", "", "9", "", -1}));
-    EXPECT_EQ(later.detailsOf("http://a/1"), (PostDetails{"Old", 0, 0, -1, "", -1, "", "", "", "", -1}));
+    EXPECT_EQ(later.detailsOf("http://a/1"),
+              (PostDetails{"Old", 0, 0, -1, "", -1, "", "", "", "", -1}));
 
     std::filesystem::remove(path("post-details.txt"));  // lists of an older version
     EXPECT_EQ(loadList().posts().size(), 3u);

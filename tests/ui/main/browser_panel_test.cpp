@@ -249,7 +249,7 @@ PageServer::Reply BrowserPanelTest::answer(const PageServer::Request& r) {
 
 void BrowserPanelTest::init() {
     BrowserPanel::Services services;
-    services.scratchPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
+    services.scanRecordPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
     services.pasteText = [this](int index) {
         pasteAsked_.append(index);
         const QList<std::string> texts{"Re: Welcome", "fred", "s3cret", "[b]Hello[/b] board"};

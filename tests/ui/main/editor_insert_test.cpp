@@ -227,7 +227,7 @@ std::optional<ForumServer::Reply> EditorInsertTest::answer(const ForumServer::Re
 
 void EditorInsertTest::init() {
     BrowserPanel::Services services;
-    services.scratchPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
+    services.scanRecordPath = joinPath(toStdString(dir_.path()), "htmltemp.txt");
     services.pasteText = [](int) { return std::string(); };
     services.watchCurrentPage = [this](const SeenPost& seen) {
         watched_.append(toQString(seen.address.empty() ? panel_->currentAddress() : seen.address));

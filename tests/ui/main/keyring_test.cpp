@@ -13,8 +13,8 @@
 #include "platform/desktop_keyring.h"
 #include "platform/qt_strings.h"
 #include "ui/main/main_window.h"
-#include "ui/widgets/message_box.h"
 #include "ui/resources/resources.h"
+#include "ui/widgets/message_box.h"
 
 using namespace boardcast;
 

@@ -43,9 +43,9 @@
 #include "platform/watching_service.h"
 #include "platform/webengine_browser.h"
 #include "ui/main/browser_panel.h"
-#include "ui/windows/check_options_dialog.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/message_box.h"
+#include "ui/windows/check_options_dialog.h"
 
 using namespace boardcast;
 
