@@ -114,9 +114,3 @@ TEST(DesktopWatching, SettingsThatCannotBeStoredAreInForceAllTheSame) {
 
 }  // namespace
 }  // namespace boardcast
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -702,9 +702,3 @@ TEST_F(ProbeAgainstNginx, HttpsRefusesACertificateItCannotVerify) {
 
 }  // namespace
 }  // namespace boardcast
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,0 +1,12 @@
+// The main of the GoogleTest programs whose code needs Qt Core's event loop (sockets, timers)
+// but no display.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
