@@ -24,21 +24,22 @@ struct Error {
     std::string text;  // readable, complete sentence for the user
 };
 
-template <class T>
+// E is an error of another type where callers must tell reasons apart by more than a code.
+template <class T, class E = Error>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : v_(std::move(value)) {}      // NOLINT: implicit on purpose
-    Result(Error error) : v_(std::move(error)) {}  // NOLINT
+    Result(T value) : v_(std::move(value)) {}  // NOLINT: implicit on purpose
+    Result(E error) : v_(std::move(error)) {}  // NOLINT
 
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
     const T& value() const& { return std::get<0>(v_); }
     T& value() & { return std::get<0>(v_); }
     T&& value() && { return std::get<0>(std::move(v_)); }
-    const Error& error() const { return std::get<1>(v_); }
+    const E& error() const { return std::get<1>(v_); }
 
 private:
-    std::variant<T, Error> v_;
+    std::variant<T, E> v_;
 };
 
 class [[nodiscard]] Status {

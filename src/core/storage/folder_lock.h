@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
+
+#include "core/result.h"
 
 namespace boardcast {
 
@@ -48,7 +49,9 @@ struct FolderRefusal {
     std::string text;  // a sentence for the user, naming the holder when there is one
 };
 
-class FolderLockResult;
+class FolderLock;
+// The lock, or why the folder was not taken.
+using FolderLockResult = Result<FolderLock, FolderRefusal>;
 
 class FolderLock {
 public:
@@ -73,22 +76,6 @@ public:
 private:
     explicit FolderLock(int fd) : fd_(fd) {}
     int fd_ = -1;
-};
-
-// The lock, or why the folder was not taken; read as a Result.
-class [[nodiscard]] FolderLockResult {
-public:
-    FolderLockResult(FolderLock lock) : v_(std::move(lock)) {}           // NOLINT: implicit
-    FolderLockResult(FolderRefusal refusal) : v_(std::move(refusal)) {}  // NOLINT
-
-    bool ok() const { return v_.index() == 0; }
-    explicit operator bool() const { return ok(); }
-    FolderLock& value() & { return std::get<0>(v_); }
-    FolderLock&& value() && { return std::get<0>(std::move(v_)); }
-    const FolderRefusal& error() const { return std::get<1>(v_); }
-
-private:
-    std::variant<FolderLock, FolderRefusal> v_;
 };
 
 }  // namespace boardcast
