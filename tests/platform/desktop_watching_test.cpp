@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "failing_settings.h"
+
 namespace boardcast {
 namespace {
 
@@ -25,16 +27,6 @@ void runEventsFor(int ms) {
     clock.start();
     while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
-
-class RefusingSettings final : public SettingsStore {
-public:
-    std::string read(std::string_view, std::string_view, std::string_view def) const override {
-        return std::string(def);
-    }
-    Status write(std::string_view, std::string_view, std::string_view) override {
-        return Error{ErrorCode::Io, "read-only"};
-    }
-};
 
 TEST(ThrottledPanels, ProgressReachesThePanelsAFewTimesASecondAndTheEndAtOnce) {
     RecordedPanels panels;
@@ -104,7 +96,8 @@ TEST(DesktopWatching, SettingsAreKeptInRangeStoredAndRunTheTimer) {
 TEST(DesktopWatching, SettingsThatCannotBeStoredAreInForceAllTheSame) {
     RecordedPanels panels;
     WatchList posts;
-    RefusingSettings store;
+    testing_support::FailingSettingsStore store;
+    store.failing = true;
     DesktopWatching watching(panels, posts, store, {});
     const Status stored = watching.setSettings({3, 1, 20, false});
     EXPECT_FALSE(stored);

@@ -6,6 +6,7 @@
 
 #include "core/storage/data_files.h"
 #include "core/storage/settings_keys.h"
+#include "failing_settings.h"
 #include "temp_folder.h"
 
 namespace boardcast {
@@ -36,17 +37,6 @@ public:
 
     std::map<std::pair<std::string, std::string>, std::string> items;
     bool failRead = false, failWrite = false, failRemove = false;
-};
-
-// A settings store that refuses every write.
-class ReadOnlySettings final : public SettingsStore {
-public:
-    std::string read(std::string_view, std::string_view, std::string_view def) const override {
-        return std::string(def);
-    }
-    Status write(std::string_view, std::string_view, std::string_view) override {
-        return Error{ErrorCode::Io, "The settings file is read-only."};
-    }
 };
 
 struct Fixture {
@@ -87,7 +77,8 @@ TEST(ForumStore, AMoveIntoTheKeyringThatFailsLeavesThePasswordsInTheFile) {
         SCOPED_TRACE(row.name);
         Fixture f;
         f.vault.failWrite = row.vaultRefuses;
-        ReadOnlySettings readOnly;
+        testing_support::FailingSettingsStore readOnly;
+        readOnly.failing = true;
         SettingsStore& settings =
             row.settingsRefuse ? static_cast<SettingsStore&>(readOnly) : f.settings;
         ForumStore store(f.dir.path(), f.lists, f.vault, settings);

@@ -13,6 +13,7 @@
 #include "core/conversion/message_output.h"
 #include "core/shell/product_identity.h"
 #include "core/storage/settings_keys.h"
+#include "failing_settings.h"
 #include "platform/qt_strings.h"
 #include "ui/main/main_window.h"
 #include "ui/widgets/message_box.h"
@@ -22,22 +23,7 @@ using namespace boardcast;
 
 namespace {
 
-// Keeps values in memory; while failing is set every write fails as a full disk would.
-class FailingStore final : public SettingsStore {
-public:
-    bool failing = false;
-    std::string read(std::string_view section, std::string_view key,
-                     std::string_view defaultValue) const override {
-        return memory_.read(section, key, defaultValue);
-    }
-    Status write(std::string_view section, std::string_view key, std::string_view value) override {
-        if (failing) return Error{ErrorCode::Io, "Could not write the settings file."};
-        return memory_.write(section, key, value);
-    }
-
-private:
-    MemorySettingsStore memory_;
-};
+using FailingStore = testing_support::FailingSettingsStore;
 
 constexpr std::array<const char*, 5> kGroups = {"txtName", "txtLinkOpen01", "txtLinkOpen02",
                                                 "txtLinkClose", "txtMailCall"};
