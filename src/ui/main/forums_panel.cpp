@@ -1,6 +1,5 @@
 #include "ui/main/forums_panel.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,7 +39,7 @@ ForumsPanel::ForumsPanel(ForumAccounts& forums, StatusPanels& status, QWidget* p
 
     connect(filter, &QLineEdit::textChanged, list, &TitleList::showOnlyMatching);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->installEventFilter(this);  // the Delete key
+    connect(list, &TitleList::deleteRequested, this, &ForumsPanel::removeRequested);
     connect(add, &QPushButton::clicked, this, &ForumsPanel::addRequested);
     connect(remove, &QPushButton::clicked, this, &ForumsPanel::removeRequested);
     connect(pasteUsername, &QPushButton::clicked, this, [this] { Q_EMIT pasteRequested(1); });
@@ -97,19 +96,19 @@ void ForumsPanel::showChosen() {
         const QSignalBlocker block(list);
         list->setCurrentRow(forums_.selectedIndex());
     }
-    status_.setPanelText(2, withHiddenPassword(forums_.at(forums_.selectedIndex()).address));
-    showLoginFields();
+    showSelected();
 }
 
 void ForumsPanel::choose(int row) {
     if (row < 0) return;
     forums_.selectForum(row);
-    status_.setPanelText(2, withHiddenPassword(forums_.at(row).address));
-    showLoginFields();
+    showSelected();
 }
 
-// Shows the login fields as the accounts hold them; they have stored the login already.
-void ForumsPanel::showLoginFields() {
+// Shows the selected forum's address in the status bar and its login in the fields, as the
+// accounts hold it; they have stored the login already.
+void ForumsPanel::showSelected() {
+    status_.setPanelText(2, withHiddenPassword(forums_.at(forums_.selectedIndex()).address));
     syncingFields_ = true;
     usernameEdit->setEnabled(forums_.fieldsEnabled());
     passwordEdit->setEnabled(forums_.fieldsEnabled());
@@ -143,16 +142,6 @@ void ForumsPanel::clearChoice() {
 void ForumsPanel::applyLayout(const MainWindowLayout& layout) {
     resize(width(), px(layout.frame4Height));
     list->resize(list->width(), px(std::max(0, layout.listForumsHeight - kFilterShift)));
-}
-
-// Delete in the list removes the selected forums, as the Remove button does.
-bool ForumsPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
-        Q_EMIT removeRequested();
-        return true;
-    }
-    return QGroupBox::eventFilter(watched, event);
 }
 
 }  // namespace boardcast

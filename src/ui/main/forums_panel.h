@@ -43,15 +43,12 @@ Q_SIGNALS:
     void changed();
     void openRequested(const QString& address);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     // Shows the accounts' selected forum as chosen: in the list, the status bar and the
     // login fields.
     void showChosen();
     void choose(int row);
-    void showLoginFields();
+    void showSelected();
     void rename(QListWidgetItem* item);
     void usernameTyped(const QString& text);
 

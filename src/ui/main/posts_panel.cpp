@@ -1,7 +1,6 @@
 #include "ui/main/posts_panel.h"
 
 #include <QDateTime>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -47,7 +46,7 @@ PostsPanel::PostsPanel(const WatchList& posts, const PostMarks& marks, StatusPan
         newRepliesList->showOnlyMatching(text);
     });
     postsList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    postsList->installEventFilter(this);  // the Delete key
+    connect(postsList, &TitleList::deleteRequested, this, &PostsPanel::removeRequested);
     connect(watchButton, &QPushButton::clicked, this, &PostsPanel::watchRequested);
     connect(removeButton, &QPushButton::clicked, this, &PostsPanel::removeRequested);
     connect(checkButton, &QPushButton::clicked, this, &PostsPanel::checkRequested);
@@ -121,16 +120,6 @@ void PostsPanel::applyLayout(const MainWindowLayout& layout) {
     resize(width(), px(layout.frame3Height));
     postsList->resize(postsList->width(), below(layout.listPostsHeight));
     newRepliesList->resize(newRepliesList->width(), below(layout.listNewHeight));
-}
-
-// Delete in the watched posts removes the selected ones, as Remove Watch does.
-bool PostsPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == postsList && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
-        Q_EMIT removeRequested();
-        return true;
-    }
-    return QGroupBox::eventFilter(watched, event);
 }
 
 }  // namespace boardcast

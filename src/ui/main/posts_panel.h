@@ -52,9 +52,6 @@ Q_SIGNALS:
     // An entry was opened; newReplies: from the New Replies list.
     void opened(const QString& address, bool newReplies);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void showTab(int index);
 

@@ -1,6 +1,7 @@
 #include "ui/widgets/title_list.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
 #include <algorithm>
@@ -21,6 +22,14 @@ void TitleList::showOnlyMatching(const QString& wanted) {
         entry->setHidden(!text.isEmpty() && !entry->text().contains(text, Qt::CaseInsensitive) &&
                          !addressOf(entry).contains(text, Qt::CaseInsensitive));
     }
+}
+
+void TitleList::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Delete)) {
+        Q_EMIT deleteRequested();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void TitleList::keyboardSearch(const QString& search) {

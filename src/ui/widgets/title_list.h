@@ -45,6 +45,13 @@ public:
     // Nothing selected and no current row, without a signal.
     void clearChoice();
 
+Q_SIGNALS:
+    // The Delete key: the selected entries are to go, as their Remove button takes them.
+    void deleteRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QString typed_;
     QElapsedTimer sinceTyped_;
