@@ -18,6 +18,13 @@ std::string convertWith(const LinkTemplate* t, std::string_view text) {
     return urlEncode(text, {t->LinkOpen01, t->LinkOpen02, t->LinkClose01, t->MailCall01});
 }
 
+// The outgoing text: the message with two line breaks after it, converted.
+std::string outgoingWith(const LinkTemplate* t, std::string_view message) {
+    std::string text(message);
+    text += kMessageEnd;
+    return convertWith(t, text);
+}
+
 LinkOpening linkOpeningOf(const LinkTemplate* t) {
     return {t == nullptr ? std::string() : t->LinkOpen01};
 }
@@ -49,17 +56,13 @@ std::string linkTagOf(std::string_view chooserText, const TemplateTable& table) 
 
 std::string outgoingText(std::string_view message, std::string_view chooserText,
                          const TemplateTable& table) {
-    std::string text(message);
-    text += kMessageEnd;
-    return convertMessage(text, chooserText, table);
+    return outgoingWith(templateForChooserText(table, chooserText), message);
 }
 
 InsertConversion convertForInsert(std::string_view message, std::string_view chooserText,
                                   const TemplateTable& table) {
     const LinkTemplate* chosen = templateForChooserText(table, chooserText);
-    std::string text(message);
-    text += kMessageEnd;
-    InsertConversion out{convertWith(chosen, text), linkOpeningOf(chosen), {}};
+    InsertConversion out{outgoingWith(chosen, message), linkOpeningOf(chosen), {}};
     // "text" is looked up as the chooser's first entry would be: a custom template may
     // carry that name.
     if (!out.link.tag().empty()) out.asText = outgoingText(message, kPlainTextEntry, table);
